@@ -1,0 +1,23 @@
+# Flags for the project's own targets only; third-party code (Qt, GeographicLib) comes in
+# through imported targets whose headers are treated as system headers.
+function(shiguren_configure_target target)
+    target_compile_options(${target} PRIVATE
+        -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+        -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough -Werror)
+    target_compile_definitions(${target} PRIVATE
+        QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
+        QT_NO_URL_CAST_FROM_STRING QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+        QT_DISABLE_DEPRECATED_UP_TO=0x060400)
+    if(SHIGUREN_SANITIZE)
+        target_compile_options(${target} PRIVATE
+            -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+        target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+    endif()
+endfunction()
+
+# One static library per source folder; tests link the same libraries as the executable.
+function(shiguren_add_library name)
+    add_library(${name} STATIC)
+    shiguren_configure_target(${name})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+endfunction()

@@ -1,0 +1,44 @@
+#include "platform/DataHosts.h"
+
+namespace {
+
+DataHosts& storage()
+{
+    static DataHosts hosts = DataHosts::production();
+    return hosts;
+}
+
+} // namespace
+
+DataHosts DataHosts::production()
+{
+    return DataHosts{QUrl(QStringLiteral("https://www.jma.go.jp")),
+                     QUrl(QStringLiteral("https://api.open-meteo.com")),
+                     QUrl(QStringLiteral("https://cyberjapandata.gsi.go.jp")),
+                     QUrl(QStringLiteral("https://photon.komoot.io"))};
+}
+
+const DataHosts& DataHosts::current()
+{
+    return storage();
+}
+
+void DataHosts::setCurrent(const DataHosts& hosts)
+{
+    storage() = hosts;
+}
+
+void DataHosts::pointAllAt(const QUrl& base)
+{
+    storage() = DataHosts{base, base, base, base};
+}
+
+QUrl DataHosts::join(const QUrl& base, const QString& path)
+{
+    QUrl url = base;
+    QString basePath = url.path();
+    if (basePath.endsWith(QLatin1Char('/')))
+        basePath.chop(1);
+    url.setPath(basePath + path);
+    return url;
+}

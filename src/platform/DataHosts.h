@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// Where each data service lives. Every service builds its addresses from here and nowhere
+// else, so tests point them all at a local fake server with one call.
+struct DataHosts {
+    QUrl agency;   // radar lists and tiles, lightning, typhoon
+    QUrl forecast; // point forecast
+    QUrl baseMap;  // base map tiles
+    QUrl geocoder; // place search and reverse geocoding
+
+    static DataHosts production();
+    static const DataHosts& current();
+    static void setCurrent(const DataHosts& hosts);
+    // Every service at one base address, e.g. "http://127.0.0.1:8123".
+    static void pointAllAt(const QUrl& base);
+
+    // `base` with `path` (which starts with "/") as its path.
+    static QUrl join(const QUrl& base, const QString& path);
+};

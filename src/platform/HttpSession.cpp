@@ -1,0 +1,202 @@
+#include "platform/HttpSession.h"
+
+#include "platform/AppInfo.h"
+#include "platform/ErrorText.h"
+
+#include <QAbstractNetworkCache>
+#include <QNetworkAccessManager>
+
+namespace detail {
+
+struct ReplyState {
+    QPointer<QNetworkReply> reply;
+    HttpResponse response;
+    bool done = false;
+    Clock* clock = nullptr;
+    Clock::TimerId limitTimer = 0;
+    std::function<void()> onDone;
+
+    void finish()
+    {
+        if (done)
+            return;
+        done = true;
+        if (limitTimer && clock)
+            clock->cancel(std::exchange(limitTimer, 0));
+        if (auto callback = std::exchange(onDone, {}))
+            callback();
+    }
+};
+
+} // namespace detail
+
+QString HttpResponse::errorDescription() const
+{
+    if (invalidUrl)
+        return ErrorText::badUrl();
+    if (error == QNetworkReply::NoError && status != 200 && status != 0)
+        return ErrorText::httpStatus(status);
+    return ErrorText::network(error, wholeTransferTimedOut);
+}
+
+HttpReply::HttpReply(std::shared_ptr<detail::ReplyState> state) : m_state(std::move(state)) {}
+HttpReply::HttpReply(HttpReply&&) noexcept = default;
+HttpReply& HttpReply::operator=(HttpReply&& other) noexcept
+{
+    if (this != &other) {
+        abandon();
+        m_state = std::move(other.m_state);
+        m_suspension = std::move(other.m_suspension);
+    }
+    return *this;
+}
+
+HttpReply::~HttpReply()
+{
+    abandon();
+}
+
+void HttpReply::abandon()
+{
+    if (!m_state)
+        return;
+    m_state->onDone = {};
+    if (!m_state->done && m_state->reply)
+        m_state->reply->abort();
+    m_state.reset();
+}
+
+bool HttpReply::await_ready() const noexcept
+{
+    return !m_state || m_state->done;
+}
+
+bool HttpReply::suspend()
+{
+    // An abort may finish the reply synchronously; only suspend if it is still running.
+    if (m_suspension->isCancelled() && m_state->reply)
+        m_state->reply->abort();
+    if (m_state->done)
+        return false;
+    m_state->onDone = [suspension = m_suspension.get()] { suspension->resumeLater(); };
+    std::weak_ptr<detail::ReplyState> weak = m_state;
+    m_suspension->onCancel([weak] {
+        if (auto state = weak.lock(); state && state->reply)
+            state->reply->abort();
+    });
+    return true;
+}
+
+HttpResponse HttpReply::await_resume()
+{
+    if (m_suspension)
+        m_suspension->detach();
+    if (!m_state)
+        {
+        HttpResponse aborted;
+        aborted.error = QNetworkReply::OperationCanceledError;
+        return aborted;
+    }
+    m_state->onDone = {};
+    return m_state->response;
+}
+
+HttpSession::HttpSession(HttpSessionConfig config, QObject* parent)
+    : QObject(parent)
+    , m_config(std::move(config))
+{
+    m_manager = makeManager();
+}
+
+HttpSession::~HttpSession() = default;
+
+QNetworkAccessManager* HttpSession::makeManager()
+{
+    auto* manager = new QNetworkAccessManager(this);
+    manager->setAutoDeleteReplies(false);
+    if (m_config.makeCache)
+        manager->setCache(m_config.makeCache());
+    return manager;
+}
+
+HttpReply HttpSession::get(const QUrl& url)
+{
+    return get(QNetworkRequest(url));
+}
+
+HttpReply HttpSession::get(QNetworkRequest request)
+{
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, m_config.cachePolicy);
+    request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, m_config.pipelining);
+    request.setTransferTimeout(int(m_config.betweenBytesTimeout.count()));
+    request.setHeader(QNetworkRequest::UserAgentHeader,
+                      QStringLiteral("%1/%2").arg(AppInfo::applicationName(), AppInfo::version()));
+
+    auto state = std::make_shared<detail::ReplyState>();
+    state->response.url = request.url();
+    if (!request.url().isValid()) {
+        state->response.error = QNetworkReply::ProtocolUnknownError;
+        state->response.invalidUrl = true;
+        state->done = true;
+        return HttpReply(state);
+    }
+
+    QNetworkReply* reply = m_manager->get(request);
+    state->reply = reply;
+    m_replies.removeIf([](const QPointer<QNetworkReply>& r) { return r.isNull(); });
+    m_replies.append(reply);
+
+    std::weak_ptr<detail::ReplyState> weak = state;
+    connect(reply, &QNetworkReply::finished, reply, [weak, reply] {
+        reply->deleteLater();
+        auto s = weak.lock();
+        if (!s || s->done)
+            return;
+        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        s->response.status = status.isValid() ? status.toInt() : 0;
+        s->response.error = reply->error();
+        s->response.fromCache = reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool();
+        if (s->response.status > 0)
+            s->response.body = reply->readAll();
+        if (s->response.wholeTransferTimedOut) {
+            s->response.error = QNetworkReply::TimeoutError;
+            s->response.status = 0;
+            s->response.body.clear();
+        }
+        s->finish();
+    });
+    // A manager deleted with replies still running destroys them without `finished`.
+    connect(reply, &QObject::destroyed, reply, [weak] {
+        auto s = weak.lock();
+        if (!s || s->done)
+            return;
+        s->response.error = QNetworkReply::OperationCanceledError;
+        s->finish();
+    });
+
+    if (m_config.wholeTransferTimeout.count() > 0) {
+        state->clock = &Clock::current();
+        state->limitTimer = state->clock->schedule(m_config.wholeTransferTimeout, [weak] {
+            auto s = weak.lock();
+            if (!s || s->done)
+                return;
+            s->limitTimer = 0;
+            s->response.wholeTransferTimedOut = true;
+            if (s->reply)
+                s->reply->abort();
+        });
+    }
+    return HttpReply(state);
+}
+
+void HttpSession::reset()
+{
+    QNetworkAccessManager* old = std::exchange(m_manager, makeManager());
+    ++m_resetCount;
+    const auto replies = std::exchange(m_replies, {});
+    for (const auto& reply : replies) {
+        if (reply && reply->manager() == old)
+            reply->abort();
+    }
+    old->deleteLater();
+}

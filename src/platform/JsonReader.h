@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QLatin1String>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// Strict decoding of the documents the services download. A required member that is
+// missing or of another JSON type fails the whole document; optional members may be absent
+// or null but must have the stated type when present; integers must be integral. Readers
+// record the first problem and return neutral values, so decoders read straight through
+// and check ok() once at the end.
+class JsonDecodeStatus {
+public:
+    bool ok() const { return m_error.isNull(); }
+    const QString& error() const { return m_error; } // for logs, not for users
+    void fail(const QString& what)
+    {
+        if (m_error.isNull())
+            m_error = what;
+    }
+
+private:
+    QString m_error;
+};
+
+namespace json {
+
+// Parses UTF-8 JSON; returns nothing (and records why) when it is not JSON at all.
+std::optional<QJsonDocument> parse(const QByteArray& bytes, JsonDecodeStatus& status);
+
+// The top-level array or object of a document, failing on the other kind.
+QJsonArray rootArray(const std::optional<QJsonDocument>& doc, JsonDecodeStatus& status);
+QJsonObject rootObject(const std::optional<QJsonDocument>& doc, JsonDecodeStatus& status);
+
+// Reads members of one JSON object.
+class ObjectReader {
+public:
+    ObjectReader(const QJsonValue& value, JsonDecodeStatus& status, QString where = {});
+
+    QString string(QLatin1String key);
+    std::optional<QString> optionalString(QLatin1String key);
+    double number(QLatin1String key);
+    std::optional<double> optionalNumber(QLatin1String key);
+    qint64 integer(QLatin1String key);
+    std::optional<qint64> optionalInteger(QLatin1String key);
+    bool boolean(QLatin1String key);
+    QJsonArray array(QLatin1String key);
+    std::optional<QJsonArray> optionalArray(QLatin1String key);
+    QJsonObject object(QLatin1String key);
+    std::optional<QJsonObject> optionalObject(QLatin1String key);
+    QStringList stringArray(QLatin1String key);
+
+    const QJsonObject& raw() const { return m_object; }
+
+private:
+    QJsonValue required(QLatin1String key, QJsonValue::Type type);
+    std::optional<QJsonValue> optional(QLatin1String key, QJsonValue::Type type);
+    void fail(QLatin1String key, const char* problem);
+
+    QJsonObject m_object;
+    JsonDecodeStatus& m_status;
+    QString m_where;
+};
+
+// Element readers for arrays of plain values.
+double numberAt(const QJsonArray& array, qsizetype index, JsonDecodeStatus& status);
+std::optional<qint64> integralValue(const QJsonValue& value);
+
+} // namespace json

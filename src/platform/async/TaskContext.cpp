@@ -1,0 +1,54 @@
+#include "platform/async/TaskContext.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+
+namespace async::detail {
+
+void TaskContext::cancel()
+{
+    if (m_cancelled)
+        return;
+    m_cancelled = true;
+    auto hooks = std::exchange(m_hooks, {});
+    for (auto& [id, hook] : hooks)
+        hook();
+    auto children = std::exchange(m_children, {});
+    for (auto& weakChild : children) {
+        if (auto child = weakChild.lock())
+            child->cancel();
+    }
+}
+
+quint64 TaskContext::addCancelHook(std::function<void()> hook)
+{
+    const quint64 id = m_nextHookId++;
+    m_hooks.emplace_back(id, std::move(hook));
+    return id;
+}
+
+void TaskContext::removeCancelHook(quint64 id)
+{
+    std::erase_if(m_hooks, [id](const auto& entry) { return entry.first == id; });
+}
+
+std::shared_ptr<TaskContext> TaskContext::makeChild()
+{
+    auto child = std::make_shared<TaskContext>();
+    if (m_cancelled) {
+        child->m_cancelled = true;
+    } else {
+        std::erase_if(m_children, [](const auto& weak) { return weak.expired(); });
+        m_children.push_back(child);
+    }
+    return child;
+}
+
+void post(std::function<void()> fn)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    Q_ASSERT(app);
+    QMetaObject::invokeMethod(app, std::move(fn), Qt::QueuedConnection);
+}
+
+} // namespace async::detail

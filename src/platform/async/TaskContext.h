@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <functional>
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace async::detail {
+
+// Cancellation state shared by the coroutines of one task tree. Awaiting leaves (a sleep,
+// a download) register a hook so that cancelling wakes them at once instead of at the end
+// of their wait; concurrent children get child contexts that inherit cancellation.
+class TaskContext : public std::enable_shared_from_this<TaskContext> {
+public:
+    bool isCancelled() const { return m_cancelled; }
+    void cancel();
+
+    // The hook runs at most once, synchronously inside cancel(); it must not resume a
+    // coroutine directly (post the resumption instead).
+    quint64 addCancelHook(std::function<void()> hook);
+    void removeCancelHook(quint64 id);
+
+    std::shared_ptr<TaskContext> makeChild();
+
+private:
+    bool m_cancelled = false;
+    quint64 m_nextHookId = 1;
+    std::vector<std::pair<quint64, std::function<void()>>> m_hooks;
+    std::vector<std::weak_ptr<TaskContext>> m_children;
+};
+
+// Runs `fn` on the next turn of the GUI thread's event loop. Every coroutine resumption
+// goes through here, so no coroutine ever runs inside the stack of whoever woke it.
+void post(std::function<void()> fn);
+
+} // namespace async::detail

@@ -1,0 +1,188 @@
+#include "radar/RadarTimeline.h"
+
+#include "platform/Clock.h"
+#include "platform/DataHosts.h"
+#include "platform/Logging.h"
+#include "platform/PropertyHelpers.h"
+#include "radar/TimelineAssembly.h"
+
+#include <QScopeGuard>
+
+namespace {
+
+const QString kList1 = QStringLiteral("nowc/targetTimes_N1.json");
+const QString kList2 = QStringLiteral("nowc/targetTimes_N2.json");
+const QString kRasrfList = QStringLiteral("rasrf/targetTimes.json");
+
+// A load older than this is taken to be stuck, and a new one may start beside it.
+constexpr double kStuckLoadSeconds = 45.0;
+
+} // namespace
+
+HttpSessionConfig RadarTimeline::defaultSessionConfig()
+{
+    HttpSessionConfig config;
+    config.cachePolicy = QNetworkRequest::AlwaysNetwork;
+    config.betweenBytesTimeout = std::chrono::seconds(20);
+    config.wholeTransferTimeout = std::chrono::seconds(40);
+    return config;
+}
+
+RadarTimeline::RadarTimeline(QObject* parent, HttpSessionConfig sessionConfig)
+    : QObject(parent)
+    , m_session(new HttpSession(std::move(sessionConfig), this))
+{
+}
+
+RadarTimeline::~RadarTimeline() = default;
+
+void RadarTimeline::setRange(RadarRange range)
+{
+    if (assignIfChanged(m_range, range))
+        Q_EMIT rangeChanged();
+}
+
+void RadarTimeline::setIncludeForecast(bool include)
+{
+    if (assignIfChanged(m_includeForecast, include))
+        Q_EMIT includeForecastChanged();
+}
+
+void RadarTimeline::setForecastHorizonHours(double hours)
+{
+    if (assignIfChanged(m_forecastHorizonHours, hours))
+        Q_EMIT forecastHorizonHoursChanged();
+}
+
+void RadarTimeline::resetSession()
+{
+    m_session->reset();
+    setConsecutiveFailures(0);
+}
+
+async::Task<void> RadarTimeline::reload()
+{
+    const QDateTime startedAt = Clock::current().now();
+    if (m_isLoading && m_loadStartedAt.isValid()
+        && secondsBetween(m_loadStartedAt, startedAt) < kStuckLoadSeconds)
+        co_return;
+
+    setLoading(true, startedAt);
+    // Also runs if the awaiting task is torn down mid-load, so the timeline never stays
+    // "loading" for a load nobody will finish.
+    auto finish = qScopeGuard([this] { setLoading(false, {}); });
+
+    Expected<RadarFrames> result = Failure{};
+    if (m_range == RadarRange::ThreeHours)
+        result = co_await loadNowcastFrames();
+    else
+        result = co_await loadAnalysisFrames();
+
+    // A cancelled load publishes nothing, whatever it got.
+    if (co_await async::isCancelled())
+        co_return;
+    if (!result) {
+        recordFailure(result.failure().description);
+        co_return;
+    }
+    publishFrames(result.value());
+}
+
+void RadarTimeline::publishFrames(const RadarFrames& loaded)
+{
+    RadarFrames frames = loaded;
+    if (!m_includeForecast)
+        frames.removeIf([](const RadarFrame& frame) { return frame.isForecast(); });
+    if (frames.isEmpty()) {
+        setErrorMessage(QStringLiteral("利用できるレーダーのコマがありません"));
+        return;
+    }
+    if (assignIfChanged(m_frames, frames))
+        Q_EMIT framesChanged();
+    if (assignIfChanged(m_lastUpdated, Clock::current().now()))
+        Q_EMIT lastUpdatedChanged();
+    setErrorMessage(QString());
+    setConsecutiveFailures(0);
+}
+
+void RadarTimeline::recordFailure(const QString& description)
+{
+    setConsecutiveFailures(m_consecutiveFailures + 1);
+    qCWarning(lcRadar, "targetTimes 取得失敗: %s", qUtf8Printable(description));
+    setErrorMessage(QStringLiteral("レーダー情報を取得できませんでした（%1）").arg(description));
+}
+
+async::Task<Expected<RadarFrames>> RadarTimeline::loadNowcastFrames()
+{
+    // Both lists download at once; list 2 is abandoned (its reply dropped) if list 1 fails.
+    HttpReply list1 = requestTargetTimes(kList1);
+    HttpReply list2 = requestTargetTimes(kList2);
+    const Expected<QList<TargetTimeEntry>> observed = decode(co_await list1);
+    if (!observed)
+        co_return observed.failure();
+    const Expected<QList<TargetTimeEntry>> forecast = decode(co_await list2);
+    if (!forecast)
+        co_return forecast.failure();
+
+    TimelineAssembly::NowcastPlan plan =
+        TimelineAssembly::planNowcast(observed.value(), forecast.value(), m_forecastHorizonHours);
+    if (plan.extended) {
+        const Expected<QList<TargetTimeEntry>> rasrf = co_await fetchTargetTimes(kRasrfList);
+        if (!rasrf)
+            co_return rasrf.failure();
+        plan.frames += TimelineAssembly::extendedForecastFrames(rasrf.value(), *plan.extended);
+    }
+    co_return plan.frames;
+}
+
+async::Task<Expected<RadarFrames>> RadarTimeline::loadAnalysisFrames()
+{
+    const Expected<QList<TargetTimeEntry>> rasrf = co_await fetchTargetTimes(kRasrfList);
+    if (!rasrf)
+        co_return rasrf.failure();
+    co_return TimelineAssembly::analysisTimeline(rasrf.value());
+}
+
+async::Task<Expected<QList<TargetTimeEntry>>> RadarTimeline::fetchTargetTimes(const QString& path)
+{
+    HttpReply reply = requestTargetTimes(path);
+    co_return decode(co_await reply);
+}
+
+HttpReply RadarTimeline::requestTargetTimes(const QString& path)
+{
+    const QUrl url =
+        DataHosts::join(DataHosts::current().agency, QStringLiteral("/bosai/jmatile/data/") + path);
+    return m_session->get(url);
+}
+
+Expected<QList<TargetTimeEntry>> RadarTimeline::decode(const HttpResponse& response)
+{
+    // The status is not examined: an error page simply fails to decode.
+    if (response.isTransportFailure())
+        return Failure{response.errorDescription()};
+    return decodeTargetTimes(response.body);
+}
+
+void RadarTimeline::setLoading(bool loading, const QDateTime& startedAt)
+{
+    if (assignIfChanged(m_isLoading, loading))
+        Q_EMIT isLoadingChanged();
+    if (assignIfChanged(m_loadStartedAt, startedAt))
+        Q_EMIT loadStartedAtChanged();
+}
+
+void RadarTimeline::setErrorMessage(const QString& message)
+{
+    // Null and empty differ: null means "no error".
+    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
+        return;
+    m_errorMessage = message;
+    Q_EMIT errorMessageChanged();
+}
+
+void RadarTimeline::setConsecutiveFailures(int count)
+{
+    if (assignIfChanged(m_consecutiveFailures, count))
+        Q_EMIT consecutiveFailuresChanged();
+}

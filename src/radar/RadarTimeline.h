@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/Expected.h"
+#include "platform/HttpSession.h"
+#include "platform/async/Task.h"
+#include "radar/RadarFrame.h"
+#include "radar/TargetTimeEntry.h"
+
+#include <QDateTime>
+#include <QObject>
+
+// Turns the agency's target-times lists into the ordered frames the players animate.
+// reload() never throws: failures end in errorMessage and consecutiveFailures, and the
+// previous frames stay. Lives on the GUI thread.
+class RadarTimeline : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(RadarFrames frames READ frames NOTIFY framesChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
+    Q_PROPERTY(int consecutiveFailures READ consecutiveFailures NOTIFY consecutiveFailuresChanged)
+    Q_PROPERTY(QDateTime loadStartedAt READ loadStartedAt NOTIFY loadStartedAtChanged)
+    Q_PROPERTY(RadarRange range READ range WRITE setRange NOTIFY rangeChanged)
+    Q_PROPERTY(bool includeForecast READ includeForecast WRITE setIncludeForecast NOTIFY
+                   includeForecastChanged)
+    Q_PROPERTY(double forecastHorizonHours READ forecastHorizonHours WRITE
+                   setForecastHorizonHours NOTIFY forecastHorizonHoursChanged)
+
+public:
+    // Always from the network; 20 s between bytes, 40 s per transfer.
+    static HttpSessionConfig defaultSessionConfig();
+
+    explicit RadarTimeline(QObject* parent = nullptr,
+                           HttpSessionConfig sessionConfig = defaultSessionConfig());
+    ~RadarTimeline() override;
+
+    async::Task<void> reload();
+    // Replaces the download session, failing the transfers of the old one.
+    void resetSession();
+
+    const RadarFrames& frames() const { return m_frames; }
+    bool isLoading() const { return m_isLoading; }
+    QString errorMessage() const { return m_errorMessage; } // null when there is none
+    QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+    int consecutiveFailures() const { return m_consecutiveFailures; }
+    QDateTime loadStartedAt() const { return m_loadStartedAt; } // invalid when idle
+
+    RadarRange range() const { return m_range; }
+    void setRange(RadarRange range);
+    bool includeForecast() const { return m_includeForecast; }
+    void setIncludeForecast(bool include);
+    double forecastHorizonHours() const { return m_forecastHorizonHours; }
+    void setForecastHorizonHours(double hours);
+
+Q_SIGNALS:
+    void framesChanged();
+    void isLoadingChanged();
+    void errorMessageChanged();
+    void lastUpdatedChanged();
+    void consecutiveFailuresChanged();
+    void loadStartedAtChanged();
+    void rangeChanged();
+    void includeForecastChanged();
+    void forecastHorizonHoursChanged();
+
+private:
+    async::Task<Expected<RadarFrames>> loadNowcastFrames();
+    async::Task<Expected<RadarFrames>> loadAnalysisFrames();
+    async::Task<Expected<QList<TargetTimeEntry>>> fetchTargetTimes(const QString& path);
+    HttpReply requestTargetTimes(const QString& path);
+    static Expected<QList<TargetTimeEntry>> decode(const HttpResponse& response);
+
+    void publishFrames(const RadarFrames& frames);
+    void recordFailure(const QString& description);
+    void setLoading(bool loading, const QDateTime& startedAt);
+    void setErrorMessage(const QString& message);
+    void setConsecutiveFailures(int count);
+
+    HttpSession* m_session;
+    RadarFrames m_frames;
+    bool m_isLoading = false;
+    QString m_errorMessage;
+    QDateTime m_lastUpdated;
+    int m_consecutiveFailures = 0;
+    QDateTime m_loadStartedAt;
+    RadarRange m_range = RadarRange::ThreeHours;
+    bool m_includeForecast = true;
+    double m_forecastHorizonHours = 6.0;
+};

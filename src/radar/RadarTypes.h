@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The small enumerations every radar part passes around. Raw values are what the
+// preferences store persists and what frame identifiers contain, so they never change.
+
+enum class RadarProduct { Nowcast, Analysis };
+
+enum class RadarRange { ThreeHours, TwelveHours };
+
+enum class RadarPlaybackMode { Animation, Live };
+
+QString rawValue(RadarProduct product);
+QString rawValue(RadarRange range);
+QString rawValue(RadarPlaybackMode mode);
+
+// Exact, case-sensitive conversions: any other text yields no value.
+std::optional<RadarProduct> radarProductFromRaw(const QString& raw);
+std::optional<RadarRange> radarRangeFromRaw(const QString& raw);
+std::optional<RadarPlaybackMode> radarPlaybackModeFromRaw(const QString& raw);
+
+// Every case in declaration order (the order the settings window offers them).
+QList<RadarRange> allRadarRanges();
+QList<RadarPlaybackMode> allRadarPlaybackModes();
+
+#include <QMetaType>
+Q_DECLARE_METATYPE(RadarRange)
+Q_DECLARE_METATYPE(RadarPlaybackMode)

@@ -1,0 +1,178 @@
+#include "FakeClock.h"
+#include "platform/async/Sleep.h"
+#include "platform/async/TaskScope.h"
+
+#include <QTest>
+
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+async::Task<int> answerAfter(std::chrono::milliseconds delay, int value)
+{
+    co_await async::sleep(delay);
+    co_return value;
+}
+
+async::Task<void> sumInto(int* out)
+{
+    const int a = co_await answerAfter(1s, 20);
+    const int b = co_await answerAfter(2s, 22);
+    *out = a + b;
+}
+
+// Records what a sleeping task saw when it woke.
+struct Wake {
+    bool started = false;
+    bool finished = false;
+    bool completedSleep = false;
+    bool sawCancel = false;
+};
+
+async::Task<void> sleeper(std::chrono::milliseconds delay, Wake* wake)
+{
+    wake->started = true;
+    wake->completedSleep = co_await async::sleep(delay);
+    wake->sawCancel = co_await async::isCancelled();
+    wake->finished = true;
+}
+
+struct DestructionProbe {
+    std::shared_ptr<int> counter;
+    ~DestructionProbe() { ++*counter; }
+};
+
+async::Task<void> holdsProbe(std::shared_ptr<int> counter, bool* resumed)
+{
+    DestructionProbe probe{std::move(counter)};
+    co_await async::sleep(10s);
+    *resumed = true;
+}
+
+} // namespace
+
+class TestAsync : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void nestedTasksPassValuesInOrder()
+    {
+        FakeClock clock;
+        async::TaskScope scope;
+        int result = 0;
+        scope.spawn(sumInto(&result));
+        clock.advance(1s);
+        QCOMPARE(result, 0); // second sleep still running
+        clock.advance(1999ms);
+        QCOMPARE(result, 0);
+        clock.advance(1ms);
+        QCOMPARE(result, 42);
+        QCOMPARE(scope.activeCount(), 0);
+    }
+
+    void spawnStartsOnTheNextEventLoopTurn()
+    {
+        FakeClock clock;
+        async::TaskScope scope;
+        Wake wake;
+        const async::TaskHandle handle = scope.spawn(sleeper(1s, &wake));
+        QVERIFY(!wake.started);
+        QVERIFY(handle.isActive());
+        FakeClock::settle();
+        QVERIFY(wake.started);
+        QVERIFY(!wake.finished);
+    }
+
+    void cancellationCutsASleepShortAndIsVisibleAfterIt()
+    {
+        FakeClock clock;
+        async::TaskScope scope;
+        Wake wake;
+        const async::TaskHandle handle = scope.spawn(sleeper(1h, &wake));
+        FakeClock::settle();
+        handle.cancel();
+        QVERIFY(!wake.finished); // never resumed inside cancel()
+        FakeClock::settle();
+        QVERIFY(wake.finished);
+        QVERIFY(!wake.completedSleep);
+        QVERIFY(wake.sawCancel);
+        QVERIFY(!handle.isActive());
+        QCOMPARE(clock.pendingTimers(), 0);
+    }
+
+    void sleepOfACancelledTaskReturnsAtOnce()
+    {
+        FakeClock clock;
+        async::TaskScope scope;
+        Wake wake;
+        const async::TaskHandle handle = scope.spawn(sleeper(1h, &wake));
+        handle.cancel(); // before it even started
+        FakeClock::settle();
+        QVERIFY(wake.finished);
+        QVERIFY(!wake.completedSleep);
+        QCOMPARE(clock.pendingTimers(), 0);
+    }
+
+    void destroyingTheScopeDestroysSuspendedTasksWithoutResumingThem()
+    {
+        FakeClock clock;
+        auto counter = std::make_shared<int>(0);
+        bool resumed = false;
+        async::TaskHandle handle;
+        {
+            async::TaskScope scope;
+            handle = scope.spawn(holdsProbe(counter, &resumed));
+            FakeClock::settle();
+            QCOMPARE(*counter, 0);
+        }
+        QCOMPARE(*counter, 1); // locals of the suspended frame were destroyed
+        QCOMPARE(clock.pendingTimers(), 0);
+        clock.advance(20s);
+        QVERIFY(!resumed);
+        QVERIFY(!handle.isActive());
+    }
+
+    void aDestroyedScopeNeverStartsItsPendingTasks()
+    {
+        FakeClock clock;
+        Wake wake;
+        {
+            async::TaskScope scope;
+            scope.spawn(sleeper(1s, &wake));
+        }
+        FakeClock::settle();
+        QVERIFY(!wake.started);
+    }
+
+    void cancelAllReachesEveryTask()
+    {
+        FakeClock clock;
+        async::TaskScope scope;
+        Wake first;
+        Wake second;
+        scope.spawn(sleeper(1h, &first));
+        scope.spawn(sleeper(2h, &second));
+        FakeClock::settle();
+        scope.cancelAll();
+        FakeClock::settle();
+        QVERIFY(first.finished && first.sawCancel);
+        QVERIFY(second.finished && second.sawCancel);
+    }
+
+    void systemClockSleepsForRealTime()
+    {
+        async::TaskScope scope;
+        Wake wake;
+        QElapsedTimer elapsed;
+        elapsed.start();
+        scope.spawn(sleeper(120ms, &wake));
+        QTRY_VERIFY_WITH_TIMEOUT(wake.finished, 2000);
+        QVERIFY(wake.completedSleep);
+        QVERIFY(elapsed.elapsed() >= 110);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAsync)
+#include "tst_async.moc"

@@ -1,0 +1,103 @@
+#include "radar/JMATime.h"
+#include "radar/RadarFrame.h"
+#include "radar/TargetTimeEntry.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+class TestRadarFrame : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stampsParseAsUtcWhateverTheMachineZone()
+    {
+        qputenv("TZ", "Asia/Tokyo");
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        const auto date = JMATime::parse(QStringLiteral("20250101000000"));
+        QVERIFY(date);
+        QCOMPARE(*date, QDateTime(QDate(2025, 1, 1), QTime(0, 0), QTimeZone::utc()));
+        QCOMPARE(JMATime::format(*date), QStringLiteral("20250101000000"));
+        qunsetenv("TZ");
+    }
+
+    void malformedStampsYieldNothing_data()
+    {
+        QTest::addColumn<QString>("stamp");
+        QTest::newRow("13 digits") << QStringLiteral("2025010100000");
+        QTest::newRow("15 digits") << QStringLiteral("202501010000000");
+        QTest::newRow("separators") << QStringLiteral("2025-01-01 00:00");
+        QTest::newRow("month 13") << QStringLiteral("20251301000000");
+        QTest::newRow("30 February") << QStringLiteral("20250230000000");
+        QTest::newRow("hour 24") << QStringLiteral("20250101240000");
+        QTest::newRow("full-width digits") << QStringLiteral("２０２５0101000000");
+        QTest::newRow("empty") << QString();
+    }
+    void malformedStampsYieldNothing()
+    {
+        QFETCH(QString, stamp);
+        QVERIFY(!JMATime::parse(stamp));
+    }
+
+    void identityEqualityAndHash()
+    {
+        const QDateTime date(QDate(2025, 1, 1), QTime(0, 30), QTimeZone::utc());
+        const RadarFrame observed{RadarProduct::Nowcast, QStringLiteral("20250101000000"),
+                                  QStringLiteral("20250101003000"), RadarFrame::Kind::Observation,
+                                  date};
+        RadarFrame forecast = observed;
+        forecast.kind = RadarFrame::Kind::Forecast;
+        QCOMPARE(observed.id(), QStringLiteral("nowcast/20250101000000/20250101003000"));
+        QCOMPARE(forecast.id(), observed.id()); // same id ...
+        QVERIFY(!(forecast == observed));       // ... yet different frames
+        QVERIFY(qHash(forecast) != qHash(observed));
+        RadarFrame sameInstant = observed;
+        sameInstant.date = date.toTimeZone(QTimeZone("Asia/Tokyo"));
+        QVERIFY(sameInstant == observed); // dates compare as instants
+    }
+
+    void rawValuesAreExactAndCaseSensitive()
+    {
+        QCOMPARE(rawValue(RadarProduct::Analysis), QStringLiteral("analysis"));
+        QCOMPARE(radarRangeFromRaw(QStringLiteral("twelveHours")), RadarRange::TwelveHours);
+        QVERIFY(!radarRangeFromRaw(QStringLiteral("ThreeHours")));
+        QVERIFY(!radarPlaybackModeFromRaw(QStringLiteral("LIVE")));
+        QVERIFY(!radarProductFromRaw(QStringLiteral("rasrf")));
+        QCOMPARE(allRadarRanges(), (QList{RadarRange::ThreeHours, RadarRange::TwelveHours}));
+        QCOMPARE(allRadarPlaybackModes(),
+                 (QList{RadarPlaybackMode::Animation, RadarPlaybackMode::Live}));
+    }
+
+    void targetTimesDecodeStrictly_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<int>("entries"); // -1: fails as a whole
+        QTest::newRow("extra member ignored")
+            << QByteArray(R"([{"basetime":"1","validtime":"2","elements":["hrpns"],"member":"none"}])")
+            << 1;
+        QTest::newRow("empty list") << QByteArray("[]") << 0;
+        QTest::newRow("one entry lacks elements")
+            << QByteArray(R"([{"basetime":"1","validtime":"1","elements":[]},)"
+                          R"({"basetime":"2","validtime":"2"}])")
+            << -1;
+        QTest::newRow("number instead of string")
+            << QByteArray(R"([{"basetime":1,"validtime":"1","elements":[]}])") << -1;
+        QTest::newRow("element not a string")
+            << QByteArray(R"([{"basetime":"1","validtime":"1","elements":[3]}])") << -1;
+        QTest::newRow("object instead of array") << QByteArray(R"({"basetime":"1"})") << -1;
+        QTest::newRow("html error page") << QByteArray("<html>404</html>") << -1;
+    }
+    void targetTimesDecodeStrictly()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(int, entries);
+        const auto decoded = decodeTargetTimes(json);
+        QCOMPARE(decoded.ok(), entries >= 0);
+        if (entries >= 0)
+            QCOMPARE(decoded.value().size(), entries);
+        else
+            QVERIFY(!decoded.failure().description.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRadarFrame)
+#include "tst_radarframe.moc"
