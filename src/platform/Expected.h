@@ -14,8 +14,12 @@ struct Failure {
 template <typename T>
 class Expected {
 public:
-    Expected(T value) : m_data(std::move(value)) {}
-    Expected(Failure failure) : m_data(std::move(failure)) {}
+    Expected(T value)
+        : m_data(std::move(value))
+    {}
+    Expected(Failure failure)
+        : m_data(std::move(failure))
+    {}
 
     bool ok() const { return std::holds_alternative<T>(m_data); }
     explicit operator bool() const { return ok(); }

@@ -6,6 +6,20 @@
 #include <QAbstractNetworkCache>
 #include <QNetworkAccessManager>
 
+namespace {
+
+// Marks aborts the program asked for, so that any other OperationCanceledError can be told
+// apart: Qt reports the time-between-bytes limit that way.
+const char* const kAbortedProperty = "shiguren.aborted";
+
+void abortReply(QNetworkReply* reply)
+{
+    reply->setProperty(kAbortedProperty, true);
+    reply->abort();
+}
+
+} // namespace
+
 namespace detail {
 
 struct ReplyState {
@@ -34,12 +48,14 @@ QString HttpResponse::errorDescription() const
 {
     if (invalidUrl)
         return ErrorText::badUrl();
-    if (error == QNetworkReply::NoError && status != 200 && status != 0)
+    if (!isTransportFailure() && (status < 200 || status > 299))
         return ErrorText::httpStatus(status);
     return ErrorText::network(error, wholeTransferTimedOut);
 }
 
-HttpReply::HttpReply(std::shared_ptr<detail::ReplyState> state) : m_state(std::move(state)) {}
+HttpReply::HttpReply(std::shared_ptr<detail::ReplyState> state)
+    : m_state(std::move(state))
+{}
 HttpReply::HttpReply(HttpReply&&) noexcept = default;
 HttpReply& HttpReply::operator=(HttpReply&& other) noexcept
 {
@@ -62,7 +78,7 @@ void HttpReply::abandon()
         return;
     m_state->onDone = {};
     if (!m_state->done && m_state->reply)
-        m_state->reply->abort();
+        abortReply(m_state->reply);
     m_state.reset();
 }
 
@@ -75,14 +91,14 @@ bool HttpReply::suspend()
 {
     // An abort may finish the reply synchronously; only suspend if it is still running.
     if (m_suspension->isCancelled() && m_state->reply)
-        m_state->reply->abort();
+        abortReply(m_state->reply);
     if (m_state->done)
         return false;
     m_state->onDone = [suspension = m_suspension.get()] { suspension->resumeLater(); };
     std::weak_ptr<detail::ReplyState> weak = m_state;
     m_suspension->onCancel([weak] {
         if (auto state = weak.lock(); state && state->reply)
-            state->reply->abort();
+            abortReply(state->reply);
     });
     return true;
 }
@@ -91,8 +107,7 @@ HttpResponse HttpReply::await_resume()
 {
     if (m_suspension)
         m_suspension->detach();
-    if (!m_state)
-        {
+    if (!m_state) {
         HttpResponse aborted;
         aborted.error = QNetworkReply::OperationCanceledError;
         return aborted;
@@ -155,8 +170,12 @@ HttpReply HttpSession::get(QNetworkRequest request)
         const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
         s->response.status = status.isValid() ? status.toInt() : 0;
         s->response.error = reply->error();
-        s->response.fromCache = reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool();
-        if (s->response.status > 0)
+        if (s->response.error == QNetworkReply::OperationCanceledError &&
+            !reply->property(kAbortedProperty).toBool())
+            s->response.error = QNetworkReply::TimeoutError;
+        s->response.fromCache =
+            reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool();
+        if (!s->response.isTransportFailure())
             s->response.body = reply->readAll();
         if (s->response.wholeTransferTimedOut) {
             s->response.error = QNetworkReply::TimeoutError;
@@ -183,7 +202,7 @@ HttpReply HttpSession::get(QNetworkRequest request)
             s->limitTimer = 0;
             s->response.wholeTransferTimedOut = true;
             if (s->reply)
-                s->reply->abort();
+                abortReply(s->reply);
         });
     }
     return HttpReply(state);
@@ -196,7 +215,7 @@ void HttpSession::reset()
     const auto replies = std::exchange(m_replies, {});
     for (const auto& reply : replies) {
         if (reply && reply->manager() == old)
-            reply->abort();
+            abortReply(reply);
     }
     old->deleteLater();
 }

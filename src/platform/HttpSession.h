@@ -37,8 +37,9 @@ struct HttpResponse {
     QByteArray body;
     bool fromCache = false;
 
-    // Nothing HTTP came back: refused, dropped, timed out, aborted.
-    bool isTransportFailure() const { return status == 0; }
+    // No complete HTTP response came back: refused, dropped mid-body, timed out, aborted.
+    // (Errors 1–199 are Qt's network-layer and proxy errors; above are HTTP-level ones.)
+    bool isTransportFailure() const { return status == 0 || (error > 0 && error < 200); }
     QString errorDescription() const;
 };
 

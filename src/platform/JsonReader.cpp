@@ -11,7 +11,8 @@ std::optional<QJsonDocument> parse(const QByteArray& bytes, JsonDecodeStatus& st
     QJsonParseError error;
     QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {
-        status.fail(QStringLiteral("not JSON: %1 at %2").arg(error.errorString()).arg(error.offset));
+        status.fail(
+            QStringLiteral("not JSON: %1 at %2").arg(error.errorString()).arg(error.offset));
         return std::nullopt;
     }
     return doc;

@@ -27,8 +27,8 @@ struct RadarFrame {
 
     friend bool operator==(const RadarFrame& a, const RadarFrame& b)
     {
-        return a.product == b.product && a.basetime == b.basetime && a.validtime == b.validtime
-            && a.kind == b.kind && a.date == b.date;
+        return a.product == b.product && a.basetime == b.basetime && a.validtime == b.validtime &&
+               a.kind == b.kind && a.date == b.date;
     }
 };
 

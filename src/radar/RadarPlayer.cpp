@@ -8,7 +8,9 @@
 #include <cmath>
 #include <limits>
 
-RadarPlayer::RadarPlayer(QObject* parent) : QObject(parent) {}
+RadarPlayer::RadarPlayer(QObject* parent)
+    : QObject(parent)
+{}
 
 RadarPlayer::~RadarPlayer() = default;
 
@@ -138,8 +140,7 @@ int RadarPlayer::nextIndex(int from) const
         return 0;
     // The list may have been replaced during the wait; never read outside it.
     const int i = std::clamp(from, 0, count - 1);
-    const double target =
-        double(m_frames.at(i).date.toMSecsSinceEpoch()) + m_stepMinutes * 60000.0;
+    const double target = double(m_frames.at(i).date.toMSecsSinceEpoch()) + m_stepMinutes * 60000.0;
     for (int j = i + 1; j < count; ++j) {
         if (double(m_frames.at(j).date.toMSecsSinceEpoch()) >= target)
             return j;
@@ -177,8 +178,7 @@ QList<int> RadarPlayer::liveSteps() const
         const QString& candidate = m_frames.at(k).basetime;
         if (kept < candidate) {
             existing.value() = k; // newer forecast run
-        } else if (kept == candidate
-                   && std::abs(m - 60 * h) < std::abs(minutesAhead(e) - 60 * h)) {
+        } else if (kept == candidate && std::abs(m - 60 * h) < std::abs(minutesAhead(e) - 60 * h)) {
             existing.value() = k;
         }
     }
@@ -199,8 +199,8 @@ void RadarPlayer::jumpToLiveTarget()
     int best = steps.at(1);
     for (int s = 2; s < steps.size(); ++s) {
         const int candidate = steps.at(s);
-        if (std::abs(minutesAhead(candidate) - m_liveOffsetMinutes)
-            < std::abs(minutesAhead(best) - m_liveOffsetMinutes))
+        if (std::abs(minutesAhead(candidate) - m_liveOffsetMinutes) <
+            std::abs(minutesAhead(best) - m_liveOffsetMinutes))
             best = candidate;
     }
     setIndex(best);

@@ -31,8 +31,7 @@ HttpSessionConfig RadarTimeline::defaultSessionConfig()
 RadarTimeline::RadarTimeline(QObject* parent, HttpSessionConfig sessionConfig)
     : QObject(parent)
     , m_session(new HttpSession(std::move(sessionConfig), this))
-{
-}
+{}
 
 RadarTimeline::~RadarTimeline() = default;
 
@@ -63,8 +62,8 @@ void RadarTimeline::resetSession()
 async::Task<void> RadarTimeline::reload()
 {
     const QDateTime startedAt = Clock::current().now();
-    if (m_isLoading && m_loadStartedAt.isValid()
-        && secondsBetween(m_loadStartedAt, startedAt) < kStuckLoadSeconds)
+    if (m_isLoading && m_loadStartedAt.isValid() &&
+        secondsBetween(m_loadStartedAt, startedAt) < kStuckLoadSeconds)
         co_return;
 
     setLoading(true, startedAt);

@@ -23,8 +23,8 @@ class RadarTimeline : public QObject {
     Q_PROPERTY(RadarRange range READ range WRITE setRange NOTIFY rangeChanged)
     Q_PROPERTY(bool includeForecast READ includeForecast WRITE setIncludeForecast NOTIFY
                    includeForecastChanged)
-    Q_PROPERTY(double forecastHorizonHours READ forecastHorizonHours WRITE
-                   setForecastHorizonHours NOTIFY forecastHorizonHoursChanged)
+    Q_PROPERTY(double forecastHorizonHours READ forecastHorizonHours WRITE setForecastHorizonHours
+                   NOTIFY forecastHorizonHoursChanged)
 
 public:
     // Always from the network; 20 s between bytes, 40 s per transfer.

@@ -83,10 +83,10 @@ RadarFrames newestRunsFirst(const RadarFrames& forecasts)
 NowcastPlan planNowcast(const QList<TargetTimeEntry>& list1, const QList<TargetTimeEntry>& list2,
                         double forecastHorizonHours)
 {
-    const RadarFrames observed = framesFrom(list1, kNowcastElement, RadarProduct::Nowcast,
-                                            RadarFrame::Kind::Observation);
-    const RadarFrames forecast = framesFrom(list2, kNowcastElement, RadarProduct::Nowcast,
-                                            RadarFrame::Kind::Forecast);
+    const RadarFrames observed =
+        framesFrom(list1, kNowcastElement, RadarProduct::Nowcast, RadarFrame::Kind::Observation);
+    const RadarFrames forecast =
+        framesFrom(list2, kNowcastElement, RadarProduct::Nowcast, RadarFrame::Kind::Forecast);
     const double hours = std::clamp(forecastHorizonHours, 1.0, 15.0);
 
     if (observed.isEmpty())
@@ -136,8 +136,8 @@ RadarFrames analysisTimeline(const QList<TargetTimeEntry>& rasrf)
         (entry.isObservation() ? analyses : forecasts).append(entry);
     const RadarFrames observed = framesFrom(analyses, kAnalysisElement, RadarProduct::Analysis,
                                             RadarFrame::Kind::Observation);
-    const RadarFrames forecast = framesFrom(forecasts, kAnalysisElement, RadarProduct::Analysis,
-                                            RadarFrame::Kind::Forecast);
+    const RadarFrames forecast =
+        framesFrom(forecasts, kAnalysisElement, RadarProduct::Analysis, RadarFrame::Kind::Forecast);
     return merge(observed, newestRunsFirst(forecast));
 }
 

@@ -31,7 +31,7 @@ struct ExtendedWindow {
 };
 
 struct NowcastPlan {
-    RadarFrames frames;                    // observations merged with nowcast forecasts
+    RadarFrames frames;                     // observations merged with nowcast forecasts
     std::optional<ExtendedWindow> extended; // hourly forecasts still to append, if any
 };
 

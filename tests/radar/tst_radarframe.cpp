@@ -72,7 +72,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<int>("entries"); // -1: fails as a whole
         QTest::newRow("extra member ignored")
-            << QByteArray(R"([{"basetime":"1","validtime":"2","elements":["hrpns"],"member":"none"}])")
+            << QByteArray(
+                   R"([{"basetime":"1","validtime":"2","elements":["hrpns"],"member":"none"}])")
             << 1;
         QTest::newRow("empty list") << QByteArray("[]") << 0;
         QTest::newRow("one entry lacks elements")

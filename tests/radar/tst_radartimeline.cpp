@@ -125,16 +125,19 @@ private Q_SLOTS:
         const RadarFrames good = timeline.frames();
 
         m_server->setRoute(kN1, FakeResponse::text("<html>Not Found</html>", 404));
-        QTest::ignoreMessage(QtWarningMsg,
-                             "targetTimes 取得失敗: データが正しい形式ではないため読み込めませんでした");
+        QTest::ignoreMessage(
+            QtWarningMsg,
+            "targetTimes 取得失敗: データが正しい形式ではないため読み込めませんでした");
         QVERIFY(runTask(timeline.reload()));
         QCOMPARE(timeline.consecutiveFailures(), 1);
         QCOMPARE(timeline.errorMessage(),
-                 QStringLiteral("レーダー情報を取得できませんでした（データが正しい形式ではないため読み込めませんでした）"));
+                 QStringLiteral("レーダー情報を取得できませんでした（データが正しい形式ではないため"
+                                "読み込めませんでした）"));
         QCOMPARE(timeline.frames(), good);
 
         m_server->setRoute(kN1, FakeResponse::dropped("[{\"basetime\":\"2025"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^targetTimes 取得失敗: ")));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^targetTimes 取得失敗: ")));
         QVERIFY(runTask(timeline.reload()));
         QCOMPARE(timeline.consecutiveFailures(), 2);
 

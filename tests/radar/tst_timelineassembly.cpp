@@ -10,8 +10,8 @@ namespace {
 
 TargetTimeEntry entry(const char* base, const char* valid, const char* element = "hrpns")
 {
-    return TargetTimeEntry{QString::fromLatin1(base), QString::fromLatin1(valid),
-                           {QString::fromLatin1(element)}};
+    return TargetTimeEntry{
+        QString::fromLatin1(base), QString::fromLatin1(valid), {QString::fromLatin1(element)}};
 }
 
 QStringList validtimes(const RadarFrames& frames)
@@ -44,9 +44,9 @@ class TestTimelineAssembly : public QObject {
 private Q_SLOTS:
     void nowcastTimelineFromTheAgencyLists()
     {
-        const NowcastPlan plan = planNowcast(fixture(QStringLiteral("nowc/targetTimes_N1.json")),
-                                             fixture(QStringLiteral("nowc/targetTimes_N2.json")),
-                                             6.0);
+        const NowcastPlan plan =
+            planNowcast(fixture(QStringLiteral("nowc/targetTimes_N1.json")),
+                        fixture(QStringLiteral("nowc/targetTimes_N2.json")), 6.0);
         QCOMPARE(plan.frames.size(), 37 + 12);
         QVERIFY(std::is_sorted(plan.frames.begin(), plan.frames.end(),
                                [](const auto& a, const auto& b) { return a.date < b.date; }));
@@ -101,9 +101,9 @@ private Q_SLOTS:
 
     void observationWinsAndNewestBaseWinsAmongNowcasts()
     {
-        const RadarFrames observed = framesFrom({entry("20250829053000", "20250829053000")},
-                                                QStringLiteral("hrpns"), RadarProduct::Nowcast,
-                                                RadarFrame::Kind::Observation);
+        const RadarFrames observed =
+            framesFrom({entry("20250829053000", "20250829053000")}, QStringLiteral("hrpns"),
+                       RadarProduct::Nowcast, RadarFrame::Kind::Observation);
         const RadarFrames forecast = framesFrom(
             {entry("20250829052500", "20250829053000"), entry("20250829053000", "20250829054000"),
              entry("20250829052500", "20250829054000")},
@@ -116,11 +116,10 @@ private Q_SLOTS:
 
     void unparsableValidtimesAreSkipped()
     {
-        const RadarFrames frames =
-            framesFrom({entry("20250829053000", "2025-08-29 05:30"),
-                        entry("20250829053000", "20250829053000")},
-                       QStringLiteral("hrpns"), RadarProduct::Nowcast,
-                       RadarFrame::Kind::Observation);
+        const RadarFrames frames = framesFrom({entry("20250829053000", "2025-08-29 05:30"),
+                                               entry("20250829053000", "20250829053000")},
+                                              QStringLiteral("hrpns"), RadarProduct::Nowcast,
+                                              RadarFrame::Kind::Observation);
         QCOMPARE(frames.size(), 1);
     }
 
@@ -150,7 +149,8 @@ private Q_SLOTS:
 
     void analysisTimelineFromTheAgencyList()
     {
-        const RadarFrames frames = analysisTimeline(fixture(QStringLiteral("rasrf/targetTimes.json")));
+        const RadarFrames frames =
+            analysisTimeline(fixture(QStringLiteral("rasrf/targetTimes.json")));
         // 14 analyses, the 05:20 run (06:20 … 11:20), then the 05:00 run beyond it (12:00 …
         // 20:00); the stray 05:10 run and the overlapped 05:00 hours are dropped.
         QStringList observed;
@@ -161,9 +161,8 @@ private Q_SLOTS:
         }
         QCOMPARE(observed.size(), 14);
         QCOMPARE(observed.last(), QStringLiteral("0520"));
-        QCOMPARE(forecast,
-                 strings({"0620", "0720", "0820", "0920", "1020", "1120", "1200", "1300",
-                              "1400", "1500", "1600", "1700", "1800", "1900", "2000"}));
+        QCOMPARE(forecast, strings({"0620", "0720", "0820", "0920", "1020", "1120", "1200", "1300",
+                                    "1400", "1500", "1600", "1700", "1800", "1900", "2000"}));
         QVERIFY(std::is_sorted(frames.begin(), frames.end(),
                                [](const auto& a, const auto& b) { return a.date < b.date; }));
     }

@@ -8,7 +8,8 @@ QDateTime FakeClock::scenarioNow()
     return QDateTime(QDate(2025, 8, 29), QTime(5, 30), QTimeZone::utc());
 }
 
-FakeClock::FakeClock(QDateTime start) : m_start(std::move(start))
+FakeClock::FakeClock(QDateTime start)
+    : m_start(std::move(start))
 {
     Clock::setCurrent(this);
 }

@@ -14,8 +14,7 @@ QByteArray read(const QString& relative)
 {
     QFile file(path(relative));
     if (!file.open(QIODevice::ReadOnly)) {
-        QTest::qFail(qPrintable(QStringLiteral("missing fixture ") + relative), __FILE__,
-                     __LINE__);
+        QTest::qFail(qPrintable(QStringLiteral("missing fixture ") + relative), __FILE__, __LINE__);
         return {};
     }
     return file.readAll();

@@ -12,7 +12,9 @@ namespace async {
 // check isCancelled() next, as every loop does).
 class SleepAwaiter {
 public:
-    explicit SleepAwaiter(std::chrono::milliseconds duration) : m_duration(duration) {}
+    explicit SleepAwaiter(std::chrono::milliseconds duration)
+        : m_duration(duration)
+    {}
     SleepAwaiter(const SleepAwaiter&) = delete;
     SleepAwaiter& operator=(const SleepAwaiter&) = delete;
     ~SleepAwaiter() { stopTimer(); }

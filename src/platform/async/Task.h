@@ -70,8 +70,12 @@ public:
     using Handle = std::coroutine_handle<promise_type>;
 
     Task() = default;
-    explicit Task(Handle handle) : m_handle(handle) {}
-    Task(Task&& other) noexcept : m_handle(std::exchange(other.m_handle, {})) {}
+    explicit Task(Handle handle)
+        : m_handle(handle)
+    {}
+    Task(Task&& other) noexcept
+        : m_handle(std::exchange(other.m_handle, {}))
+    {}
     Task& operator=(Task&& other) noexcept
     {
         if (this != &other) {

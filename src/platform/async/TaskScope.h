@@ -15,12 +15,14 @@ struct TaskState;
 class TaskHandle {
 public:
     TaskHandle() = default;
-    explicit TaskHandle(std::weak_ptr<detail::TaskState> state) : m_state(std::move(state)) {}
+    explicit TaskHandle(std::weak_ptr<detail::TaskState> state)
+        : m_state(std::move(state))
+    {}
 
     // Cancellation is cooperative: the task's current wait ends early and the task sees
     // isCancelled() from then on. A finished or empty handle ignores it.
     void cancel() const;
-    bool isActive() const;   // spawned and not yet finished
+    bool isActive() const; // spawned and not yet finished
     bool isCancelled() const;
 
 private:
