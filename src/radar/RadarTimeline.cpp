@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DataHosts.h"
+#include "platform/Gzip.h"
 #include "platform/Logging.h"
 #include "platform/PropertyHelpers.h"
 #include "radar/TimelineAssembly.h"
@@ -160,7 +161,7 @@ Expected<QList<TargetTimeEntry>> RadarTimeline::decode(const HttpResponse& respo
     // The status is not examined: an error page simply fails to decode.
     if (response.isTransportFailure())
         return Failure{response.errorDescription()};
-    return decodeTargetTimes(response.body);
+    return decodeTargetTimes(Gzip::inflateIfCompressed(response.body));
 }
 
 void RadarTimeline::setLoading(bool loading, const QDateTime& startedAt)

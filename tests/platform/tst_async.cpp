@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "platform/async/Sleep.h"
 #include "platform/async/TaskScope.h"
+#include "platform/async/WhenAll.h"
 
 #include <QTest>
 
@@ -49,6 +50,33 @@ async::Task<void> holdsProbe(std::shared_ptr<int> counter, bool* resumed)
     DestructionProbe probe{std::move(counter)};
     co_await async::sleep(10s);
     *resumed = true;
+}
+
+async::Task<std::optional<QByteArray>> bytesAfter(std::chrono::milliseconds delay, int n)
+{
+    co_await async::sleep(delay);
+    if (n < 0)
+        co_return std::nullopt;
+    co_return QByteArray(n, 'x');
+}
+
+async::Task<void> joinBytes(int* running, int* peak, std::vector<qsizetype>* sizes)
+{
+    std::vector<async::Task<std::optional<QByteArray>>> tasks;
+    for (int i = 0; i < 5; ++i) {
+        tasks.push_back(
+            [](int index, int* now, int* most) -> async::Task<std::optional<QByteArray>> {
+                *most = std::max(*most, ++*now);
+                auto bytes =
+                    co_await bytesAfter(std::chrono::milliseconds(100 * (5 - index)), index - 1);
+                --*now;
+                co_return bytes;
+            }(i, running, peak));
+    }
+    auto join = async::whenAll(std::move(tasks), 2);
+    const std::vector<std::optional<QByteArray>> results = co_await join;
+    for (const auto& result : results)
+        sizes->push_back(result ? result->size() : -1);
 }
 
 } // namespace
@@ -159,6 +187,20 @@ private Q_SLOTS:
         FakeClock::settle();
         QVERIFY(first.finished && first.sawCancel);
         QVERIFY(second.finished && second.sawCancel);
+    }
+
+    void whenAllKeepsOrderAndLimit()
+    {
+        FakeClock clock;
+        async::TaskScope scope;
+        int running = 0;
+        int peak = 0;
+        std::vector<qsizetype> sizes;
+        scope.spawn(joinBytes(&running, &peak, &sizes));
+        clock.advance(2s);
+        QCOMPARE(sizes, (std::vector<qsizetype>{-1, 0, 1, 2, 3}));
+        QCOMPARE(peak, 2);
+        QCOMPARE(running, 0);
     }
 
     void systemClockSleepsForRealTime()

@@ -107,6 +107,7 @@ public:
 
     // For TaskScope and combinators only.
     Handle release() { return std::exchange(m_handle, {}); }
+    Handle handle() const { return m_handle; }
 
 private:
     void reset()

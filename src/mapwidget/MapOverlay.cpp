@@ -1,0 +1,3 @@
+#include "mapwidget/MapOverlay.h"
+
+MapOverlay::~MapOverlay() = default;

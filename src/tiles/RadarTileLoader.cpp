@@ -1,0 +1,311 @@
+#include "tiles/RadarTileLoader.h"
+
+#include "platform/Clock.h"
+#include "platform/Logging.h"
+#include "platform/async/Sleep.h"
+#include "platform/async/ThreadPool.h"
+#include "platform/async/WhenAll.h"
+#include "tiles/ForwardingNetworkCache.h"
+#include "tiles/TileAddress.h"
+
+#include <QCoreApplication>
+#include <QMutexLocker>
+#include <QNetworkDiskCache>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr int kRetryCount = 2;
+constexpr double kRetryDelaySeconds = 0.4;
+constexpr int kFailuresBeforeReset = 24;
+constexpr double kResetGuardSeconds = 30;
+constexpr int kMaxResolvedMembers = 512;
+constexpr double kFreshEmptySeconds = 1200;
+constexpr size_t kPrefetchWindow = 6;
+constexpr int kMaxAgencyZoom = 10;
+
+QString defaultCacheDirectory()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+           QStringLiteral("/jmatile");
+}
+
+} // namespace
+
+RadarTileLoader& RadarTileLoader::shared()
+{
+    // Parented to the application so it goes before the event loop's objects do.
+    static RadarTileLoader* loader = new RadarTileLoader({}, QCoreApplication::instance());
+    return *loader;
+}
+
+RadarTileLoader::RadarTileLoader(Options options, QObject* parent)
+    : QObject(parent)
+    , m_options(std::move(options))
+    , m_diskCache(new QNetworkDiskCache(this))
+{
+    if (m_options.cacheDirectory.isEmpty())
+        m_options.cacheDirectory = defaultCacheDirectory();
+    m_diskCache->setCacheDirectory(m_options.cacheDirectory);
+    m_diskCache->setMaximumCacheSize(m_options.diskCacheBytes);
+    m_memory.setMaxCost(m_options.memoryCacheBytes);
+    m_session = new HttpSession(sessionConfig(), this);
+}
+
+RadarTileLoader::~RadarTileLoader() = default;
+
+HttpSessionConfig RadarTileLoader::sessionConfig()
+{
+    HttpSessionConfig config;
+    config.cachePolicy = QNetworkRequest::PreferCache;
+    config.betweenBytesTimeout = std::chrono::seconds(20);
+    config.wholeTransferTimeout = std::chrono::seconds(60);
+    config.pipelining = true;
+    config.makeCache = [cache = QPointer<QNetworkDiskCache>(m_diskCache)] {
+        return new ForwardingNetworkCache(cache);
+    };
+    return config;
+}
+
+int RadarTileLoader::consecutiveFailures() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_consecutiveFailures;
+}
+
+QDateTime RadarTileLoader::lastSessionResetAt() const
+{
+    QMutexLocker locker(&m_lock);
+    return m_lastSessionResetAt;
+}
+
+std::optional<QString> RadarTileLoader::resolvedMember(const RadarFrame& frame) const
+{
+    QMutexLocker locker(&m_lock);
+    const auto found = m_resolvedMembers.constFind(TileAddress::memberKey(frame));
+    if (found == m_resolvedMembers.cend())
+        return std::nullopt;
+    return *found;
+}
+
+async::Task<std::optional<TileImages::DisplayTile>>
+RadarTileLoader::displayTileData(RadarFrame frame, int z, int x, int y)
+{
+    if (z < 0 || z > 30 || x < 0 || y < 0)
+        co_return std::nullopt;
+
+    if (z <= kMaxAgencyZoom && z % 2 == 0) {
+        const std::optional<QByteArray> bytes = co_await tileData(frame, z, x, y);
+        if (!bytes)
+            co_return std::nullopt;
+        TileImages::DisplayTile tile;
+        tile.encoded = *bytes;
+        tile.empty = TileImages::isEmptyTile(*bytes);
+        co_return tile;
+    }
+    if (z < kMaxAgencyZoom)
+        co_return co_await composedTile(frame, z, x, y);
+    co_return co_await croppedTile(frame, z, x, y);
+}
+
+// Odd zooms: the four tiles of the next level, fetched concurrently. Missing or all-empty
+// quadrants need no image work at all.
+async::Task<std::optional<TileImages::DisplayTile>>
+RadarTileLoader::composedTile(RadarFrame frame, int z, int x, int y)
+{
+    std::vector<async::Task<std::optional<QByteArray>>> downloads;
+    downloads.push_back(tileData(frame, z + 1, 2 * x, 2 * y));
+    downloads.push_back(tileData(frame, z + 1, 2 * x + 1, 2 * y));
+    downloads.push_back(tileData(frame, z + 1, 2 * x, 2 * y + 1));
+    downloads.push_back(tileData(frame, z + 1, 2 * x + 1, 2 * y + 1));
+    auto join = async::whenAll(std::move(downloads));
+    const std::vector<std::optional<QByteArray>> parts = co_await join;
+
+    std::array<std::optional<QByteArray>, 4> quadrants;
+    for (size_t i = 0; i < quadrants.size(); ++i) {
+        if (!parts[i])
+            co_return std::nullopt;
+        quadrants[i] = parts[i];
+    }
+    if (std::all_of(quadrants.begin(), quadrants.end(),
+                    [](const auto& part) { return TileImages::isEmptyTile(*part); })) {
+        TileImages::DisplayTile empty;
+        empty.encoded = *quadrants[0];
+        empty.empty = true;
+        co_return empty;
+    }
+    auto work = async::runInPool([quadrants] { return TileImages::compose(quadrants); });
+    std::optional<std::optional<TileImages::DisplayTile>> composed = co_await work;
+    if (!composed)
+        co_return std::nullopt;
+    co_return *composed;
+}
+
+// Zooms above 10: a square cut out of the zoom-10 ancestor.
+async::Task<std::optional<TileImages::DisplayTile>>
+RadarTileLoader::croppedTile(RadarFrame frame, int z, int x, int y)
+{
+    const int k = z - kMaxAgencyZoom;
+    const int scale = 1 << k;
+    const std::optional<QByteArray> ancestor =
+        co_await tileData(frame, kMaxAgencyZoom, x >> k, y >> k);
+    if (!ancestor)
+        co_return std::nullopt;
+    if (TileImages::isEmptyTile(*ancestor)) {
+        TileImages::DisplayTile empty;
+        empty.encoded = *ancestor;
+        empty.empty = true;
+        co_return empty;
+    }
+    auto work = async::runInPool([bytes = *ancestor, scale, x, y] {
+        return TileImages::crop(bytes, scale, x % scale, y % scale);
+    });
+    std::optional<std::optional<TileImages::DisplayTile>> cropped = co_await work;
+    if (!cropped)
+        co_return std::nullopt;
+    co_return *cropped;
+}
+
+async::Task<std::optional<QByteArray>> RadarTileLoader::tileData(RadarFrame frame, int z, int x,
+                                                                 int y)
+{
+    QStringList members;
+    if (auto remembered = resolvedMember(frame))
+        members = {*remembered};
+    else
+        members = TileAddress::candidateMembers(frame.product);
+
+    const std::optional<QByteArray> bytes =
+        co_await attempt(members, frame, z, x, y, kRetryCount, kRetryDelaySeconds);
+    if (bytes) {
+        QMutexLocker locker(&m_lock);
+        m_consecutiveFailures = 0;
+        co_return bytes;
+    }
+    if (!co_await async::isCancelled())
+        countFailure();
+    co_return std::nullopt;
+}
+
+void RadarTileLoader::countFailure()
+{
+    bool reset = false;
+    {
+        QMutexLocker locker(&m_lock);
+        ++m_consecutiveFailures;
+        reset = m_consecutiveFailures >= kFailuresBeforeReset;
+    }
+    if (reset)
+        resetSession(false);
+}
+
+async::Task<std::optional<QByteArray>> RadarTileLoader::attempt(QStringList members,
+                                                                RadarFrame frame, int z, int x,
+                                                                int y, int retryCount,
+                                                                double retryDelay)
+{
+    for (const QString& member : members) {
+        const QUrl url = TileAddress::tileUrl(frame, member, z, x, y);
+        if (!url.isValid())
+            continue;
+        if (co_await async::isCancelled())
+            co_return std::nullopt;
+
+        if (const QByteArray* cached = m_memory.object(url.toString())) {
+            const QByteArray bytes = *cached;
+            rememberMember(frame, member);
+            co_return bytes;
+        }
+
+        for (int request = 0; request <= retryCount; ++request) {
+            HttpSession* session = nullptr;
+            {
+                QMutexLocker locker(&m_lock);
+                session = m_session;
+            }
+            HttpReply reply = session->get(url);
+            const HttpResponse response = co_await reply;
+            const bool last = request == retryCount;
+
+            if (response.isTransportFailure()) {
+                if (co_await async::isCancelled())
+                    co_return std::nullopt;
+                qCWarning(lcRadar, "タイル取得失敗: %s",
+                          qUtf8Printable(response.errorDescription()));
+            } else if (response.status == 200) {
+                rememberMember(frame, member);
+                discardCachedEmptyTileIfFresh(url, frame, response.body);
+                co_return response.body;
+            } else {
+                // A cached error page would be served forever under the cache-first policy.
+                forget(url);
+            }
+            if (last)
+                break;
+            co_await async::sleepSeconds(retryDelay);
+            if (co_await async::isCancelled())
+                co_return std::nullopt;
+        }
+    }
+    co_return std::nullopt;
+}
+
+void RadarTileLoader::rememberMember(const RadarFrame& frame, const QString& member)
+{
+    const QString key = TileAddress::memberKey(frame);
+    QMutexLocker locker(&m_lock);
+    if (m_resolvedMembers.value(key) == member)
+        return;
+    if (m_resolvedMembers.size() >= kMaxResolvedMembers)
+        m_resolvedMembers.clear();
+    m_resolvedMembers.insert(key, member);
+}
+
+void RadarTileLoader::discardCachedEmptyTileIfFresh(const QUrl& url, const RadarFrame& frame,
+                                                    const QByteArray& bytes)
+{
+    const double age = std::abs(secondsBetween(frame.date, Clock::current().now()));
+    if (TileImages::isEmptyTile(bytes) && age < kFreshEmptySeconds) {
+        // The agency may still be filling this frame in: ask again next time.
+        forget(url);
+        return;
+    }
+    m_memory.insert(url.toString(), new QByteArray(bytes), qMax<qsizetype>(bytes.size(), 1));
+}
+
+void RadarTileLoader::forget(const QUrl& url)
+{
+    m_memory.remove(url.toString());
+    m_diskCache->remove(url);
+}
+
+async::Task<void> RadarTileLoader::prefetch(RadarFrames frames, QList<TilePath> tiles)
+{
+    if (frames.isEmpty() || tiles.isEmpty())
+        co_return;
+    for (const RadarFrame& frame : frames) {
+        if (co_await async::isCancelled())
+            co_return;
+        std::vector<async::Task<std::optional<QByteArray>>> downloads;
+        downloads.reserve(size_t(tiles.size()));
+        for (const TilePath& tile : tiles)
+            downloads.push_back(tileData(frame, tile.z, tile.x, tile.y));
+        co_await async::whenAll(std::move(downloads), kPrefetchWindow);
+    }
+}
+
+void RadarTileLoader::resetSession(bool force)
+{
+    {
+        QMutexLocker locker(&m_lock);
+        const QDateTime now = Clock::current().now();
+        if (!force && m_lastSessionResetAt.isValid() &&
+            secondsBetween(m_lastSessionResetAt, now) < kResetGuardSeconds)
+            return;
+        m_lastSessionResetAt = now;
+        m_consecutiveFailures = 0;
+    }
+    // Outside the lock: aborting the old transfers resumes their awaiters later.
+    m_session->reset();
+    qCInfo(lcRadar, "タイル取得の URLSession を作り直した");
+}

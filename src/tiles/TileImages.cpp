@@ -1,0 +1,88 @@
+#include "tiles/TileImages.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+
+namespace TileImages {
+
+bool isEmptyTile(const QByteArray& bytes)
+{
+    return bytes.size() >= 26 && bytes.size() <= 400 && quint8(bytes.at(25)) == 6;
+}
+
+QImage decode(const QByteArray& bytes)
+{
+    QImage image;
+    if (!image.loadFromData(bytes))
+        return {};
+    if (image.format() != QImage::Format_ARGB32_Premultiplied)
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return image;
+}
+
+QByteArray encodePng(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        return {};
+    return bytes;
+}
+
+std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4>& quadrants)
+{
+    for (const auto& quadrant : quadrants) {
+        if (!quadrant)
+            return std::nullopt;
+    }
+    const bool allEmpty = std::all_of(quadrants.begin(), quadrants.end(),
+                                      [](const auto& q) { return isEmptyTile(*q); });
+    if (allEmpty)
+        return DisplayTile{*quadrants[0], {}, true};
+
+    QImage canvas(512, 512, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull())
+        return std::nullopt;
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    for (int i = 0; i < 4; ++i) {
+        // An empty quadrant is transparent already; skip its decode.
+        if (isEmptyTile(*quadrants[i]))
+            continue;
+        const QImage image = decode(*quadrants[i]);
+        if (image.isNull())
+            continue; // stays transparent
+        const QRect target((i % 2) * 256, (i / 2) * 256, 256, 256);
+        if (image.size() == target.size())
+            painter.drawImage(target.topLeft(), image);
+        else
+            painter.drawImage(target, image);
+    }
+    painter.end();
+    return DisplayTile{{}, canvas, false};
+}
+
+std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, int subY)
+{
+    if (isEmptyTile(bytes))
+        return DisplayTile{bytes, {}, true};
+    const QImage image = decode(bytes);
+    if (image.isNull())
+        return std::nullopt;
+    if (scale < 1)
+        return DisplayTile{bytes, {}, false};
+    const int w = image.width() / scale;
+    if (w < 1 || image.height() / scale != w)
+        return DisplayTile{bytes, {}, false};
+    const QRect square(subX * w, subY * w, w, w);
+    if (!image.rect().contains(square))
+        return std::nullopt;
+    return DisplayTile{{}, image.copy(square), false};
+}
+
+} // namespace TileImages

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+#include <array>
+#include <optional>
+
+// Image work on radar tiles: pure functions, safe on any thread. Callers run them off the
+// GUI thread.
+namespace TileImages {
+
+// A tile without precipitation, told from its bytes alone: the agency's transparent RGBA
+// placeholder is small, and byte 25 (the PNG colour type) is 6. Rain tiles are palette
+// PNGs (colour type 3), however small.
+bool isEmptyTile(const QByteArray& bytes);
+
+// The first image of the bytes, premultiplied (the format the map draws fastest).
+QImage decode(const QByteArray& bytes);
+QByteArray encodePng(const QImage& image);
+
+// What a tile looks like for the map: the agency's own bytes, or a picture made from them.
+struct DisplayTile {
+    QByteArray encoded; // set when the agency's bytes are shown as they are
+    QImage image;       // set when the tile was composed or cut out
+    bool empty = false; // no precipitation at all
+
+    bool hasContent() const { return !encoded.isEmpty() || !image.isNull(); }
+};
+
+// Four tiles of the next zoom (top-left, top-right, bottom-left, bottom-right) on one
+// 512-pixel canvas. Nothing if any is missing; the first one's bytes if all are empty.
+std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4>& quadrants);
+
+// The square of a zoom-10 tile that a deeper zoom shows: `scale` parts per side, at column
+// subX and row subY. Empty tiles stay as they are; a tile too small to divide is returned
+// unchanged; undecodable bytes give nothing.
+std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, int subY);
+
+} // namespace TileImages

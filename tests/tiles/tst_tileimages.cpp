@@ -1,0 +1,93 @@
+#include "TestData.h"
+#include "tiles/TileImages.h"
+
+#include <QTest>
+
+using namespace TileImages;
+
+namespace {
+
+QByteArray tileFile(const char* name)
+{
+    return TestData::read(QStringLiteral("jma/tiles/") + QLatin1String(name));
+}
+
+QByteArray bytesWith(int length, char byte25)
+{
+    QByteArray bytes(length, '\0');
+    if (length > 25)
+        bytes[25] = byte25;
+    return bytes;
+}
+
+} // namespace
+
+class TestTileImages : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void emptyTilesAreToldFromLengthAndColourType()
+    {
+        QVERIFY(isEmptyTile(bytesWith(67, 6)));
+        QVERIFY(isEmptyTile(bytesWith(26, 6)));
+        QVERIFY(isEmptyTile(bytesWith(400, 6)));
+        QVERIFY(!isEmptyTile(bytesWith(401, 6)));
+        QVERIFY(!isEmptyTile(bytesWith(25, 6)));
+        QVERIFY(!isEmptyTile(bytesWith(67, 3)));
+        QVERIFY(isEmptyTile(tileFile("empty_placeholder_rgba.png")));
+        QVERIFY(!isEmptyTile(tileFile("palette_tiny_content_p4.png"))); // small, yet rain
+        QVERIFY(!isEmptyTile(tileFile("hrpns_rain_blobs_p4.png")));
+    }
+
+    void composeNeedsAllFourAndSkipsWorkForEmptyOnes()
+    {
+        const QByteArray empty = tileFile("empty_placeholder_rgba.png");
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+
+        const auto allEmpty = compose({empty, empty, empty, empty});
+        QVERIFY(allEmpty && allEmpty->empty);
+        QCOMPARE(allEmpty->encoded, empty);
+        QVERIFY(!compose({empty, std::nullopt, empty, empty}));
+
+        const auto mixed = compose({empty, rain, QByteArray("not a png"), empty});
+        QVERIFY(mixed && !mixed->empty);
+        QCOMPARE(mixed->image.size(), QSize(512, 512));
+        QCOMPARE(mixed->image.format(), QImage::Format_ARGB32_Premultiplied);
+        // The rain tile lands in the top-right square, scaled 1:1.
+        const QImage source = decode(rain);
+        int checked = 0;
+        for (int y = 0; y < 256; y += 16) {
+            for (int x = 0; x < 256; x += 16) {
+                QCOMPARE(mixed->image.pixel(256 + x, y), source.pixel(x, y));
+                QCOMPARE(qAlpha(mixed->image.pixel(x, y)), 0);       // top-left: empty
+                QCOMPARE(qAlpha(mixed->image.pixel(x, 256 + y)), 0); // undecodable
+                ++checked;
+            }
+        }
+        QCOMPARE(checked, 256);
+    }
+
+    void cropCutsTheSubSquareWithoutEnlarging()
+    {
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        const QImage source = decode(rain);
+        const auto cut = crop(rain, 4, 1, 0);
+        QVERIFY(cut);
+        QCOMPARE(cut->image.size(), QSize(64, 64));
+        QCOMPARE(cut->image.pixel(0, 0), source.pixel(64, 0));
+        QCOMPARE(cut->image.pixel(63, 63), source.pixel(127, 63));
+
+        const QByteArray empty = tileFile("empty_placeholder_rgba.png");
+        const auto stillEmpty = crop(empty, 4, 3, 3);
+        QVERIFY(stillEmpty && stillEmpty->empty);
+        QCOMPARE(stillEmpty->encoded, empty);
+
+        QVERIFY(!crop(QByteArray("garbage bytes that are no image"), 4, 0, 0));
+        const auto tooSmall = crop(rain, 512, 0, 0); // 256 / 512 < 1: returned as it is
+        QVERIFY(tooSmall);
+        QCOMPARE(tooSmall->encoded, rain);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTileImages)
+#include "tst_tileimages.moc"
