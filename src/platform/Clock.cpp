@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QTimer>
 
+Clock::Clock() = default;
 Clock::~Clock() = default;
 
 namespace {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 
 // The program's source of time. Wall-clock instants ("now") stamp data and drive the
 // age checks; monotonic timers drive every sleep. Production uses SystemClock; tests
@@ -13,7 +14,11 @@ class Clock {
 public:
     using TimerId = quint64;
 
+    Clock();
     virtual ~Clock();
+
+    // Lets holders of a timer id tell whether the clock that issued it still exists.
+    std::weak_ptr<const int> aliveToken() const { return m_alive; }
 
     virtual QDateTime now() const = 0;
     // Calls `fire` once, from the event loop, after `delay` on the monotonic clock.
@@ -24,6 +29,41 @@ public:
     static Clock& current();
     // Installs `clock` (not owned) as the current clock; nullptr restores the system clock.
     static void setCurrent(Clock* clock);
+
+private:
+    std::shared_ptr<const int> m_alive = std::make_shared<const int>(0);
+};
+
+// A timer that is cancelled when this handle is dropped, unless it fired or its clock is gone.
+class ScheduledTimer {
+public:
+    ScheduledTimer() = default;
+    ScheduledTimer(const ScheduledTimer&) = delete;
+    ScheduledTimer& operator=(const ScheduledTimer&) = delete;
+    ~ScheduledTimer() { cancel(); }
+
+    void start(std::chrono::milliseconds delay, std::function<void()> fire)
+    {
+        cancel();
+        Clock& clock = Clock::current();
+        m_clock = &clock;
+        m_alive = clock.aliveToken();
+        m_id = clock.schedule(delay, std::move(fire));
+    }
+    // Call from the timer's own callback: the id is spent.
+    void markFired() { m_id = 0; }
+    void cancel()
+    {
+        if (m_id && !m_alive.expired())
+            m_clock->cancel(m_id);
+        m_id = 0;
+    }
+    bool isActive() const { return m_id != 0; }
+
+private:
+    Clock* m_clock = nullptr;
+    std::weak_ptr<const int> m_alive;
+    Clock::TimerId m_id = 0;
 };
 
 class SystemClock final : public Clock {

@@ -26,8 +26,7 @@ struct ReplyState {
     QPointer<QNetworkReply> reply;
     HttpResponse response;
     bool done = false;
-    Clock* clock = nullptr;
-    Clock::TimerId limitTimer = 0;
+    ScheduledTimer limitTimer;
     std::function<void()> onDone;
 
     void finish()
@@ -35,8 +34,7 @@ struct ReplyState {
         if (done)
             return;
         done = true;
-        if (limitTimer && clock)
-            clock->cancel(std::exchange(limitTimer, 0));
+        limitTimer.cancel();
         if (auto callback = std::exchange(onDone, {}))
             callback();
     }
@@ -194,12 +192,11 @@ HttpReply HttpSession::get(QNetworkRequest request)
     });
 
     if (m_config.wholeTransferTimeout.count() > 0) {
-        state->clock = &Clock::current();
-        state->limitTimer = state->clock->schedule(m_config.wholeTransferTimeout, [weak] {
+        state->limitTimer.start(m_config.wholeTransferTimeout, [weak] {
             auto s = weak.lock();
             if (!s || s->done)
                 return;
-            s->limitTimer = 0;
+            s->limitTimer.markFired();
             s->response.wholeTransferTimedOut = true;
             if (s->reply)
                 abortReply(s->reply);

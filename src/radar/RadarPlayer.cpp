@@ -118,7 +118,7 @@ void RadarPlayer::restartLoop()
 async::Task<void> RadarPlayer::runLoop(double interval)
 {
     for (;;) {
-        if (co_await async::isCancelled())
+        if (async::isCancelled())
             co_return;
         if (!m_isPlaying || m_frames.size() < 2)
             co_return;
@@ -126,7 +126,7 @@ async::Task<void> RadarPlayer::runLoop(double interval)
         const int n = int(m_frames.size());
         const bool last = i >= n - 1;
         co_await async::sleepSeconds(last ? m_loopPause : interval);
-        if (co_await async::isCancelled())
+        if (async::isCancelled())
             co_return;
         if (m_isPlaying)
             setIndex(last ? 0 : nextIndex(m_index));

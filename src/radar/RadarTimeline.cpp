@@ -79,7 +79,7 @@ async::Task<void> RadarTimeline::reload()
         result = co_await loadAnalysisFrames();
 
     // A cancelled load publishes nothing, whatever it got.
-    if (co_await async::isCancelled())
+    if (async::isCancelled())
         co_return;
     if (!result) {
         recordFailure(result.failure().description);

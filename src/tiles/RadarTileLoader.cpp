@@ -182,7 +182,7 @@ async::Task<std::optional<QByteArray>> RadarTileLoader::tileData(RadarFrame fram
         m_consecutiveFailures = 0;
         co_return bytes;
     }
-    if (!co_await async::isCancelled())
+    if (!async::isCancelled())
         countFailure();
     co_return std::nullopt;
 }
@@ -208,7 +208,7 @@ async::Task<std::optional<QByteArray>> RadarTileLoader::attempt(QStringList memb
         const QUrl url = TileAddress::tileUrl(frame, member, z, x, y);
         if (!url.isValid())
             continue;
-        if (co_await async::isCancelled())
+        if (async::isCancelled())
             co_return std::nullopt;
 
         if (const QByteArray* cached = m_memory.object(url.toString())) {
@@ -228,7 +228,7 @@ async::Task<std::optional<QByteArray>> RadarTileLoader::attempt(QStringList memb
             const bool last = request == retryCount;
 
             if (response.isTransportFailure()) {
-                if (co_await async::isCancelled())
+                if (async::isCancelled())
                     co_return std::nullopt;
                 qCWarning(lcRadar, "タイル取得失敗: %s",
                           qUtf8Printable(response.errorDescription()));
@@ -243,7 +243,7 @@ async::Task<std::optional<QByteArray>> RadarTileLoader::attempt(QStringList memb
             if (last)
                 break;
             co_await async::sleepSeconds(retryDelay);
-            if (co_await async::isCancelled())
+            if (async::isCancelled())
                 co_return std::nullopt;
         }
     }
@@ -284,7 +284,7 @@ async::Task<void> RadarTileLoader::prefetch(RadarFrames frames, QList<TilePath> 
     if (frames.isEmpty() || tiles.isEmpty())
         co_return;
     for (const RadarFrame& frame : frames) {
-        if (co_await async::isCancelled())
+        if (async::isCancelled())
             co_return;
         std::vector<async::Task<std::optional<QByteArray>>> downloads;
         downloads.reserve(size_t(tiles.size()));

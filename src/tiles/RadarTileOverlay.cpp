@@ -184,7 +184,7 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
                   RadarFrame tileFrame, TilePath tile, QString tileKey, quint64 tileId,
                   std::shared_ptr<ResultOnce> answer) -> async::Task<void> {
         const auto display = co_await tiles->displayTileData(tileFrame, tile.z, tile.x, tile.y);
-        if (co_await async::isCancelled()) {
+        if (async::isCancelled()) {
             answer->deliver(TileResult::failure(TileResult::Error::Cancelled));
         } else if (display) {
             answer->deliver(display->image.isNull()

@@ -36,7 +36,7 @@ async::Task<void> sleeper(std::chrono::milliseconds delay, Wake* wake)
 {
     wake->started = true;
     wake->completedSleep = co_await async::sleep(delay);
-    wake->sawCancel = co_await async::isCancelled();
+    wake->sawCancel = async::isCancelled();
     wake->finished = true;
 }
 

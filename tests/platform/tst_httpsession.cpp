@@ -19,7 +19,7 @@ async::Task<void> fetchInto(HttpSession* session, QUrl url, HttpResponse* out, b
 {
     HttpReply reply = session->get(url);
     *out = co_await reply;
-    *cancelled = co_await async::isCancelled();
+    *cancelled = async::isCancelled();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 
 #include <QCoreApplication>
+#include <QTest>
 #include <QTimeZone>
 
 QDateTime FakeClock::scenarioNow()
@@ -56,4 +57,9 @@ void FakeClock::advance(std::chrono::milliseconds by)
     }
     m_elapsed = std::chrono::milliseconds(target);
     settle();
+}
+
+bool FakeClock::waitForTimers(int count, int timeoutMs) const
+{
+    return QTest::qWaitFor([&] { return pendingTimers() >= count; }, timeoutMs);
 }

@@ -27,6 +27,9 @@ public:
     void advance(std::chrono::milliseconds by);
     void advanceSeconds(double s) { advance(seconds(s)); }
     int pendingTimers() const { return int(m_timers.size()); }
+    // Spins the real event loop (network replies need it) until at least `count` timers are
+    // pending, so a test never advances time before the sleep it means to end has begun.
+    bool waitForTimers(int count = 1, int timeoutMs = 5000) const;
 
     // Runs queued coroutine resumptions without moving time.
     static void settle();

@@ -107,11 +107,13 @@ private Q_SLOTS:
             *finished = true;
         }(m_loader, &result, &done));
         QTRY_COMPARE(m_server->requests().size(), 1);
+        QVERIFY(clock.waitForTimers());
         clock.advance(399ms);
         QTest::qWait(50);
         QCOMPARE(m_server->requests().size(), 1);
         clock.advance(1ms);
         QTRY_COMPARE(m_server->requests().size(), 2);
+        QVERIFY(clock.waitForTimers());
         clock.advance(400ms);
         QTRY_VERIFY(done);
         QCOMPARE(m_server->requests().size(), 3);
@@ -135,8 +137,10 @@ private Q_SLOTS:
                 *out = co_await loader->tileData(kAnalysis, 6, 56, 25);
             }(m_loader, &first));
         QTRY_COMPARE(tileRequests(QStringLiteral("/immed/")), 1);
+        QVERIFY(clock.waitForTimers());
         clock.advance(400ms);
         QTRY_COMPARE(tileRequests(QStringLiteral("/immed/")), 2);
+        QVERIFY(clock.waitForTimers());
         clock.advance(400ms);
         QTRY_VERIFY(first.has_value());
         QCOMPARE(*first, rain);
@@ -205,8 +209,10 @@ private Q_SLOTS:
             *out = co_await loader->displayTileData(kNowcast, 7, 113, 50);
         }(m_loader, &result));
         QTRY_COMPARE(m_server->requests().size(), 4);
+        QVERIFY(clock.waitForTimers());
         clock.advance(400ms);
         QTRY_COMPARE(m_server->requests().size(), 5);
+        QVERIFY(clock.waitForTimers());
         clock.advance(400ms);
         QTRY_VERIFY(result.has_value());
         QVERIFY(!*result);
@@ -247,8 +253,11 @@ private Q_SLOTS:
             for (int round = 1; round <= 3; ++round) {
                 if (!QTest::qWaitFor([&] { return failures() >= base + round * count; }, 3000))
                     return false;
-                if (round < 3)
+                if (round < 3) {
+                    if (!clock.waitForTimers(count))
+                        return false;
                     clock.advance(400ms);
+                }
             }
             return QTest::qWaitFor([&] { return done; }, 3000);
         };

@@ -17,7 +17,7 @@ public:
     {}
     SleepAwaiter(const SleepAwaiter&) = delete;
     SleepAwaiter& operator=(const SleepAwaiter&) = delete;
-    ~SleepAwaiter() { stopTimer(); }
+    ~SleepAwaiter() = default;
 
     bool await_ready() const noexcept { return false; }
 
@@ -29,17 +29,16 @@ public:
             m_interrupted = true;
             return false;
         }
-        m_clock = &Clock::current();
         auto alive = m_suspension.aliveToken();
-        m_timer = m_clock->schedule(m_duration, [this, alive] {
+        m_timer.start(m_duration, [this, alive] {
             if (!alive.lock())
                 return;
-            m_timer = 0;
+            m_timer.markFired();
             m_suspension.resumeLater();
         });
         m_suspension.onCancel([this] {
             m_interrupted = true;
-            stopTimer();
+            m_timer.cancel();
             m_suspension.resumeLater();
         });
         return true;
@@ -52,17 +51,9 @@ public:
     }
 
 private:
-    void stopTimer()
-    {
-        if (m_timer && m_clock)
-            m_clock->cancel(m_timer);
-        m_timer = 0;
-    }
-
     std::chrono::milliseconds m_duration;
     detail::Suspension m_suspension;
-    Clock* m_clock = nullptr;
-    Clock::TimerId m_timer = 0;
+    ScheduledTimer m_timer; // after the suspension: cancelled first
     bool m_interrupted = false;
 };
 

@@ -14,7 +14,7 @@
 // coroutine's cancellation), or when a TaskScope spawns it as a task of its own. Waiting
 // never blocks the thread: a waiting coroutine is resumed later from the event loop.
 // Cancellation is cooperative: it wakes the current wait early, and code checks
-// `co_await async::isCancelled()` after each wait before publishing anything.
+// `async::isCancelled()` after each wait before publishing anything.
 namespace async {
 
 template <typename T>
@@ -176,9 +176,11 @@ public:
         m_resumePosted = true;
         std::weak_ptr<bool> alive = m_alive;
         auto handle = m_handle;
-        post([alive, handle] {
-            if (alive.lock())
-                handle.resume();
+        post([alive, handle, context = m_context] {
+            if (!alive.lock())
+                return;
+            CurrentContextScope scope(context.get());
+            handle.resume();
         });
     }
 
@@ -198,25 +200,15 @@ private:
     bool m_resumePosted = false;
 };
 
-struct CancelQuery {
-    bool cancelled = false;
-    bool await_ready() const noexcept { return false; }
-    template <typename P>
-    bool await_suspend(std::coroutine_handle<P> handle) noexcept
-    {
-        const auto& context = handle.promise().context;
-        cancelled = context && context->isCancelled();
-        return false; // never actually suspends
-    }
-    bool await_resume() const noexcept { return cancelled; }
-};
-
 } // namespace detail
 
-// `if (co_await async::isCancelled()) co_return;`
-inline detail::CancelQuery isCancelled()
+// Whether the task running this coroutine has been cancelled: `if (async::isCancelled())`.
+// A plain call on purpose: GCC 12 miscompiles a coroutine that has `co_await` inside an
+// `if` condition followed by `co_return` (later awaited tasks silently never run).
+inline bool isCancelled()
 {
-    return {};
+    const detail::TaskContext* context = detail::currentContext();
+    return context && context->isCancelled();
 }
 
 } // namespace async

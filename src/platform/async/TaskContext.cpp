@@ -44,6 +44,26 @@ std::shared_ptr<TaskContext> TaskContext::makeChild()
     return child;
 }
 
+namespace {
+thread_local TaskContext* t_current = nullptr;
+}
+
+TaskContext* currentContext()
+{
+    return t_current;
+}
+
+CurrentContextScope::CurrentContextScope(TaskContext* context)
+    : m_previous(t_current)
+{
+    t_current = context;
+}
+
+CurrentContextScope::~CurrentContextScope()
+{
+    t_current = m_previous;
+}
+
 void post(std::function<void()> fn)
 {
     QCoreApplication* app = QCoreApplication::instance();

@@ -31,6 +31,22 @@ private:
     std::vector<std::weak_ptr<TaskContext>> m_children;
 };
 
+// The context of the task tree whose coroutine is running on this thread right now, or
+// null outside any task. Every place that resumes a coroutine from outside (the event
+// loop) installs it for the duration of the resumption.
+TaskContext* currentContext();
+
+class CurrentContextScope {
+public:
+    explicit CurrentContextScope(TaskContext* context);
+    CurrentContextScope(const CurrentContextScope&) = delete;
+    CurrentContextScope& operator=(const CurrentContextScope&) = delete;
+    ~CurrentContextScope();
+
+private:
+    TaskContext* m_previous;
+};
+
 // Runs `fn` on the next turn of the GUI thread's event loop. Every coroutine resumption
 // goes through here, so no coroutine ever runs inside the stack of whoever woke it.
 void post(std::function<void()> fn);

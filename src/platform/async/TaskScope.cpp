@@ -89,6 +89,7 @@ TaskHandle TaskScope::spawn(Task<void> task)
         auto s = weak.lock();
         if (!s || !s->root)
             return;
+        detail::CurrentContextScope scope(s->context.get());
         s->root.resume();
     });
     return TaskHandle(weak);

@@ -73,9 +73,11 @@ private:
         auto runner = m_runners[index].handle();
         runner.promise().context = m_suspension.context();
         auto alive = m_suspension.aliveToken();
-        detail::post([alive, runner] {
-            if (alive.lock())
-                runner.resume();
+        detail::post([alive, runner, context = m_suspension.context()] {
+            if (!alive.lock())
+                return;
+            detail::CurrentContextScope scope(context.get());
+            runner.resume();
         });
     }
 

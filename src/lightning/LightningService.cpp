@@ -1,0 +1,178 @@
+#include "lightning/LightningService.h"
+
+#include "platform/Clock.h"
+#include "platform/DataHosts.h"
+#include "platform/Gzip.h"
+#include "platform/Logging.h"
+#include "platform/PropertyHelpers.h"
+#include "platform/async/Sleep.h"
+
+#include <QScopeGuard>
+#include <QUrlQuery>
+
+namespace {
+
+const QString kListPath = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N3.json");
+const QString kLidenElement = QStringLiteral("liden");
+
+// The time stamps come from the agency's list and are placed in the path as they are; one
+// that could climb out of its directory is refused instead.
+bool isPlainPathSegment(const QString& segment)
+{
+    return !segment.isEmpty() && segment != u"." && segment != u".." && !segment.contains(u'/') &&
+           !segment.contains(u'\\');
+}
+
+QUrl lidenUrl(const QString& basetime, const QString& validtime)
+{
+    if (!isPlainPathSegment(basetime) || !isPlainPathSegment(validtime))
+        return {}; // the session answers an invalid address with the bad-URL failure
+    QUrl url = DataHosts::join(DataHosts::current().agency,
+                               QStringLiteral("/bosai/jmatile/data/nowc/") + basetime +
+                                   QStringLiteral("/none/") + validtime +
+                                   QStringLiteral("/surf/liden/data.geojson"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("id"), kLidenElement);
+    url.setQuery(query);
+    return url;
+}
+
+} // namespace
+
+HttpSessionConfig LightningService::defaultSessionConfig()
+{
+    HttpSessionConfig config;
+    config.cachePolicy = QNetworkRequest::AlwaysNetwork;
+    config.betweenBytesTimeout = std::chrono::seconds(20);
+    return config;
+}
+
+LightningService::LightningService(QObject* parent, HttpSessionConfig sessionConfig)
+    : QObject(parent)
+    , m_session(new HttpSession(std::move(sessionConfig), this))
+{}
+
+LightningService::~LightningService() = default;
+
+std::optional<TargetTimeEntry>
+LightningService::newestLidenObservation(const QList<TargetTimeEntry>& entries)
+{
+    std::optional<TargetTimeEntry> newest;
+    for (const TargetTimeEntry& entry : entries) {
+        if (!entry.isObservation() || !entry.hasElement(kLidenElement))
+            continue;
+        // Fourteen-digit stamps sort in time order as plain strings.
+        if (!newest || entry.validtime > newest->validtime)
+            newest = entry;
+    }
+    return newest;
+}
+
+async::Task<void> LightningService::reload()
+{
+    setLoading(true);
+    // Also runs when the pass is torn down mid-way, so the flag never sticks.
+    auto finish = qScopeGuard([this] { setLoading(false); });
+
+    const Expected<std::optional<TargetTimeEntry>> entry = co_await fetchLatestObservationEntry();
+    if (async::isCancelled())
+        co_return;
+    if (!entry) {
+        recordFailure(entry.failure().description);
+        co_return;
+    }
+    if (!entry.value()) {
+        publish({});
+        co_return;
+    }
+
+    const Expected<QList<LidenFeature>> features =
+        co_await fetchLiden(entry.value()->basetime, entry.value()->validtime);
+    if (async::isCancelled())
+        co_return;
+    if (!features) {
+        recordFailure(features.failure().description);
+        co_return;
+    }
+    publish(LightningStrike::fromFeatures(features.value()));
+}
+
+async::Task<Expected<std::optional<TargetTimeEntry>>>
+LightningService::fetchLatestObservationEntry()
+{
+    HttpReply reply = m_session->get(DataHosts::join(DataHosts::current().agency, kListPath));
+    const HttpResponse response = co_await reply;
+    // The HTTP status is not examined: an error page simply fails to decode.
+    if (response.isTransportFailure())
+        co_return Failure{response.errorDescription()};
+    const Expected<QList<TargetTimeEntry>> entries =
+        decodeTargetTimes(Gzip::inflateIfCompressed(response.body));
+    if (!entries)
+        co_return entries.failure();
+    co_return newestLidenObservation(entries.value());
+}
+
+async::Task<Expected<QList<LidenFeature>>> LightningService::fetchLiden(QString basetime,
+                                                                        QString validtime)
+{
+    HttpReply reply = m_session->get(lidenUrl(basetime, validtime));
+    const HttpResponse response = co_await reply;
+    if (response.isTransportFailure())
+        co_return Failure{response.errorDescription()};
+    // The file sometimes comes gzip-compressed without a Content-Encoding header.
+    co_return decodeLidenFeatures(Gzip::inflateIfCompressed(response.body));
+}
+
+void LightningService::startAutoRefresh(double intervalSeconds)
+{
+    m_refreshTask.cancel();
+    m_refreshTask = m_tasks.spawn(refreshLoop(intervalSeconds));
+}
+
+async::Task<void> LightningService::refreshLoop(double intervalSeconds)
+{
+    // Written with a local at the top of the body: GCC 12.2 lays out this coroutine's frame
+    // wrongly (it traps on the first resume) when the body is a bare for (;;).
+    bool cancelled = false;
+    while (!cancelled) {
+        co_await reload();
+        if (async::isCancelled())
+            co_return;
+        co_await async::sleepSeconds(intervalSeconds); // an interrupted sleep is ignored
+        cancelled = async::isCancelled();
+    }
+}
+
+void LightningService::publish(const LightningStrikes& strikes)
+{
+    // Equal strikes (same id and time) may still carry a corrected position: keep the new
+    // list, but only a real change is announced.
+    const bool changed = m_strikes != strikes;
+    m_strikes = strikes;
+    if (changed)
+        Q_EMIT strikesChanged();
+    if (assignIfChanged(m_lastUpdated, Clock::current().now()))
+        Q_EMIT lastUpdatedChanged();
+    setErrorMessage(QString());
+}
+
+void LightningService::recordFailure(const QString& description)
+{
+    qCWarning(lcLightning, "雷観測取得失敗: %s", qUtf8Printable(description));
+    setErrorMessage(QStringLiteral("雷観測情報を取得できませんでした（%1）").arg(description));
+}
+
+void LightningService::setLoading(bool loading)
+{
+    if (assignIfChanged(m_isLoading, loading))
+        Q_EMIT isLoadingChanged();
+}
+
+void LightningService::setErrorMessage(const QString& message)
+{
+    // Null and empty differ: null means "no error".
+    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
+        return;
+    m_errorMessage = message;
+    Q_EMIT errorMessageChanged();
+}

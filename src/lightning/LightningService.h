@@ -1,0 +1,75 @@
+#pragma once
+
+#include "lightning/LidenFeature.h"
+#include "lightning/LightningStrike.h"
+#include "platform/Expected.h"
+#include "platform/HttpSession.h"
+#include "platform/async/Task.h"
+#include "platform/async/TaskScope.h"
+#include "radar/TargetTimeEntry.h"
+
+#include <QDateTime>
+#include <QObject>
+
+#include <optional>
+
+// Keeps the cloud-to-ground strikes of the agency's newest lightning observation. Each pass
+// finds the newest observation of nowcast list 3 that carries "liden", downloads that
+// time's strike file and publishes its strikes. A failed pass keeps the previous strikes
+// and says why in errorMessage. Lives on the GUI thread.
+class LightningService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(LightningStrikes strikes READ strikes NOTIFY strikesChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
+
+public:
+    // Always from the network; 20 s between bytes.
+    static HttpSessionConfig defaultSessionConfig();
+
+    explicit LightningService(QObject* parent = nullptr,
+                              HttpSessionConfig sessionConfig = defaultSessionConfig());
+    ~LightningService() override;
+
+    // One pass; never fails (failures end in errorMessage). A cancelled pass publishes
+    // nothing but clears isLoading.
+    async::Task<void> reload();
+    // Cancels the running loop and starts one whose first pass runs at once; later passes
+    // follow `intervalSeconds` after the previous one ended.
+    void startAutoRefresh(double intervalSeconds);
+
+    const LightningStrikes& strikes() const { return m_strikes; }
+    bool isLoading() const { return m_isLoading; }
+    QString errorMessage() const { return m_errorMessage; } // null when there is none
+    QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+
+    // The observation entry with the greatest validtime that lists "liden"; the earlier
+    // entry wins a tie. Nothing when no observation carries lightning.
+    static std::optional<TargetTimeEntry>
+    newestLidenObservation(const QList<TargetTimeEntry>& entries);
+
+Q_SIGNALS:
+    void strikesChanged();
+    void isLoadingChanged();
+    void errorMessageChanged();
+    void lastUpdatedChanged();
+
+private:
+    async::Task<Expected<std::optional<TargetTimeEntry>>> fetchLatestObservationEntry();
+    async::Task<Expected<QList<LidenFeature>>> fetchLiden(QString basetime, QString validtime);
+    async::Task<void> refreshLoop(double intervalSeconds);
+
+    void publish(const LightningStrikes& strikes);
+    void recordFailure(const QString& description);
+    void setLoading(bool loading);
+    void setErrorMessage(const QString& message);
+
+    HttpSession* m_session;
+    LightningStrikes m_strikes;
+    bool m_isLoading = false;
+    QString m_errorMessage;
+    QDateTime m_lastUpdated;
+    async::TaskHandle m_refreshTask;
+    async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members
+};

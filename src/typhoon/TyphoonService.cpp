@@ -1,0 +1,219 @@
+#include "typhoon/TyphoonService.h"
+
+#include "platform/Clock.h"
+#include "platform/DataHosts.h"
+#include "platform/Gzip.h"
+#include "platform/Logging.h"
+#include "platform/PropertyHelpers.h"
+#include "platform/async/Sleep.h"
+
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const QString kDataPath = QStringLiteral("/bosai/typhoon/data/");
+
+// Identifiers come from the agency's list and are placed in the path as they are; one
+// that could climb out of its directory is refused instead.
+bool isPlainPathSegment(const QString& segment)
+{
+    return !segment.isEmpty() && segment != u"." && segment != u".." && !segment.contains(u'/') &&
+           !segment.contains(u'\\');
+}
+
+QUrl cycloneDocumentURL(const QString& id, const QString& document)
+{
+    if (!isPlainPathSegment(id))
+        return {}; // the session answers an invalid address with the bad-URL failure
+    return DataHosts::join(DataHosts::current().agency, kDataPath + id + u'/' + document);
+}
+
+// The HTTP status is not examined: an error page simply fails to decode. Bodies may come
+// gzip-compressed without a Content-Encoding header.
+template <typename Decoder>
+auto decodeBody(const HttpResponse& response, Decoder decode) -> decltype(decode(QByteArray()))
+{
+    if (response.isTransportFailure())
+        return Failure{response.errorDescription()};
+    return decode(Gzip::inflateIfCompressed(response.body));
+}
+
+} // namespace
+
+HttpSessionConfig TyphoonService::defaultSessionConfig()
+{
+    HttpSessionConfig config;
+    config.cachePolicy = QNetworkRequest::AlwaysNetwork;
+    config.betweenBytesTimeout = std::chrono::seconds(20);
+    return config;
+}
+
+TyphoonService::TyphoonService(QObject* parent, HttpSessionConfig sessionConfig)
+    : QObject(parent)
+    , m_session(new HttpSession(std::move(sessionConfig), this))
+{}
+
+TyphoonService::~TyphoonService() = default;
+
+QUrl TyphoonService::targetsURL()
+{
+    return DataHosts::join(DataHosts::current().agency,
+                           kDataPath + QStringLiteral("targetTc.json"));
+}
+
+QUrl TyphoonService::forecastURL(const QString& id)
+{
+    return cycloneDocumentURL(id, QStringLiteral("forecast.json"));
+}
+
+QUrl TyphoonService::specificationsURL(const QString& id)
+{
+    return cycloneDocumentURL(id, QStringLiteral("specifications.json"));
+}
+
+async::Task<void> TyphoonService::reload()
+{
+    setLoading(true);
+    // Also runs when the pass is torn down mid-way, so the flag never sticks.
+    auto finish = qScopeGuard([this] { setLoading(false); });
+
+    const Expected<QList<TyphoonTarget>> targets = co_await fetchTargets();
+    if (async::isCancelled())
+        co_return;
+    if (!targets) {
+        const QString description = targets.failure().description;
+        qCWarning(lcTyphoon, "targetTc 取得失敗: %s", qUtf8Printable(description));
+        setErrorMessage(QStringLiteral("台風情報を取得できませんでした（%1）").arg(description));
+        co_return;
+    }
+
+    // A cyclone listed twice is fetched and shown once, with its first row.
+    QList<TyphoonTarget> cyclones;
+    TyphoonIssueMap issues;
+    for (const TyphoonTarget& target : targets.value()) {
+        if (issues.contains(target.tropicalCyclone))
+            continue;
+        issues.insert(target.tropicalCyclone, target.issue);
+        cyclones.append(target);
+    }
+
+    if (issues == m_lastIssues && !m_typhoons.isEmpty()) {
+        markSucceeded();
+        co_return;
+    }
+
+    // Every request starts now, so all downloads overlap; the answers are then read in
+    // list order.
+    std::vector<CycloneDownload> downloads;
+    downloads.reserve(size_t(cyclones.size()));
+    for (const TyphoonTarget& target : cyclones)
+        downloads.push_back(startDownload(target));
+
+    TyphoonInfos infos;
+    for (CycloneDownload& download : downloads) {
+        std::optional<TyphoonInfo> info = co_await finishDownload(download);
+        if (async::isCancelled())
+            co_return;
+        if (info)
+            infos.append(std::move(*info));
+    }
+    // Plain string order of the published numbers ("10" before "9"); ties keep list order.
+    std::stable_sort(infos.begin(), infos.end(), [](const TyphoonInfo& a, const TyphoonInfo& b) {
+        return a.typhoonNumber < b.typhoonNumber;
+    });
+
+    if (assignIfChanged(m_typhoons, infos))
+        Q_EMIT typhoonsChanged();
+    if (assignIfChanged(m_lastIssues, issues))
+        Q_EMIT lastIssuesChanged();
+    markSucceeded();
+}
+
+async::Task<Expected<QList<TyphoonTarget>>> TyphoonService::fetchTargets()
+{
+    HttpReply reply = m_session->get(targetsURL());
+    co_return decodeBody(co_await reply, decodeTyphoonTargets);
+}
+
+TyphoonService::CycloneDownload TyphoonService::startDownload(const TyphoonTarget& target)
+{
+    return CycloneDownload{target, m_session->get(forecastURL(target.tropicalCyclone)),
+                           m_session->get(specificationsURL(target.tropicalCyclone))};
+}
+
+async::Task<std::optional<TyphoonInfo>> TyphoonService::finishDownload(CycloneDownload& download)
+{
+    const QString& id = download.target.tropicalCyclone;
+    const auto logFailure = [&id](const QString& description) {
+        qCWarning(lcTyphoon, "台風%sの詳細取得失敗: %s", qUtf8Printable(id),
+                  qUtf8Printable(description));
+    };
+
+    HttpReply& forecastReply = download.forecast;
+    const HttpResponse forecastResponse = co_await forecastReply;
+    if (async::isCancelled())
+        co_return std::nullopt;
+    const Expected<QList<TyphoonForecastEntry>> forecast =
+        decodeBody(forecastResponse, decodeTyphoonForecast);
+    if (!forecast) {
+        logFailure(forecast.failure().description);
+        co_return std::nullopt;
+    }
+
+    HttpReply& specificationsReply = download.specifications;
+    const HttpResponse specificationsResponse = co_await specificationsReply;
+    if (async::isCancelled())
+        co_return std::nullopt;
+    const Expected<QList<TyphoonSpecEntry>> specifications =
+        decodeBody(specificationsResponse, decodeTyphoonSpecifications);
+    if (!specifications) {
+        logFailure(specifications.failure().description);
+        co_return std::nullopt;
+    }
+    co_return TyphoonInfo::make(download.target, forecast.value(), specifications.value());
+}
+
+void TyphoonService::startAutoRefresh(double intervalSeconds)
+{
+    m_refreshTask.cancel();
+    m_refreshTask = m_tasks.spawn(refreshLoop(intervalSeconds));
+}
+
+async::Task<void> TyphoonService::refreshLoop(double intervalSeconds)
+{
+    // Written with a local at the top of the body: GCC 12.2 lays out this coroutine's frame
+    // wrongly (it traps on the first resume) when the body is a bare for (;;).
+    bool cancelled = false;
+    while (!cancelled) {
+        co_await async::sleepSeconds(intervalSeconds); // an interrupted sleep is ignored
+        if (async::isCancelled())
+            co_return;
+        co_await reload();
+        cancelled = async::isCancelled();
+    }
+}
+
+void TyphoonService::markSucceeded()
+{
+    if (assignIfChanged(m_lastUpdated, Clock::current().now()))
+        Q_EMIT lastUpdatedChanged();
+    setErrorMessage(QString());
+}
+
+void TyphoonService::setLoading(bool loading)
+{
+    if (assignIfChanged(m_isLoading, loading))
+        Q_EMIT isLoadingChanged();
+}
+
+void TyphoonService::setErrorMessage(const QString& message)
+{
+    // Null and empty differ: null means "no error".
+    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
+        return;
+    m_errorMessage = message;
+    Q_EMIT errorMessageChanged();
+}

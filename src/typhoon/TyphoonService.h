@@ -1,0 +1,91 @@
+#pragma once
+
+#include "platform/Expected.h"
+#include "platform/HttpSession.h"
+#include "platform/async/Task.h"
+#include "platform/async/TaskScope.h"
+#include "typhoon/TyphoonInfo.h"
+#include "typhoon/TyphoonTarget.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QUrl>
+
+#include <optional>
+
+// tropicalCyclone → issue text, for every cyclone of a list.
+using TyphoonIssueMap = QMap<QString, QString>;
+
+// Keeps the agency's active tropical cyclones. Each pass downloads the list of cyclones;
+// when any issue time changed (or nothing is shown yet) it downloads every cyclone's
+// forecast and specifications at once, combines them and publishes the cyclones sorted by
+// number. A cyclone whose documents fail is left out of that pass; a list that fails keeps
+// everything as it was and says why in errorMessage. Lives on the GUI thread.
+class TyphoonService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(TyphoonInfos typhoons READ typhoons NOTIFY typhoonsChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
+    Q_PROPERTY(TyphoonIssueMap lastIssues READ lastIssues NOTIFY lastIssuesChanged)
+
+public:
+    // Always from the network; 20 s between bytes.
+    static HttpSessionConfig defaultSessionConfig();
+
+    explicit TyphoonService(QObject* parent = nullptr,
+                            HttpSessionConfig sessionConfig = defaultSessionConfig());
+    ~TyphoonService() override;
+
+    // One pass; never fails (failures end in errorMessage or in the log). A cancelled pass
+    // publishes nothing but clears isLoading.
+    async::Task<void> reload();
+    // Cancels the running loop and starts one that sleeps `intervalSeconds` before each
+    // pass, the first included.
+    void startAutoRefresh(double intervalSeconds);
+
+    const TyphoonInfos& typhoons() const { return m_typhoons; }
+    bool isLoading() const { return m_isLoading; }
+    QString errorMessage() const { return m_errorMessage; } // null when there is none
+    QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+    const TyphoonIssueMap& lastIssues() const { return m_lastIssues; }
+
+    static QUrl targetsURL();
+    // Invalid for an identifier that is not a plain path segment ("", ".", "..", slashes).
+    static QUrl forecastURL(const QString& id);
+    static QUrl specificationsURL(const QString& id);
+
+Q_SIGNALS:
+    void typhoonsChanged();
+    void isLoadingChanged();
+    void errorMessageChanged();
+    void lastUpdatedChanged();
+    void lastIssuesChanged();
+
+private:
+    // One cyclone's two documents, both requested when this is made.
+    struct CycloneDownload {
+        TyphoonTarget target;
+        HttpReply forecast;
+        HttpReply specifications;
+    };
+
+    async::Task<Expected<QList<TyphoonTarget>>> fetchTargets();
+    CycloneDownload startDownload(const TyphoonTarget& target);
+    static async::Task<std::optional<TyphoonInfo>> finishDownload(CycloneDownload& download);
+    async::Task<void> refreshLoop(double intervalSeconds);
+
+    void markSucceeded();
+    void setLoading(bool loading);
+    void setErrorMessage(const QString& message);
+
+    HttpSession* m_session;
+    TyphoonInfos m_typhoons;
+    bool m_isLoading = false;
+    QString m_errorMessage;
+    QDateTime m_lastUpdated;
+    TyphoonIssueMap m_lastIssues;
+    async::TaskHandle m_refreshTask;
+    async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members
+};

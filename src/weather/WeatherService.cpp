@@ -1,0 +1,192 @@
+#include "weather/WeatherService.h"
+
+#include "platform/DataHosts.h"
+#include "platform/ErrorText.h"
+#include "platform/Logging.h"
+#include "platform/PropertyHelpers.h"
+#include "platform/async/Sleep.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+namespace {
+
+// The API answers errors with {"error": true, "reason": "…"}; the reason is shown inside
+// the message, so it is cut short and kept to one printable line.
+constexpr qsizetype kMaxReasonLength = 200;
+
+QString serverReason(const QByteArray& body)
+{
+    const QJsonObject object = QJsonDocument::fromJson(body).object();
+    QString reason = object.value(QLatin1String("reason")).toString();
+    for (QChar& c : reason) {
+        if (!c.isPrint())
+            c = u' ';
+    }
+    reason = reason.simplified();
+    if (reason.size() > kMaxReasonLength) {
+        qsizetype cut = kMaxReasonLength;
+        if (reason.at(cut - 1).isHighSurrogate())
+            --cut;
+        reason = reason.left(cut) + u'…';
+    }
+    return reason;
+}
+
+QString statusDescription(const HttpResponse& response)
+{
+    const QString reason = serverReason(response.body);
+    const QString status = ErrorText::httpStatus(response.status);
+    return reason.isEmpty() ? status : status + QStringLiteral(" (") + reason + u')';
+}
+
+QString coordinateText(double degrees)
+{
+    return QString::asprintf("%.4f", degrees);
+}
+
+} // namespace
+
+HttpSessionConfig WeatherService::defaultSessionConfig()
+{
+    HttpSessionConfig config;
+    config.cachePolicy = QNetworkRequest::PreferNetwork;
+    config.betweenBytesTimeout = std::chrono::seconds(20);
+    config.wholeTransferTimeout = std::chrono::milliseconds(0);
+    return config;
+}
+
+QUrl WeatherService::requestUrl(GeoCoordinate coordinate)
+{
+    const QList<std::pair<QString, QString>> items = {
+        {QStringLiteral("latitude"), coordinateText(coordinate.latitude)},
+        {QStringLiteral("longitude"), coordinateText(coordinate.longitude)},
+        {QStringLiteral("current"),
+         QStringLiteral("temperature_2m,apparent_temperature,relative_humidity_2m,dew_point_2m,"
+                        "weather_code,wind_speed_10m,wind_direction_10m,surface_pressure,"
+                        "precipitation,is_day")},
+        {QStringLiteral("daily"),
+         QStringLiteral("weather_code,temperature_2m_max,temperature_2m_min,"
+                        "precipitation_probability_max,wind_speed_10m_max,"
+                        "wind_direction_10m_dominant,sunrise,sunset,daylight_duration")},
+        {QStringLiteral("hourly"),
+         QStringLiteral("weather_code,temperature_2m,precipitation_probability,is_day")},
+        {QStringLiteral("timezone"), QStringLiteral("Asia/Tokyo")},
+        {QStringLiteral("forecast_days"), QStringLiteral("16")},
+    };
+    QStringList parts;
+    for (const auto& [name, value] : items) {
+        parts.append(name + u'=' +
+                     QString::fromLatin1(QUrl::toPercentEncoding(value, QByteArrayLiteral(",/"))));
+    }
+    QUrl url = DataHosts::join(DataHosts::current().forecast, QStringLiteral("/v1/forecast"));
+    url.setQuery(parts.join(u'&'), QUrl::StrictMode);
+    return url;
+}
+
+WeatherService::WeatherService(QObject* parent, HttpSessionConfig sessionConfig)
+    : QObject(parent)
+    , m_session(new HttpSession(std::move(sessionConfig), this))
+{}
+
+WeatherService::~WeatherService()
+{
+    // The loads torn down with the task scope must not announce it to observers of a
+    // half-destroyed service.
+    m_tearingDown = true;
+}
+
+WeatherService::LoadMark::LoadMark(WeatherService* service)
+    : m_service(service)
+{
+    if (m_service->m_activeLoads++ == 0 && !m_service->m_tearingDown)
+        Q_EMIT m_service->isLoadingChanged();
+}
+
+WeatherService::LoadMark::LoadMark(LoadMark&& other) noexcept
+    : m_service(std::exchange(other.m_service, nullptr))
+{}
+
+WeatherService::LoadMark::~LoadMark()
+{
+    if (m_service && --m_service->m_activeLoads == 0 && !m_service->m_tearingDown)
+        Q_EMIT m_service->isLoadingChanged();
+}
+
+void WeatherService::load(GeoCoordinate coordinate)
+{
+    m_loadTask.cancel();
+    // Marked before the task starts, so replacing a running load never blinks isLoading.
+    m_loadTask = m_tasks.spawn(performLoad(coordinate, LoadMark(this)));
+}
+
+void WeatherService::startAutoRefresh(double intervalSeconds,
+                                      std::function<GeoCoordinate()> coordinate)
+{
+    m_refreshTask.cancel();
+    m_refreshTask = {};
+    if (!coordinate)
+        return;
+    m_refreshTask = m_tasks.spawn(refreshLoop(intervalSeconds, std::move(coordinate)));
+}
+
+async::Task<void> WeatherService::refreshLoop(double intervalSeconds,
+                                              std::function<GeoCoordinate()> coordinate)
+{
+    for (;;) {
+        if (async::isCancelled())
+            co_return;
+        co_await async::sleepSeconds(intervalSeconds); // an interrupted sleep is ignored
+        if (async::isCancelled())
+            co_return;
+        // A named task: GCC 12.2 silently skips (or, unoptimised, traps on) a discarded
+        // `co_await f(…);` of a temporary task in a coroutine that also tests
+        // `if (async::isCancelled())`.
+        async::Task<void> round = performLoad(coordinate(), LoadMark(this));
+        co_await round;
+    }
+}
+
+async::Task<void> WeatherService::performLoad(GeoCoordinate coordinate, LoadMark mark)
+{
+    (void)mark; // held until the load ends
+    const Expected<OpenMeteoResponse> result = co_await fetch(coordinate);
+    // A superseded load publishes nothing, success or failure.
+    if (async::isCancelled())
+        co_return;
+    if (!result) {
+        const QString& description = result.failure().description;
+        qCWarning(lcWeather, "予報取得失敗: %s", qUtf8Printable(description));
+        setErrorMessage(QStringLiteral("天気予報を取得できませんでした（%1）").arg(description));
+        co_return;
+    }
+    const OpenMeteoResponse& response = result.value();
+    if (assignIfChanged(m_snapshot, makeSnapshot(response)))
+        Q_EMIT snapshotChanged();
+    qCInfo(lcWeather, "予報取得完了 気温=%f 日数=%ld", response.current.temperature2m,
+           long(response.daily.time.size()));
+    setErrorMessage(QString());
+}
+
+async::Task<Expected<OpenMeteoResponse>> WeatherService::fetch(GeoCoordinate coordinate)
+{
+    const QUrl url = requestUrl(coordinate);
+    if (!url.isValid())
+        co_return Failure{ErrorText::badUrl()};
+    const HttpResponse response = co_await m_session->get(url);
+    if (response.isTransportFailure())
+        co_return Failure{response.errorDescription()};
+    if (response.status != 200)
+        co_return Failure{statusDescription(response)};
+    co_return OpenMeteoResponse::decode(response.body);
+}
+
+void WeatherService::setErrorMessage(const QString& message)
+{
+    // Null and empty differ: null means "no error".
+    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
+        return;
+    m_errorMessage = message;
+    Q_EMIT errorMessageChanged();
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "mapwidget/GeoTypes.h"
+#include "platform/Expected.h"
+#include "platform/HttpSession.h"
+#include "platform/async/TaskScope.h"
+#include "weather/OpenMeteoResponse.h"
+#include "weather/WeatherSnapshot.h"
+
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+#include <optional>
+
+// The point forecast of one place from the Open-Meteo forecast API (Open-Meteo.com,
+// CC BY 4.0). A failed load keeps the previous snapshot and sets errorMessage; the next
+// success clears it. A superseded load publishes nothing. There are no retries: the next
+// refresh round or load() is the retry. Lives on the GUI thread.
+class WeatherService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(std::optional<WeatherSnapshot> snapshot READ snapshot NOTIFY snapshotChanged)
+    Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
+    Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+
+public:
+    // The platform's usual caching, 20 s between bytes.
+    static HttpSessionConfig defaultSessionConfig();
+    // "/v1/forecast" on the forecast host with the seven query items the program asks for.
+    static QUrl requestUrl(GeoCoordinate coordinate);
+
+    explicit WeatherService(QObject* parent = nullptr,
+                            HttpSessionConfig sessionConfig = defaultSessionConfig());
+    ~WeatherService() override;
+
+    // Starts loading the forecast of `coordinate` and returns at once; a load that
+    // load() started before is cancelled.
+    void load(GeoCoordinate coordinate);
+    // Reloads every `intervalSeconds`, the first time one interval from now, for the place
+    // `coordinate` returns at that moment. Replaces a loop started before.
+    void startAutoRefresh(double intervalSeconds, std::function<GeoCoordinate()> coordinate);
+
+    const std::optional<WeatherSnapshot>& snapshot() const { return m_snapshot; }
+    // True while any load runs; loads from load() and from the refresh loop may overlap.
+    bool isLoading() const { return m_activeLoads > 0; }
+    QString errorMessage() const { return m_errorMessage; } // null when there is none
+
+Q_SIGNALS:
+    void snapshotChanged();
+    void isLoadingChanged();
+    void errorMessageChanged();
+
+private:
+    // Counts one load as running for as long as it lives (inside the load's coroutine
+    // frame, so a load that ends in any way, or is torn down, stops counting).
+    class LoadMark {
+    public:
+        explicit LoadMark(WeatherService* service);
+        LoadMark(LoadMark&& other) noexcept;
+        LoadMark(const LoadMark&) = delete;
+        LoadMark& operator=(const LoadMark&) = delete;
+        LoadMark& operator=(LoadMark&&) = delete;
+        ~LoadMark();
+
+    private:
+        WeatherService* m_service;
+    };
+
+    async::Task<void> performLoad(GeoCoordinate coordinate, LoadMark mark);
+    async::Task<void> refreshLoop(double intervalSeconds,
+                                  std::function<GeoCoordinate()> coordinate);
+    async::Task<Expected<OpenMeteoResponse>> fetch(GeoCoordinate coordinate);
+
+    void setErrorMessage(const QString& message);
+
+    HttpSession* m_session;
+    std::optional<WeatherSnapshot> m_snapshot;
+    int m_activeLoads = 0;
+    bool m_tearingDown = false;
+    QString m_errorMessage;
+    async::TaskHandle m_loadTask;
+    async::TaskHandle m_refreshTask;
+    async::TaskScope m_tasks; // last: destroyed first
+};

@@ -1,0 +1,100 @@
+#include "TestData.h"
+#include "lightning/LidenFeature.h"
+#include "lightning/LidenTime.h"
+#include "lightning/LightningService.h"
+#include "lightning/LightningStrike.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), QTimeZone::utc());
+}
+
+} // namespace
+
+class TestLightningData : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void lidenTime()
+    {
+        const std::pair<const char*, QDateTime> rows[] = {
+            {"2024/08/01 15:04:05.123", utc(2024, 8, 1, 6, 4, 5, 123)},
+            {"2024/01/01 08:59:59.999", utc(2023, 12, 31, 23, 59, 59, 999)},
+            {"2024-08-01 15:04:05", {}},
+            {"2024/08/01 15:04:05.12", {}},
+            {"2024/02/30 10:00:00.000", {}},
+            {"2024/08/01 15:04:05.123 ", {}},
+            {"２024/08/01 15:04:05.123", {}}, // a full-width 2
+        };
+        for (const auto& [text, expected] : rows)
+            QCOMPARE(LidenTime::parse(QString::fromUtf8(text)).value_or(QDateTime()), expected);
+    }
+
+    void undecodableFilesFailAsAWhole_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        const QByteArray head = "{\"features\":[{\"geometry\":{\"coordinates\":";
+        const QByteArray props = "\"properties\":{\"id\":\"a\",\"obstimeJST\":\"\",\"type\":";
+        QTest::newRow("missing id")
+            << TestData::read(QStringLiteral("jma/liden/invalid_missing_id_synthetic.geojson"));
+        QTest::newRow("coordinate as text") << head + "[\"139.7\",35.6]}," + props + "4}}]}";
+        QTest::newRow("fractional type") << head + "[1,2]}," + props + "4.5}}]}";
+        QTest::newRow("error page") << QByteArray("<html>Not Found</html>");
+    }
+
+    void undecodableFilesFailAsAWhole()
+    {
+        QFETCH(QByteArray, json);
+        const Expected<QList<LidenFeature>> decoded = decodeLidenFeatures(json);
+        QVERIFY(!decoded);
+        QCOMPARE(decoded.failure().description,
+                 QStringLiteral("データが正しい形式ではないため読み込めませんでした"));
+    }
+
+    void onlyCloudToGroundStrikesWithPositionAndTimeAreKept()
+    {
+        const auto features = decodeLidenFeatures(
+            TestData::read(QStringLiteral("jma/liden/edge_cases_synthetic.geojson")));
+        QVERIFY(features);
+        QCOMPARE(features.value().size(), 5);
+
+        // Dropped: one coordinate, a dashed time, type 1. Three coordinates are fine.
+        const LightningStrikes strikes = LightningStrike::fromFeatures(features.value());
+        QCOMPARE(strikes.size(), 2);
+        QCOMPARE(strikes.at(0).id, QStringLiteral("edge_ok_type4"));
+        QCOMPARE(strikes.at(0).coordinate, (GeoCoordinate{35.6, 139.7}));
+        QCOMPARE(strikes.at(0).observedAt, utc(2025, 8, 29, 5, 29, 58, 120));
+        QCOMPARE(strikes.at(1).coordinate, (GeoCoordinate{35.9, 140.0}));
+
+        const auto real = decodeLidenFeatures(
+            TestData::read(QStringLiteral("jma/liden/real_20240807070000_excerpt.geojson")));
+        QVERIFY(real);
+        QCOMPARE(real.value().size(), 25);
+        QVERIFY(LightningStrike::fromFeatures(real.value()).isEmpty()); // cloud discharges
+    }
+
+    void newestLidenObservation()
+    {
+        const QStringList liden{QStringLiteral("liden")};
+        const auto entry = [](const char* base, const char* valid, QStringList elements) {
+            return TargetTimeEntry{QLatin1String(base), QLatin1String(valid), elements};
+        };
+        const QList<TargetTimeEntry> entries{
+            entry("20250829052500", "20250829052500", liden),
+            entry("20250829053000", "20250829053000", {QStringLiteral("thns"), liden.first()}),
+            entry("20250829053000", "20250829053000", liden), // same time, later in the file
+            entry("20250829053000", "20250829063000", liden), // a forecast
+            entry("20250829053500", "20250829053500", {QStringLiteral("thns")}),
+        };
+        QCOMPARE(LightningService::newestLidenObservation(entries), entries.at(1));
+        QVERIFY(!LightningService::newestLidenObservation(entries.mid(3)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLightningData)
+#include "tst_lightningdata.moc"

@@ -1,0 +1,197 @@
+#include "TestData.h"
+#include "typhoon/TyphoonInfo.h"
+#include "typhoon/TyphoonTime.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+namespace {
+
+using Position = TyphoonForecastEntry::Position;
+
+QDateTime utc(int y, int mo, int d, int h, int mi)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc());
+}
+
+QByteArray fixture(const char* name)
+{
+    return TestData::read(QStringLiteral("jma/typhoon/") + QLatin1String(name));
+}
+
+TyphoonTarget target(const QString& category, const QString& number = QStringLiteral("2510"))
+{
+    return TyphoonTarget{QStringLiteral("TC2514"), number, category,
+                         QStringLiteral("2025-08-29T15:45:00+09:00")};
+}
+
+TyphoonForecastEntry step(std::optional<qint64> hours, std::optional<Position> center)
+{
+    TyphoonForecastEntry entry;
+    entry.advancedHours = hours;
+    entry.center = std::move(center);
+    return entry;
+}
+
+} // namespace
+
+class TestTyphoonInfo : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typhoonTime()
+    {
+        const QDateTime noon = utc(2024, 8, 29, 12, 0);
+        const std::pair<const char*, QDateTime> rows[] = {
+            {"2024-08-29T21:00:00+09:00", noon}, {"2024-08-29T12:00:00Z", noon},
+            {"2024-08-29T02:30:00-09:30", noon}, {"2024/08/29 21:00", QDateTime()},
+            {"2024-08-29T21:00:00.5+09:00", {}}, {"2024-08-29T21:00:00+0900", {}},
+        };
+        for (const auto& [text, expected] : rows)
+            QCOMPARE(TyphoonTime::parse(QLatin1String(text)).value_or(QDateTime()), expected);
+    }
+
+    void scenarioTyphoonCombinesAllThreeDocuments()
+    {
+        const auto forecast = decodeTyphoonForecast(fixture("scenario/TC2514/forecast.json"));
+        const auto specs =
+            decodeTyphoonSpecifications(fixture("scenario/TC2514/specifications.json"));
+        QVERIFY(forecast && specs);
+        const auto info =
+            TyphoonInfo::make(target(QStringLiteral("TY")), forecast.value(), specs.value());
+        QVERIFY(info);
+
+        QCOMPARE(info->displayName(), QStringLiteral("台風10号 バイルー"));
+        QCOMPARE(info->issue, utc(2025, 8, 29, 6, 45));
+        QCOMPARE(info->currentPoint, (GeoCoordinate{26.8, 133.4}));
+        QCOMPARE(info->pastTrack.size(), 4 + 8);
+        QCOMPARE(info->galeWarningArea, (TyphoonInfo::Circle{GeoCoordinate{26.8, 133.4}, 500040}));
+        QCOMPARE(info->forecastPoints.size(), 6);
+        QCOMPARE(info->forecastPoints.first().validTime, utc(2025, 8, 29, 18, 0));
+        QCOMPARE(info->forecastPoints.first().probabilityRadiusMeters, 92600.0);
+        QCOMPARE(info->course, QStringLiteral("北北西"));
+        QCOMPARE(info->speedKmh, QStringLiteral("15"));
+        QCOMPARE(info->maxGustMs, QStringLiteral("60"));
+
+        // The real header part (no advancedHours) decodes beside "kt" members.
+        const auto real = decodeTyphoonSpecifications(fixture("real/TC2410_specifications.json"));
+        QVERIFY(real);
+        QCOMPARE(real.value().at(0).nameJp, QStringLiteral("ジョンダリ"));
+        QCOMPARE(real.value().at(1).speedKmh, QStringLiteral("35"));
+    }
+
+    void positionsNeedExactlyTwoNumbers()
+    {
+        TyphoonForecastEntry current = step(0, Position{16.2, 128.9, 0});
+        current.trackPreTyphoon = {{20.1, 135.2, 0}, {20.1, 135.2}};
+        current.trackTyphoon = {{21.0}, {21.5, 134.0}};
+        current.galeWarningArea = TyphoonForecastEntry::RawCircle{{16.4}, 407440};
+        const auto info = TyphoonInfo::make(target(QStringLiteral("TY")), {current}, {});
+        QVERIFY(info);
+        QCOMPARE(info->pastTrack, (QList<GeoCoordinate>{{20.1, 135.2}, {21.5, 134.0}}));
+        QVERIFY(!info->currentPoint);
+        QVERIFY(!info->galeWarningArea);
+    }
+
+    void forecastStepsAreSortedByHours()
+    {
+        const QList<TyphoonForecastEntry> forecast{
+            step(24, Position{2, 2}), step(12, std::nullopt),   step(0, Position{0, 0}),
+            step(12, Position{1, 1}), step(48, Position{4, 4}), step(std::nullopt, Position{8, 8}),
+        };
+        const auto info = TyphoonInfo::make(target(QStringLiteral("TY")), forecast, {});
+        QVERIFY(info);
+        QList<GeoCoordinate> points;
+        for (const TyphoonInfo::ForecastPoint& point : info->forecastPoints)
+            points.append(point.point);
+        QCOMPARE(points, (QList<GeoCoordinate>{{1, 1}, {2, 2}, {4, 4}}));
+        QCOMPARE(info->forecastPoints.first().advancedHours, 12);
+    }
+
+    void categories()
+    {
+        struct Row {
+            const char* category;
+            const char* header; // nullptr: no header entry
+            const char* text;
+            bool isTyphoon;
+        };
+        const Row rows[] = {
+            {"TS", nullptr, "台風", true},
+            {"TD", nullptr, "熱帯低気圧", false},
+            {"LOW", nullptr, "温帯低気圧", false},
+            {"TD", "台風", "台風", false}, // the header overrides the text only
+            {"LOW", "温帯低気圧", "温帯低気圧", false},
+        };
+        for (const Row& row : rows) {
+            QList<TyphoonSpecEntry> specs{TyphoonSpecEntry{}};
+            specs.first().categoryJp = QString::fromUtf8(row.header);
+            const auto info =
+                TyphoonInfo::make(target(QLatin1String(row.category)), {step(0, std::nullopt)},
+                                  row.header ? specs : QList<TyphoonSpecEntry>{});
+            QVERIFY(info);
+            QCOMPARE(info->categoryText, QString::fromUtf8(row.text));
+            QCOMPARE(info->isTyphoon, row.isTyphoon);
+        }
+    }
+
+    void displayName()
+    {
+        struct Row {
+            const char* number;
+            const char* category;
+            const char* name; // nullptr: none
+            const char* expected;
+        };
+        const Row rows[] = {
+            {"10", "TY", "ハイシェン", "台風10号 ハイシェン"},
+            {"2410", "TY", nullptr, "台風10号"}, // year and number
+            {"2409", "LOW", nullptr, "台風9号"},
+            {"+10", "TY", nullptr, "台風+10号"}, // other numbers as stored
+            {"a", "TY", nullptr, "台風"},
+            {"", "TD", nullptr, "熱帯低気圧"},
+            {"b", "LOW", "ジョンダリ", "温帯低気圧 ジョンダリ"},
+            {" 10", "TY", nullptr, "台風"},
+            {"99999999999999999999", "TY", nullptr, "台風"}, // beyond 64 bits
+        };
+        for (const Row& row : rows) {
+            TyphoonInfo info;
+            info.typhoonNumber = QString::fromUtf8(row.number);
+            info.category = QLatin1String(row.category);
+            info.isTyphoon = TyphoonInfo::isTyphoonCategory(info.category);
+            if (row.name)
+                info.name = QString::fromUtf8(row.name);
+            QCOMPARE(info.displayName(), QString::fromUtf8(row.expected));
+        }
+    }
+
+    void unreadableIssueIsTheDistantPast()
+    {
+        TyphoonTarget odd = target(QStringLiteral("TY"));
+        odd.issue = QStringLiteral("2024/08/29 21:00");
+        const auto info = TyphoonInfo::make(odd, {step(0, std::nullopt)}, {});
+        QVERIFY(info);
+        QCOMPARE(info->issue, TyphoonTime::distantPast());
+    }
+
+    void malformedDocumentsFailAsAWhole_data()
+    {
+        QTest::addColumn<bool>("forecast"); // else specifications
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("speed as a number")
+            << false << fixture("synthetic/specifications_speed_number.json");
+        QTest::newRow("name without en") << false << QByteArray("[{\"name\":{\"jp\":\"x\"}}]");
+        QTest::newRow("centre with text") << true << QByteArray("[{\"center\":[\"26.8\",133.4]}]");
+    }
+
+    void malformedDocumentsFailAsAWhole()
+    {
+        QFETCH(bool, forecast);
+        QFETCH(QByteArray, json);
+        QVERIFY(!(forecast ? decodeTyphoonForecast(json).ok()
+                           : decodeTyphoonSpecifications(json).ok()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTyphoonInfo)
+#include "tst_typhooninfo.moc"

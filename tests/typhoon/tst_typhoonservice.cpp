@@ -1,0 +1,239 @@
+#include "FakeClock.h"
+#include "FakeHttpServer.h"
+#include "TaskTestUtils.h"
+#include "TestData.h"
+#include "platform/DataHosts.h"
+#include "typhoon/TyphoonService.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const QString kList = QStringLiteral("/bosai/typhoon/data/targetTc.json");
+const QString kTyphoon = QStringLiteral("TC2514");
+const QString kDepression = QStringLiteral("TC2516");
+const QByteArray kUndecodable = "データが正しい形式ではないため読み込めませんでした";
+
+QString document(const QString& id, const char* name)
+{
+    return QStringLiteral("/bosai/typhoon/data/") + id + u'/' + QLatin1String(name);
+}
+
+FakeResponse fixture(const QString& name)
+{
+    return FakeResponse::json(TestData::read(QStringLiteral("jma/typhoon/") + name));
+}
+
+QStringList idsOf(const TyphoonInfos& typhoons)
+{
+    QStringList ids;
+    for (const TyphoonInfo& info : typhoons)
+        ids.append(info.id);
+    return ids;
+}
+
+} // namespace
+
+class TestTyphoonService : public QObject {
+    Q_OBJECT
+
+    FakeHttpServer* m_server = nullptr;
+    FakeClock m_clock;
+
+    void serveScenario(int delayMs = 0)
+    {
+        m_server->setRoute(kList, fixture(QStringLiteral("scenario/targetTc.json")));
+        for (const QString& id : {kTyphoon, kDepression}) {
+            for (const char* name : {"forecast.json", "specifications.json"}) {
+                const QString path = QStringLiteral("scenario/") + id + u'/' + QLatin1String(name);
+                m_server->setRoute(document(id, name), fixture(path).withDelay(delayMs));
+            }
+        }
+    }
+
+    int detailRequests() const
+    {
+        int count = 0;
+        for (const RecordedRequest& request : m_server->requests())
+            count += request.path == kList ? 0 : 1;
+        return count;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = new FakeHttpServer(this);
+        QVERIFY(m_server->listen());
+        DataHosts::pointAllAt(m_server->baseUrl());
+        serveScenario();
+    }
+    void cleanup()
+    {
+        delete m_server;
+        DataHosts::setCurrent(DataHosts::production());
+    }
+
+    void reloadDownloadsEveryCycloneAtOnceAndSortsByNumber()
+    {
+        serveScenario(150); // slow answers: downloads in turn would never overlap
+        // The list comes gzip-compressed without Content-Encoding.
+        m_server->setRoute(kList, fixture(QStringLiteral("synthetic/targetTc_scenario.json.gz")));
+        TyphoonService service;
+        QVERIFY(runTask(service.reload()));
+
+        QCOMPARE(idsOf(service.typhoons()), (QStringList{kTyphoon, kDepression})); // "2510" < "a"
+        QCOMPARE(service.typhoons().first().displayName(), QStringLiteral("台風10号 バイルー"));
+        QVERIFY(!service.typhoons().last().speedKmh); // a speed note without km/h
+        QCOMPARE(service.lastIssues(),
+                 (TyphoonIssueMap{{kTyphoon, QStringLiteral("2025-08-29T15:45:00+09:00")},
+                                  {kDepression, QStringLiteral("2025-08-29T15:30:00+09:00")}}));
+        QCOMPARE(service.lastUpdated(), m_clock.now());
+        QVERIFY(service.errorMessage().isNull());
+        QVERIFY(!service.isLoading());
+        QCOMPARE(detailRequests(), 4);
+        QVERIFY(m_server->maxSimultaneousConnections() >= 4);
+    }
+
+    void unchangedListSkipsTheDetailsWhileCyclonesAreShown()
+    {
+        TyphoonService service;
+        QSignalSpy typhoonsSpy(&service, &TyphoonService::typhoonsChanged);
+        QVERIFY(runTask(service.reload()));
+        m_server->clearRequests();
+
+        m_clock.advance(600s);
+        QVERIFY(runTask(service.reload()));
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(service.lastUpdated(), m_clock.now());
+        QCOMPARE(typhoonsSpy.count(), 1);
+
+        m_server->setRoute(kList, fixture(QStringLiteral("synthetic/targetTc_new_issue.json")));
+        QVERIFY(runTask(service.reload()));
+        QCOMPARE(detailRequests(), 4);
+    }
+
+    void unchangedListRefetchesWhileNoCycloneIsShown()
+    {
+        m_server->clearRoutes(); // every detail answers 404
+        m_server->setRoute(kList, fixture(QStringLiteral("scenario/targetTc.json")));
+        TyphoonService service;
+        for (int pass = 1; pass <= 2; ++pass) {
+            QTest::ignoreMessage(QtWarningMsg, "台風TC2514の詳細取得失敗: " + kUndecodable);
+            QTest::ignoreMessage(QtWarningMsg, "台風TC2516の詳細取得失敗: " + kUndecodable);
+            QVERIFY(runTask(service.reload()));
+            QVERIFY(service.typhoons().isEmpty());
+            QVERIFY(service.errorMessage().isNull());
+        }
+        QCOMPARE(detailRequests(), 8);
+    }
+
+    void failingCycloneIsLeftOutAndTheOthersShown()
+    {
+        m_server->setRoute(document(kDepression, "specifications.json"),
+                           FakeResponse::dropped("[{"));
+        m_server->setRoute(document(kTyphoon, "forecast.json"),
+                           fixture(QStringLiteral("scenario/edge_forecast_without_analysis.json")));
+        TyphoonService service;
+        // Only the failed download is logged; a forecast without analysis is left out silently.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("^台風TC2516の詳細取得失敗: ")));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        QVERIFY(runTask(service.reload()));
+        QVERIFY(service.typhoons().isEmpty());
+        QVERIFY(service.errorMessage().isNull());
+        QCOMPARE(service.lastIssues().size(), 2); // not fetched again while the list stays
+
+        serveScenario();
+        m_server->setRoute(document(kTyphoon, "forecast.json"), FakeResponse::error(500));
+        QTest::ignoreMessage(QtWarningMsg, "台風TC2514の詳細取得失敗: " + kUndecodable);
+        QVERIFY(runTask(service.reload()));
+        QCOMPARE(idsOf(service.typhoons()), QStringList{kDepression});
+    }
+
+    void failedListKeepsEverythingUntilTheNextSuccess()
+    {
+        TyphoonService service;
+        QVERIFY(runTask(service.reload()));
+        const TyphoonInfos good = service.typhoons();
+        const QDateTime updated = service.lastUpdated();
+
+        m_server->setRoute(kList, FakeResponse::text("<html>busy</html>", 503));
+        m_clock.advance(600s);
+        QTest::ignoreMessage(QtWarningMsg, "targetTc 取得失敗: " + kUndecodable);
+        QVERIFY(runTask(service.reload()));
+        QCOMPARE(service.errorMessage(),
+                 QStringLiteral("台風情報を取得できませんでした（データが正しい形式ではないため"
+                                "読み込めませんでした）"));
+        QCOMPARE(service.typhoons(), good);
+        QCOMPARE(service.lastIssues().size(), 2);
+        QCOMPARE(service.lastUpdated(), updated);
+
+        serveScenario();
+        QVERIFY(runTask(service.reload()));
+        QVERIFY(service.errorMessage().isNull());
+
+        m_server->setRoute(kList, fixture(QStringLiteral("empty/targetTc.json")));
+        QVERIFY(runTask(service.reload()));
+        QVERIFY(service.typhoons().isEmpty());
+        QVERIFY(service.lastIssues().isEmpty());
+        QVERIFY(service.errorMessage().isNull());
+    }
+
+    void repeatedAndUnsafeIdentifiers()
+    {
+        m_server->setRoute(kList,
+                           fixture(QStringLiteral("synthetic/targetTc_repeated_and_odd_ids.json")));
+        TyphoonService service;
+        QTest::ignoreMessage(QtWarningMsg, "台風..の詳細取得失敗: URL が正しくありません");
+        QVERIFY(runTask(service.reload()));
+        QCOMPARE(idsOf(service.typhoons()), (QStringList{kTyphoon, kDepression}));
+        QCOMPARE(detailRequests(), 4); // once per cyclone, nothing outside their directories
+        QCOMPARE(service.lastIssues().value(kTyphoon), QStringLiteral("2025-08-29T15:45:00+09:00"));
+    }
+
+    void loopSleepsBeforeEachPass()
+    {
+        TyphoonService service;
+        service.startAutoRefresh(600);
+        FakeClock::settle();
+        m_clock.advance(599s);
+        QCOMPARE(m_server->requestCount(kList), 0);
+        m_clock.advance(1s);
+        QTRY_COMPARE(service.typhoons().size(), 2);
+        QTRY_COMPARE(m_clock.pendingTimers(), 1);
+
+        // A new start replaces the loop, which again waits a whole interval.
+        service.startAutoRefresh(600);
+        FakeClock::settle();
+        m_clock.advance(300s);
+        QCOMPARE(m_server->requestCount(kList), 1);
+        m_clock.advance(300s);
+        QTRY_COMPARE(m_server->requestCount(kList), 2);
+        QTRY_VERIFY(!service.isLoading());
+        QCOMPARE(m_clock.pendingTimers(), 1);
+    }
+
+    void cancelledPassPublishesNothing()
+    {
+        m_server->setRoute(document(kDepression, "forecast.json"), FakeResponse::hanging());
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        TyphoonService service;
+        QSignalSpy typhoonsSpy(&service, &TyphoonService::typhoonsChanged);
+        QSignalSpy issuesSpy(&service, &TyphoonService::lastIssuesChanged);
+        async::TaskScope scope; // after the service: destroyed first
+        const async::TaskHandle handle = scope.spawn(service.reload());
+        QTRY_COMPARE(m_server->requestCount(document(kDepression, "forecast.json")), 1);
+        QTRY_COMPARE(m_server->requestCount(document(kTyphoon, "specifications.json")), 1);
+        handle.cancel();
+        QTRY_VERIFY(!service.isLoading());
+        QCOMPARE(typhoonsSpy.count() + issuesSpy.count(), 0);
+        QVERIFY(!service.lastUpdated().isValid());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTyphoonService)
+#include "tst_typhoonservice.moc"

@@ -1,0 +1,126 @@
+#include "weather/Fmt.h"
+#include "weather/JapaneseHoliday.h"
+#include "weather/WeatherCode.h"
+#include "weather/WindDirection.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+#include <limits>
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+QDateTime utc(int y, int mo, int d, int h, int mi = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc());
+}
+
+QDateTime japan(int y, int mo, int d, int h = 12)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, 0), QTimeZone(QByteArrayLiteral("Asia/Tokyo")));
+}
+
+} // namespace
+
+// Runs with the process in UTC and in Japan time: only the clock times and dates of Fmt
+// follow the system time zone, everything else must read the same in both.
+class TestWeatherFormatting : public QObject {
+    Q_OBJECT
+
+    bool m_inJapan = false;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        const QByteArray tz = qgetenv("TZ");
+        QVERIFY2(tz == "UTC" || tz == "Asia/Tokyo", "run with TZ=UTC or TZ=Asia/Tokyo");
+        m_inJapan = tz == "Asia/Tokyo";
+    }
+
+    void weatherCodesAndWindDirections()
+    {
+        QCOMPARE(WeatherCode{0}.label(), QStringLiteral("快晴"));
+        QCOMPARE(WeatherCode{0}.symbolName(false), QStringLiteral("moon.stars.fill"));
+        QCOMPARE(WeatherCode{80}.symbolName(true), QStringLiteral("cloud.sun.rain.fill"));
+        QCOMPARE(WeatherCode{80}.symbolName(false), QStringLiteral("cloud.moon.rain.fill"));
+        QCOMPARE(WeatherCode{75}.symbolName(false), QStringLiteral("snowflake"));
+        for (qint64 unknown : {qint64(4), qint64(-1), qint64(100)}) {
+            QCOMPARE(WeatherCode{unknown}.label(), QStringLiteral("不明"));
+            QCOMPARE(WeatherCode{unknown}.symbolName(true), QStringLiteral("questionmark.circle"));
+        }
+
+        const QList<std::pair<double, QString>> winds = {
+            {-90, QStringLiteral("西")},       {359, QStringLiteral("北")},
+            {348.75, QStringLiteral("北")},    {348.74, QStringLiteral("北北西")},
+            {11.25, QStringLiteral("北北東")}, {-337.5, QStringLiteral("北北東")},
+            {202.5, QStringLiteral("南南西")}, {kNaN, QString()}};
+        for (const auto& [degrees, label] : winds)
+            QCOMPARE(windDirectionLabel(degrees), label);
+    }
+
+    void holidays_data()
+    {
+        QTest::addColumn<QDateTime>("instant");
+        QTest::addColumn<bool>("holiday");
+        QTest::newRow("substitute after Sunday 5 May 2024") << japan(2024, 5, 6) << true;
+        QTest::newRow("none after Tuesday 5 May 2026") << japan(2026, 5, 6) << false;
+        QTest::newRow("citizens holiday 2032-09-21") << japan(2032, 9, 21) << true;
+        QTest::newRow("vernal equinox 2024-03-20") << japan(2024, 3, 20) << true;
+        QTest::newRow("not 2024-03-21") << japan(2024, 3, 21) << false;
+        QTest::newRow("autumnal equinox 2024-09-22") << japan(2024, 9, 22) << true;
+        QTest::newRow("1 January 1990") << japan(1990, 1, 1) << true;
+        QTest::newRow("2 January 2025") << japan(2025, 1, 2) << false;
+        QTest::newRow("second Monday of January") << japan(2025, 1, 13) << true;
+        QTest::newRow("first Monday of January") << japan(2025, 1, 6) << false;
+        QTest::newRow("Sunday 4 May 2025, between holidays") << japan(2025, 5, 4) << true;
+        // The day is the one in Japan, whatever the zone of the instant or of the system.
+        QTest::newRow("00:00 JST on 6 May, as UTC") << utc(2024, 5, 5, 15) << true;
+        QTest::newRow("00:00 JST on 7 May, as UTC") << utc(2024, 5, 6, 15) << false;
+        QTest::newRow("invalid") << QDateTime() << false;
+    }
+    void holidays()
+    {
+        QFETCH(QDateTime, instant);
+        QFETCH(bool, holiday);
+        QCOMPARE(JapaneseHoliday::isHoliday(instant), holiday);
+    }
+
+    void clockAndDateFollowTheSystemZone()
+    {
+        const auto pick = [this](const char* japanText, const char* utcText) {
+            return QString::fromUtf8(m_inJapan ? japanText : utcText);
+        };
+        QCOMPARE(Fmt::clock(utc(2025, 3, 20, 0, 5)), pick("9:05", "0:05"));
+        QCOMPARE(Fmt::clock(utc(2025, 3, 20, 6)), pick("15:00", "6:00"));
+        QCOMPARE(Fmt::monthDayWeekday(utc(2025, 3, 20, 0, 5)), QStringLiteral("3/20（木）"));
+        QCOMPARE(Fmt::monthDayWeekday(utc(2025, 3, 19, 15)), pick("3/20（木）", "3/19（水）"));
+        QCOMPARE(Fmt::monthDayWeekday(japan(2025, 3, 23, 0)), pick("3/23（日）", "3/22（土）"));
+    }
+
+    void relativeDurationAndTemperature()
+    {
+        const QDateTime now = utc(2025, 8, 29, 5, 30);
+        const QList<std::pair<int, QString>> relatives = {{0, QStringLiteral("現在")},
+                                                          {29, QStringLiteral("現在")},
+                                                          {30, QStringLiteral("1分後")},
+                                                          {-30, QStringLiteral("1分前")},
+                                                          {-300, QStringLiteral("5分前")},
+                                                          {3600, QStringLiteral("1時間0分後")},
+                                                          {-5400, QStringLiteral("1時間30分前")},
+                                                          {90300, QStringLiteral("25時間5分後")}};
+        for (const auto& [seconds, text] : relatives)
+            QCOMPARE(Fmt::relative(now.addSecs(seconds), now), text);
+
+        QCOMPARE(Fmt::duration(45296), QStringLiteral("12:34"));
+        QCOMPARE(Fmt::duration(3599.6), QStringLiteral("1:00"));
+        QCOMPARE(Fmt::temperature(21.5), QStringLiteral("22°C"));
+        QCOMPARE(Fmt::temperatureShort(-0.4), QStringLiteral("0°"));
+        QCOMPARE(Fmt::temperatureShort(-2.5), QStringLiteral("-3°"));
+        QCOMPARE(Fmt::temperature(kNaN), QStringLiteral("—"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWeatherFormatting)
+#include "tst_weatherformatting.moc"

@@ -1,0 +1,224 @@
+#include "FakeClock.h"
+#include "FakeHttpServer.h"
+#include "TestData.h"
+#include "platform/DataHosts.h"
+#include "weather/WeatherService.h"
+
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace std::chrono_literals;
+
+Q_DECLARE_METATYPE(FakeResponse)
+
+namespace {
+
+const QString kPath = QStringLiteral("/v1/forecast");
+const GeoCoordinate kTokyo{35.6812, 139.7671};
+
+QByteArray fixture(const char* name)
+{
+    return TestData::read(QStringLiteral("openmeteo/") + QLatin1String(name));
+}
+
+WeatherSnapshot snapshotOf(const char* name)
+{
+    return makeSnapshot(OpenMeteoResponse::decode(fixture(name)).value());
+}
+
+} // namespace
+
+class TestWeatherService : public QObject {
+    Q_OBJECT
+
+    FakeHttpServer* m_server = nullptr;
+
+    bool finishLoading(const WeatherService& service)
+    {
+        return QTest::qWaitFor([&] { return !service.isLoading(); }, 5000);
+    }
+    bool waitForRequests(int count)
+    {
+        return QTest::qWaitFor([&] { return m_server->requestCount(kPath) >= count; }, 5000);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = new FakeHttpServer(this);
+        QVERIFY(m_server->listen());
+        DataHosts::pointAllAt(m_server->baseUrl());
+        m_server->setRoute(kPath, FakeResponse::json(fixture("forecast_tokyo_16d.json")));
+    }
+    void cleanup()
+    {
+        delete m_server;
+        DataHosts::setCurrent(DataHosts::production());
+    }
+
+    void requestCarriesTheSevenItemsInOrder_data()
+    {
+        QTest::addColumn<GeoCoordinate>("coordinate");
+        QTest::addColumn<QString>("position");
+        QTest::newRow("whole and half")
+            << GeoCoordinate{35, 139.5} << "latitude=35.0000&longitude=139.5000";
+        QTest::newRow("negative") << GeoCoordinate{-33.9, -70.66}
+                                  << "latitude=-33.9000&longitude=-70.6600";
+    }
+    void requestCarriesTheSevenItemsInOrder()
+    {
+        QFETCH(GeoCoordinate, coordinate);
+        QFETCH(QString, position);
+        const QString query =
+            position +
+            QStringLiteral("&current=temperature_2m,apparent_temperature,relative_humidity_2m,"
+                           "dew_point_2m,weather_code,wind_speed_10m,wind_direction_10m,"
+                           "surface_pressure,precipitation,is_day"
+                           "&daily=weather_code,temperature_2m_max,temperature_2m_min,"
+                           "precipitation_probability_max,wind_speed_10m_max,"
+                           "wind_direction_10m_dominant,sunrise,sunset,daylight_duration"
+                           "&hourly=weather_code,temperature_2m,precipitation_probability,is_day"
+                           "&timezone=Asia/Tokyo&forecast_days=16");
+        QCOMPARE(WeatherService::requestUrl(coordinate).query(QUrl::FullyEncoded), query);
+        QCOMPARE(WeatherService::defaultSessionConfig().betweenBytesTimeout, 20000ms);
+
+        FakeClock clock;
+        WeatherService service;
+        QSignalSpy snapshotSpy(&service, &WeatherService::snapshotChanged);
+        QSignalSpy loadingSpy(&service, &WeatherService::isLoadingChanged);
+        QTest::ignoreMessage(QtInfoMsg, "予報取得完了 気温=32.400000 日数=16");
+        service.load(coordinate);
+        QVERIFY(service.isLoading());
+        QVERIFY(finishLoading(service));
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_server->requests().first().path, kPath);
+        QCOMPARE(m_server->requests().first().query, query);
+        QCOMPARE(service.snapshot(), snapshotOf("forecast_tokyo_16d.json"));
+        QVERIFY(service.errorMessage().isNull());
+        QCOMPARE(snapshotSpy.count(), 1);
+        QCOMPARE(loadingSpy.count(), 2);
+    }
+
+    void onlyTheSecondOfTwoQuickLoadsPublishes()
+    {
+        m_server->clearRoutes();
+        m_server->setHandler([](const RecordedRequest& r) -> std::optional<FakeResponse> {
+            if (r.queryItems.queryItemValue(QStringLiteral("latitude")) == u"10.0000")
+                return FakeResponse::json(fixture("forecast_tokyo_16d.json")).withDelay(300);
+            return FakeResponse::json(fixture("forecast_next_48_hours.json"));
+        });
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("予報取得失敗")));
+        FakeClock clock;
+        WeatherService service;
+        QSignalSpy snapshotSpy(&service, &WeatherService::snapshotChanged);
+        QSignalSpy loadingSpy(&service, &WeatherService::isLoadingChanged);
+        service.load({10, 100});
+        QVERIFY(waitForRequests(1));
+        service.load({20, 100});
+        QVERIFY(finishLoading(service));
+        QTest::qWait(400); // when the first answer would have come
+        QCOMPARE(service.snapshot(), snapshotOf("forecast_next_48_hours.json"));
+        QCOMPARE(snapshotSpy.count(), 1);
+        QVERIFY(service.errorMessage().isNull());
+        QCOMPARE(loadingSpy.count(), 2); // one loading period, no blink in between
+    }
+
+    void failureKeepsTheSnapshotAndSuccessClearsTheMessage_data()
+    {
+        QTest::addColumn<FakeResponse>("failure");
+        QTest::addColumn<QString>("description");
+        const QString status = QStringLiteral("サーバがエラーを返しました: HTTP %1");
+        QTest::newRow("503") << FakeResponse::error(503) << status.arg(503);
+        QTest::newRow("429 with its reason")
+            << FakeResponse::json(fixture("error_429_rate_limited.json"), 429)
+            << status.arg(429) + QStringLiteral(" (Minutely API request limit exceeded. Please "
+                                                "try again in one minute.)");
+        QTest::newRow("reason on two lines, too long")
+            << FakeResponse::json(
+                   "{\"error\":true,\"reason\":\"a\\n\\tb" + QByteArray(300, 'x') + "\"}", 400)
+            << status.arg(400) + QStringLiteral(" (a b") + QString(197, u'x') +
+                   QStringLiteral("…)");
+        QTest::newRow("203 is not 200")
+            << FakeResponse::json(fixture("forecast_tokyo_16d.json"), 203) << status.arg(203);
+        QTest::newRow("undecodable")
+            << FakeResponse::json(fixture("forecast_invalid_missing_is_day.json"))
+            << QStringLiteral("データが正しい形式ではないため読み込めませんでした");
+    }
+    void failureKeepsTheSnapshotAndSuccessClearsTheMessage()
+    {
+        QFETCH(FakeResponse, failure);
+        QFETCH(QString, description);
+        WeatherService service;
+        service.load(kTokyo);
+        QVERIFY(finishLoading(service));
+        const std::optional<WeatherSnapshot> good = service.snapshot();
+        QVERIFY(good);
+
+        QSignalSpy errorSpy(&service, &WeatherService::errorMessageChanged);
+        m_server->setRoute(kPath, failure);
+        QTest::ignoreMessage(QtWarningMsg,
+                             qUtf8Printable(QStringLiteral("予報取得失敗: ") + description));
+        service.load(kTokyo);
+        QVERIFY(finishLoading(service));
+        QCOMPARE(service.errorMessage(),
+                 QStringLiteral("天気予報を取得できませんでした（") + description + u'）');
+        QCOMPARE(service.snapshot(), good);
+
+        m_server->setRoute(kPath, FakeResponse::json(fixture("forecast_tokyo_16d.json")));
+        service.load(kTokyo);
+        QVERIFY(finishLoading(service));
+        QVERIFY(service.errorMessage().isNull());
+        QCOMPARE(errorSpy.count(), 2);
+    }
+
+    void autoRefreshSleepsFirstAndAsksForThePlaceEachRound()
+    {
+        FakeClock clock;
+        WeatherService service;
+        GeoCoordinate place = kTokyo;
+        int asked = 0;
+        const auto provider = [&] {
+            ++asked;
+            return place;
+        };
+        service.startAutoRefresh(600, provider);
+        clock.advance(599s);
+        QVERIFY(!service.isLoading());
+        clock.advance(1s);
+        QVERIFY(service.isLoading());
+        QVERIFY(finishLoading(service));
+
+        place = {43.0642, 141.3469};
+        clock.advance(600s);
+        QVERIFY(finishLoading(service));
+        QCOMPARE(asked, 2);
+        QCOMPARE(m_server->requests().last().queryItems.queryItemValue(QStringLiteral("latitude")),
+                 QStringLiteral("43.0642"));
+
+        // A new start replaces the loop rather than adding a second one.
+        service.startAutoRefresh(600, provider);
+        clock.advance(600s);
+        QVERIFY(finishLoading(service));
+        QCOMPARE(asked, 3);
+        QCOMPARE(clock.pendingTimers(), 1);
+    }
+
+    void destroyingTheServiceMidLoadIsQuiet()
+    {
+        m_server->setRoute(kPath, FakeResponse::hanging());
+        FakeClock clock;
+        auto* service = new WeatherService;
+        QSignalSpy loadingSpy(service, &WeatherService::isLoadingChanged);
+        service->load(kTokyo);
+        service->startAutoRefresh(1, [] { return kTokyo; });
+        QVERIFY(waitForRequests(1));
+        delete service;
+        clock.advance(5s);
+        QCOMPARE(loadingSpy.count(), 1);
+        QCOMPARE(m_server->requestCount(kPath), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWeatherService)
+#include "tst_weatherservice.moc"
