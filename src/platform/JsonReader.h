@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/ErrorText.h"
+#include "platform/Expected.h"
+
 #include <QByteArray>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -68,6 +71,23 @@ private:
     JsonDecodeStatus& m_status;
     QString m_where;
 };
+
+// A document that is a JSON array of rows, each decoded by
+// `decodeRow(const QJsonValue&, JsonDecodeStatus&, const QString& where)`. One bad row
+// fails the whole document.
+template <typename T, typename DecodeRow>
+Expected<QList<T>> decodeRows(const QByteArray& bytes, DecodeRow decodeRow)
+{
+    JsonDecodeStatus status;
+    const QJsonArray rows = rootArray(parse(bytes, status), status);
+    QList<T> out;
+    out.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size() && status.ok(); ++i)
+        out.append(decodeRow(rows.at(i), status, QStringLiteral("[%1]").arg(i)));
+    if (!status.ok())
+        return Failure{ErrorText::dataFormat()};
+    return out;
+}
 
 // Element readers for arrays of plain values.
 double numberAt(const QJsonArray& array, qsizetype index, JsonDecodeStatus& status);

@@ -68,13 +68,5 @@ TyphoonForecastEntry decodeEntry(const QJsonValue& value, JsonDecodeStatus& stat
 
 Expected<QList<TyphoonForecastEntry>> decodeTyphoonForecast(const QByteArray& json)
 {
-    JsonDecodeStatus status;
-    const QJsonArray parts = json::rootArray(json::parse(json, status), status);
-    QList<TyphoonForecastEntry> entries;
-    entries.reserve(parts.size());
-    for (qsizetype i = 0; i < parts.size() && status.ok(); ++i)
-        entries.append(decodeEntry(parts.at(i), status, QStringLiteral("[%1]").arg(i)));
-    if (!status.ok())
-        return Failure{ErrorText::dataFormat()};
-    return entries;
+    return json::decodeRows<TyphoonForecastEntry>(json, decodeEntry);
 }

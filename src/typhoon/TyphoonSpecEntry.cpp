@@ -51,13 +51,5 @@ TyphoonSpecEntry decodeEntry(const QJsonValue& value, JsonDecodeStatus& status,
 
 Expected<QList<TyphoonSpecEntry>> decodeTyphoonSpecifications(const QByteArray& json)
 {
-    JsonDecodeStatus status;
-    const QJsonArray parts = json::rootArray(json::parse(json, status), status);
-    QList<TyphoonSpecEntry> entries;
-    entries.reserve(parts.size());
-    for (qsizetype i = 0; i < parts.size() && status.ok(); ++i)
-        entries.append(decodeEntry(parts.at(i), status, QStringLiteral("[%1]").arg(i)));
-    if (!status.ok())
-        return Failure{ErrorText::dataFormat()};
-    return entries;
+    return json::decodeRows<TyphoonSpecEntry>(json, decodeEntry);
 }
