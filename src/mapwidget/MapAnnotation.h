@@ -1,0 +1,31 @@
+#pragma once
+
+#include "mapwidget/GeoTypes.h"
+
+#include <QString>
+
+// A point of interest on the map: a coordinate, a title and a subtitle (shown in the
+// callout). Shared between its owner and the map (std::shared_ptr) and identified by
+// address; subclasses add what their owners need to recognise them. Set the coordinate
+// before adding the annotation to a map.
+class MapAnnotation {
+public:
+    MapAnnotation() = default;
+    explicit MapAnnotation(const GeoCoordinate& coordinate, QString title = {},
+                           QString subtitle = {});
+    MapAnnotation(const MapAnnotation&) = delete;
+    MapAnnotation& operator=(const MapAnnotation&) = delete;
+    virtual ~MapAnnotation();
+
+    GeoCoordinate coordinate() const { return m_coordinate; }
+    void setCoordinate(const GeoCoordinate& coordinate) { m_coordinate = coordinate; }
+    QString title() const { return m_title; }
+    void setTitle(const QString& title) { m_title = title; }
+    QString subtitle() const { return m_subtitle; }
+    void setSubtitle(const QString& subtitle) { m_subtitle = subtitle; }
+
+private:
+    GeoCoordinate m_coordinate;
+    QString m_title;
+    QString m_subtitle;
+};

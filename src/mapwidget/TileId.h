@@ -1,0 +1,39 @@
+#pragma once
+
+#include "mapwidget/GeoTypes.h"
+
+#include <QDebug>
+#include <QHashFunctions>
+
+// One tile of the Web-Mercator pyramid, without the scale a request carries (TilePath).
+struct TileId {
+    int z = 0;
+    int x = 0;
+    int y = 0;
+
+    // The tile `levels` zoom levels up that contains this one.
+    TileId ancestor(int levels) const { return {z - levels, x >> levels, y >> levels}; }
+    bool isValid() const
+    {
+        return z >= 0 && z < 30 && x >= 0 && y >= 0 && x < (1 << z) && y < (1 << z);
+    }
+    MapRect mapRect() const
+    {
+        const double size = kMapWorldWidth / double(1 << z);
+        return {x * size, y * size, size, size};
+    }
+
+    friend bool operator==(const TileId&, const TileId&) = default;
+};
+
+inline size_t qHash(const TileId& id, size_t seed = 0)
+{
+    return qHashMulti(seed, id.z, id.x, id.y);
+}
+
+inline QDebug operator<<(QDebug debug, const TileId& id)
+{
+    QDebugStateSaver saver(debug);
+    debug.nospace() << "TileId(" << id.z << '/' << id.x << '/' << id.y << ')';
+    return debug;
+}

@@ -1,0 +1,319 @@
+#include "FakeHttpServer.h"
+#include "FakeTileOverlay.h"
+#include "mapwidget/BaseMapLayer.h"
+#include "mapwidget/CircleOverlay.h"
+#include "mapwidget/MapScene.h"
+#include "mapwidget/PolylineOverlay.h"
+#include "mapwidget/ShapeRenderer.h"
+#include "mapwidget/TileOverlayLayer.h"
+#include "mapwidget/TileOverlayRenderer.h"
+#include "platform/DataHosts.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+const GeoCoordinate kCenter{35.0, 137.0};
+
+MapSceneOptions withoutBaseMap()
+{
+    MapSceneOptions options;
+    options.showBaseMap = false;
+    return options;
+}
+
+void prepare(MapScene& scene, QSizeF size = QSizeF(400, 300), double span = 4.0)
+{
+    scene.setDarkOverride(false);
+    scene.setViewportSize(size);
+    scene.setRegion({kCenter, span, span});
+}
+
+QColor pixelAt(const QImage& image, const QPointF& point)
+{
+    const qreal dpr = image.devicePixelRatio();
+    return image.pixelColor(QPoint(int(point.x() * dpr), int(point.y() * dpr)));
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance = 3)
+{
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+std::shared_ptr<CircleOverlay> filledCircle(MapScene& scene, double radius, const QColor& color)
+{
+    auto circle = std::make_shared<CircleOverlay>(kCenter, radius);
+    scene.addOverlay(circle, MapOverlayLevel::AboveLabels);
+    auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(scene.renderer(circle.get()));
+    renderer->setFillColor(color);
+    renderer->setLineWidth(0);
+    return circle;
+}
+
+std::shared_ptr<FakeTileOverlay> solidTiles(MapScene& scene, const QColor& color)
+{
+    auto overlay = std::make_shared<FakeTileOverlay>();
+    // Encoded bytes, so the picture goes through the worker-thread decoder.
+    const QByteArray png = FakeTileOverlay::solidPng(color);
+    overlay->setAnswer([png](const TilePath&) { return TileResult::fromEncoded(png); });
+    scene.addOverlay(overlay, MapOverlayLevel::AboveRoads);
+    return overlay;
+}
+
+TileId tileOf(const TilePath& path)
+{
+    return {path.z, path.x, path.y};
+}
+
+} // namespace
+
+class TestMapScene : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    // Above-roads overlays lie under above-labels ones whatever the order of addition, and
+    // later additions lie on top within a level.
+    void zOrderByLevelThenInsertion()
+    {
+        MapScene scene(withoutBaseMap());
+        prepare(scene);
+        solidTiles(scene, Qt::blue);
+        auto red = filledCircle(scene, 150000, Qt::red);
+        filledCircle(scene, 40000, Qt::green);
+        auto yellow = solidTiles(scene, Qt::yellow);
+        QTRY_VERIFY(scene.isLoaded());
+
+        const QPointF center = scene.pointForCoordinate(kCenter);
+        const QPointF insideRed =
+            scene.pointForCoordinate({kCenter.latitude, kCenter.longitude + 0.9});
+        const QPointF corner(8, 8);
+        QImage image = scene.render();
+        QCOMPARE(pixelAt(image, center), QColor(Qt::green));
+        QCOMPARE(pixelAt(image, insideRed), QColor(Qt::red));
+        QCOMPARE(pixelAt(image, corner), QColor(Qt::yellow));
+
+        scene.removeOverlay(red);
+        scene.renderer(yellow.get())->setAlpha(0.5);
+        image = scene.render();
+        QVERIFY(near(pixelAt(image, insideRed), QColor(128, 128, 127)));
+        QCOMPARE(scene.overlays(MapOverlayLevel::AboveRoads).size(), 2);
+        QCOMPARE(scene.overlays().last(), scene.overlays(MapOverlayLevel::AboveLabels).last());
+    }
+
+    void shapesStrokeFillAndDash()
+    {
+        MapScene scene(withoutBaseMap());
+        prepare(scene);
+        auto line = std::make_shared<PolylineOverlay>(
+            QList<GeoCoordinate>{scene.coordinateForPoint(QPointF(50, 150.5)),
+                                 scene.coordinateForPoint(QPointF(350, 150.5))});
+        scene.addOverlay(line);
+        auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(scene.renderer(line.get()));
+        renderer->setStrokeColor(Qt::red);
+        renderer->setLineWidth(4);
+        renderer->setLineCap(Qt::FlatCap);
+        QImage image = scene.render();
+        QCOMPARE(pixelAt(image, QPointF(200, 150)), QColor(Qt::red));
+        QCOMPARE(pixelAt(image, QPointF(200, 156)), BaseMapLayer::backgroundColor(false));
+
+        renderer->setLineDashPattern({10, 10});
+        image = scene.render();
+        int red = 0;
+        int clear = 0;
+        for (int x = 60; x < 340; ++x) {
+            const QColor c = pixelAt(image, QPointF(x, 150));
+            red += c == QColor(Qt::red);
+            clear += c == BaseMapLayer::backgroundColor(false);
+        }
+        QVERIFY(red > 100 && clear > 100);
+    }
+
+    // After reloadData every visible tile is asked for exactly once; the old pictures stay
+    // until their replacements come, and answers to superseded requests are dropped.
+    void reloadAsksEveryVisibleTileOnceAndKeepsOldPictures()
+    {
+        MapScene scene(withoutBaseMap());
+        prepare(scene, QSizeF(700, 500));
+        auto overlay = std::make_shared<FakeTileOverlay>();
+        scene.addOverlay(overlay, MapOverlayLevel::AboveRoads);
+        auto layer = scene.tileLayer(overlay.get());
+        const QSet<TileId> visible(layer->visibleTiles().cbegin(), layer->visibleTiles().cend());
+        QVERIFY(visible.size() >= 6);
+
+        const auto checkOncePerVisibleTile = [&](const QList<FakeTileOverlay::Request>& requests) {
+            QSet<TileId> asked;
+            for (const auto& request : requests)
+                asked.insert(tileOf(request.path));
+            QCOMPARE(requests.size(), visible.size());
+            QCOMPARE(asked, visible);
+        };
+        const auto answerAll = [](const QList<FakeTileOverlay::Request>& requests,
+                                  const QColor& color) {
+            for (const auto& request : requests)
+                request.result(TileResult::fromImage(FakeTileOverlay::solid(color)));
+        };
+
+        const QList<FakeTileOverlay::Request> first = overlay->takeRequests();
+        checkOncePerVisibleTile(first);
+        QVERIFY(first.first().path.z == layer->level());
+        answerAll(first, Qt::red);
+        QTRY_VERIFY(scene.isLoaded());
+
+        auto renderer =
+            std::dynamic_pointer_cast<TileOverlayRenderer>(scene.renderer(overlay.get()));
+        renderer->reloadData();
+        const QList<FakeTileOverlay::Request> superseded = overlay->takeRequests();
+        checkOncePerVisibleTile(superseded);
+        renderer->reloadData();
+        const QList<FakeTileOverlay::Request> second = overlay->takeRequests();
+        checkOncePerVisibleTile(second);
+        QVERIFY(!scene.isLoaded());
+        QCOMPARE(pixelAt(scene.render(), QPointF(350, 250)), QColor(Qt::red));
+
+        answerAll(superseded, Qt::green);
+        QTRY_COMPARE(layer->counters().dropped, int(superseded.size()));
+        QCOMPARE(pixelAt(scene.render(), QPointF(350, 250)), QColor(Qt::red));
+        answerAll(second, Qt::blue);
+        QTRY_VERIFY(scene.isLoaded());
+        QCOMPARE(pixelAt(scene.render(), QPointF(350, 250)), QColor(Qt::blue));
+        QCOMPARE(layer->counters().requests, 3 * int(visible.size()));
+    }
+
+    // Tiles that leave the view are no longer wanted; the new ones are asked for from the
+    // middle of the view outwards.
+    void panAbandonsTilesThatLeftTheView()
+    {
+        MapScene scene(withoutBaseMap());
+        prepare(scene, QSizeF(700, 500));
+        auto overlay = std::make_shared<FakeTileOverlay>();
+        scene.addOverlay(overlay, MapOverlayLevel::AboveRoads);
+        auto layer = scene.tileLayer(overlay.get());
+        const QList<FakeTileOverlay::Request> before = overlay->takeRequests();
+
+        scene.setCenterCoordinate({kCenter.latitude, kCenter.longitude + 20});
+        const QList<FakeTileOverlay::Request> after = overlay->takeRequests();
+        QCOMPARE(layer->counters().abandoned, int(before.size()));
+        const MapRect centerTile = tileOf(after.first().path).mapRect();
+        QVERIFY(MapProjection::contains(centerTile, scene.viewport().center()));
+
+        for (const auto& request : before)
+            request.result(TileResult::fromImage(FakeTileOverlay::solid(Qt::red)));
+        for (const auto& request : after)
+            request.result(TileResult::failure(TileResult::Error::NotFound));
+        QTRY_COMPARE(layer->counters().dropped + layer->counters().failed,
+                     int(before.size() + after.size()));
+        QCOMPARE(layer->counters().dropped, int(before.size()));
+        QVERIFY(scene.isLoaded()); // failed tiles count as done until the next reload
+    }
+
+    // While a base tile loads, its parent is drawn in its place: the right quarter of it.
+    void parentTileStandsInForAMissingChild()
+    {
+        FakeHttpServer server;
+        QVERIFY(server.listen());
+        server.setHandler([](const RecordedRequest&) { return FakeResponse::hanging(); });
+        DataHosts::pointAllAt(server.baseUrl());
+        QTemporaryDir cacheDir;
+        MapSceneOptions options;
+        options.baseMap.cacheDirectory = cacheDir.path();
+        MapScene scene(options);
+        scene.setDarkOverride(false);
+        scene.setViewportSize(QSizeF(600, 400));
+        scene.setCamera(MapProjection::toMapPoint(kCenter), 7.0);
+        QCOMPARE(scene.baseMap().level(), 7);
+
+        const TileId child = scene.baseMap().visibleTiles().first();
+        const TileId parent = child.ancestor(1);
+        QImage quarters(256, 256, QImage::Format_RGB32);
+        const QColor colors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+        for (int i = 0; i < 4; ++i) {
+            for (int y = 0; y < 128; ++y)
+                for (int x = 0; x < 128; ++x)
+                    quarters.setPixelColor((i & 1) * 128 + x, (i >> 1) * 128 + y, colors[i]);
+        }
+        scene.baseMap().cache().insert({parent, 0}, quarters);
+        const QPointF middle = QRectF(scene.viewport().deviceRect(child.mapRect())).center();
+        QCOMPARE(pixelAt(scene.render(), middle), colors[(child.x & 1) + 2 * (child.y & 1)]);
+
+        scene.baseMap().cache().insert(
+            {child, 0}, FakeTileOverlay::solid(Qt::magenta).convertToFormat(QImage::Format_RGB32));
+        QCOMPARE(pixelAt(scene.render(), middle), QColor(Qt::magenta));
+        DataHosts::setCurrent(DataHosts::production());
+    }
+
+    // A new tile frame repaints tiles only; lines are drawn again only for a new scale.
+    void vectorLayersAreCached()
+    {
+        MapScene scene(withoutBaseMap());
+        prepare(scene);
+        auto overlay = solidTiles(scene, Qt::blue);
+        for (int i = 0; i < 3; ++i) {
+            scene.addOverlay(std::make_shared<PolylineOverlay>(
+                QList<GeoCoordinate>{{34.0 + i * 0.5, 135.5}, {36.0, 138.5}}));
+        }
+        QTRY_VERIFY(scene.isLoaded());
+        scene.render();
+        QCOMPARE(scene.vectorRenderCount(), 1);
+
+        std::dynamic_pointer_cast<TileOverlayRenderer>(scene.renderer(overlay.get()))->reloadData();
+        QTRY_VERIFY(scene.isLoaded());
+        scene.render();
+        scene.panBy(QPointF(30, -20));
+        scene.render();
+        QCOMPARE(scene.vectorRenderCount(), 1);
+
+        scene.beginGesture();
+        scene.zoomAround(scene.zoom() + 0.3, QPointF(100, 100));
+        scene.render(); // the old picture, scaled, while the hand moves
+        QCOMPARE(scene.vectorRenderCount(), 1);
+        scene.endGesture();
+        scene.render();
+        QCOMPARE(scene.vectorRenderCount(), 2);
+
+        std::dynamic_pointer_cast<ShapeRenderer>(scene.renderer(scene.overlays().last().get()))
+            ->setStrokeColor(Qt::red);
+        scene.render();
+        QCOMPARE(scene.vectorRenderCount(), 3);
+    }
+
+    void regionChangedFollowsEveryChange()
+    {
+        MapScene scene(withoutBaseMap());
+        QSignalSpy changed(&scene, &MapScene::regionChanged);
+        // Before the view has a size the region waits for it.
+        scene.setRegion({kCenter, 1.1, 1.1});
+        scene.setViewportSize(QSizeF(800, 600));
+        QVERIFY(std::abs(scene.region().latitudeDelta - 1.1) < 1e-9);
+        changed.clear();
+
+        scene.setRegion({{36.0, 138.0}, 26.0, 26.0});
+        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.takeFirst().at(0).toBool(), false);
+        scene.setRegion(scene.region());
+        QCOMPARE(changed.size(), 0);
+
+        scene.setRegion({kCenter, 1.1, 1.1}, true);
+        QVERIFY(scene.isAnimating());
+        QCOMPARE(changed.size(), 0);
+        QVERIFY(changed.wait(2000));
+        QCOMPARE(changed.takeFirst().at(0).toBool(), true);
+        QVERIFY(!scene.isAnimating());
+        QVERIFY(std::abs(scene.region().latitudeDelta - 1.1) < 1e-9);
+
+        scene.beginGesture();
+        scene.panBy(QPointF(10, 10));
+        scene.panBy(QPointF(10, 10));
+        QCOMPARE(changed.size(), 0);
+        scene.endGesture();
+        QCOMPARE(changed.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestMapScene)
+#include "tst_mapscene.moc"
