@@ -179,7 +179,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("forecast"); // else specifications
         QTest::addColumn<QByteArray>("json");
         QTest::newRow("speed as a number")
-            << false << fixture("synthetic/specifications_speed_number.json");
+            << false << fixture("synthetic/speed_as_number_specifications.json");
         QTest::newRow("name without en") << false << QByteArray("[{\"name\":{\"jp\":\"x\"}}]");
         QTest::newRow("centre with text") << true << QByteArray("[{\"center\":[\"26.8\",133.4]}]");
     }
