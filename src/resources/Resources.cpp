@@ -5,6 +5,7 @@
 // Q_INIT_RESOURCE declares a function, so it must be used outside any namespace.
 static void registerAll()
 {
+    Q_INIT_RESOURCE(icons);
     Q_INIT_RESOURCE(prefecture);
 }
 
