@@ -15,7 +15,10 @@ DataHosts DataHosts::production()
     return DataHosts{QUrl(QStringLiteral("https://www.jma.go.jp")),
                      QUrl(QStringLiteral("https://api.open-meteo.com")),
                      QUrl(QStringLiteral("https://cyberjapandata.gsi.go.jp")),
-                     QUrl(QStringLiteral("https://photon.komoot.io"))};
+                     QUrl(QStringLiteral("https://msearch.gsi.go.jp")),
+                     QUrl(QStringLiteral("https://mreversegeocoder.gsi.go.jp")),
+                     QUrl(QStringLiteral("https://photon.komoot.io")),
+                     QUrl(QStringLiteral("https://shiguren.jp"))};
 }
 
 const DataHosts& DataHosts::current()
@@ -30,7 +33,7 @@ void DataHosts::setCurrent(const DataHosts& hosts)
 
 void DataHosts::pointAllAt(const QUrl& base)
 {
-    storage() = DataHosts{base, base, base, base};
+    storage() = DataHosts{base, base, base, base, base, base, base};
 }
 
 QUrl DataHosts::join(const QUrl& base, const QString& path)

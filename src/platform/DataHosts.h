@@ -6,10 +6,13 @@
 // Where each data service lives. Every service builds its addresses from here and nowhere
 // else, so tests point them all at a local fake server with one call.
 struct DataHosts {
-    QUrl agency;   // radar lists and tiles, lightning, typhoon
-    QUrl forecast; // point forecast
-    QUrl baseMap;  // base map tiles
-    QUrl geocoder; // place search and reverse geocoding
+    QUrl agency;          // radar lists and tiles, lightning, typhoon
+    QUrl forecast;        // point forecast
+    QUrl baseMap;         // base map tiles
+    QUrl addressSearch;   // GSI address search (place search)
+    QUrl reverseGeocoder; // GSI reverse geocoder (coordinate → municipality and town)
+    QUrl photon;          // Photon place search, for what the address search does not know
+    QUrl updates;         // the program's own release feed
 
     static DataHosts production();
     static const DataHosts& current();

@@ -1,6 +1,5 @@
 #include "platform/HttpSession.h"
 
-#include "platform/AppInfo.h"
 #include "platform/ErrorText.h"
 
 #include <QAbstractNetworkCache>
@@ -142,8 +141,8 @@ HttpReply HttpSession::get(QNetworkRequest request)
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, m_config.cachePolicy);
     request.setAttribute(QNetworkRequest::HttpPipeliningAllowedAttribute, m_config.pipelining);
     request.setTransferTimeout(int(m_config.betweenBytesTimeout.count()));
-    request.setHeader(QNetworkRequest::UserAgentHeader,
-                      QStringLiteral("%1/%2").arg(AppInfo::applicationName(), AppInfo::version()));
+    if (!m_config.userAgent.isEmpty())
+        request.setHeader(QNetworkRequest::UserAgentHeader, m_config.userAgent);
 
     auto state = std::make_shared<detail::ReplyState>();
     state->response.url = request.url();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AppInfo.h"
 #include "platform/Clock.h"
 #include "platform/async/Task.h"
 
@@ -24,6 +25,8 @@ struct HttpSessionConfig {
     std::chrono::milliseconds betweenBytesTimeout{20000};
     std::chrono::milliseconds wholeTransferTimeout{0}; // 0: no limit
     bool pipelining = false;
+    // Sent with every request, so the services can tell who is asking.
+    QString userAgent = AppInfo::applicationName() + u'/' + AppInfo::version();
     // Makes the response cache of each new manager (the manager takes ownership).
     std::function<QAbstractNetworkCache*()> makeCache;
 };

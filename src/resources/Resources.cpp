@@ -6,6 +6,7 @@
 static void registerAll()
 {
     Q_INIT_RESOURCE(icons);
+    Q_INIT_RESOURCE(locations);
     Q_INIT_RESOURCE(prefecture);
 }
 

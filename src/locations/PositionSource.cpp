@@ -1,0 +1,3 @@
+#include "locations/PositionSource.h"
+
+PositionSource::~PositionSource() = default;
