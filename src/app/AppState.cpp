@@ -1,0 +1,336 @@
+#include "app/AppState.h"
+
+#include "app/AppSettings.h"
+#include "app/KeyControl.h"
+#include "app/PrefetchPlan.h"
+#include "lightning/LightningService.h"
+#include "locations/CurrentLocationProvider.h"
+#include "locations/Geocoder.h"
+#include "locations/LocationStore.h"
+#include "locations/MapCameraStore.h"
+#include "locations/PlaceSearchService.h"
+#include "platform/Clock.h"
+#include "platform/Logging.h"
+#include "platform/SystemEvents.h"
+#include "platform/async/Sleep.h"
+#include "radar/RadarPlayer.h"
+#include "radar/RadarTimeline.h"
+#include "tiles/RadarTileLoader.h"
+#include "typhoon/TyphoonService.h"
+#include "weather/WeatherService.h"
+
+#include <QPointer>
+
+namespace {
+
+constexpr double kLiveRefreshSeconds = 60;
+constexpr double kAnimationRefreshSeconds = 300;
+constexpr double kForecastRefreshSeconds = 600;
+constexpr double kTyphoonRefreshSeconds = 600;
+constexpr double kLightningRefreshSeconds = 60;
+constexpr double kLiveForecastHorizonHours = 15.0;
+
+} // namespace
+
+AppStateEnvironment AppStateEnvironment::system()
+{
+    AppStateEnvironment environment;
+    environment.makeWakeMonitor = &WakeMonitor::createSystem;
+    environment.makeNetworkMonitor = &NetworkMonitor::createSystem;
+    environment.processCpuSeconds = &ProcessCpu::seconds;
+    environment.makePositionSource = &CurrentLocationProvider::createDefaultSource;
+    return environment;
+}
+
+AppState::AppState(AppSettings* settings, LocationStore* locations,
+                   AppStateEnvironment environment, QObject* parent)
+    : QObject(parent), m_settings(settings), m_locations(locations),
+      m_environment(std::move(environment))
+{
+    if (!m_environment.geocoder)
+        m_environment.geocoder = Geocoder::createDefault();
+    std::unique_ptr<PositionSource> positionSource =
+        m_environment.makePositionSource ? m_environment.makePositionSource() : nullptr;
+
+    m_weather = new WeatherService(this);
+    m_timeline = new RadarTimeline(this);
+    m_typhoon = new TyphoonService(this);
+    m_lightning = new LightningService(this);
+    m_search = new PlaceSearchService(m_environment.geocoder, this);
+    m_currentLocation =
+        new CurrentLocationProvider(std::move(positionSource), m_environment.geocoder, this);
+    m_mapCameras = new MapCameraStore(m_settings->defaults(), this);
+    m_detailPlayer = new RadarPlayer(this);
+    m_overviewPlayer = new RadarPlayer(this);
+
+    m_lastRadarActivityAt = Clock::current().now();
+    m_lastStuckRebuildAt = QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC); // the distant past
+    if (m_environment.makeNetworkMonitor)
+        m_networkMonitor = m_environment.makeNetworkMonitor();
+
+    m_timeline->setRange(m_settings->range());
+    applyTimelineOptions();
+    m_detailPlayer->setMode(m_settings->playbackMode());
+    m_overviewPlayer->setMode(m_settings->playbackMode());
+    m_detailPlayer->setFollower(m_overviewPlayer);
+    m_overviewPlayer->setDrivesLoop(false);
+    applyPlaybackSettings();
+}
+
+AppState::~AppState()
+{
+    // Observers and the key monitor go first, so no event reaches a half-destroyed
+    // controller; the task scope (last member) then ends every loop.
+    m_keyMonitor.reset();
+    m_wakeObserver.reset();
+    m_networkMonitor.reset();
+}
+
+RadarPlayer* AppState::player(Pane pane) const
+{
+    return pane == Pane::Detail ? m_detailPlayer : m_overviewPlayer;
+}
+
+RadarTileLoader& AppState::tileLoader() const
+{
+    return m_environment.tileLoader ? *m_environment.tileLoader : RadarTileLoader::shared();
+}
+
+void AppState::start()
+{
+    qCInfo(lcApp, "start() 地点=%s", qUtf8Printable(m_locations->selected().name));
+    m_settings->applyAppearance();
+    m_weather->load(m_locations->selected().coordinate());
+    QPointer<AppState> self(this);
+    m_weather->startAutoRefresh(kForecastRefreshSeconds, [self] {
+        return self ? self->m_locations->selected().coordinate() : GeoCoordinate{0, 0};
+    });
+    m_tasks.spawn(firstTimelineLoad());
+    startTimelineAutoRefresh(timelineRefreshInterval());
+    m_tasks.spawn(m_typhoon->reload());
+    m_typhoon->startAutoRefresh(kTyphoonRefreshSeconds);
+    m_lightning->startAutoRefresh(kLightningRefreshSeconds);
+    startFreshnessWatchdog();
+    startStuckRenderWatchdog();
+    startRecoveryObservers();
+    startKeyMonitor();
+}
+
+async::Task<void> AppState::firstTimelineLoad()
+{
+    co_await m_timeline->reload();
+    if (async::isCancelled())
+        co_return;
+    qCInfo(lcApp, "タイムライン取得完了 コマ数=%lld", qlonglong(m_timeline->frames().size()));
+    syncPlayers();
+    m_detailPlayer->play();
+    m_overviewPlayer->play();
+}
+
+void AppState::syncPlayers()
+{
+    noteRadarActivity();
+    m_overviewPlayer->update(m_timeline->frames());
+    m_detailPlayer->update(m_timeline->frames());
+    m_overviewPlayer->setIndex(m_detailPlayer->index());
+    startPrefetch();
+}
+
+void AppState::noteRadarActivity()
+{
+    m_lastRadarActivityAt = Clock::current().now();
+}
+
+double AppState::timelineRefreshInterval() const
+{
+    return m_settings->playbackMode() == RadarPlaybackMode::Live ? kLiveRefreshSeconds
+                                                                  : kAnimationRefreshSeconds;
+}
+
+void AppState::startTimelineAutoRefresh(double intervalSeconds)
+{
+    m_timelineRefreshTask.cancel();
+    m_timelineRefreshTask = m_tasks.spawn(timelineRefreshLoop(intervalSeconds));
+}
+
+async::Task<void> AppState::timelineRefreshLoop(double intervalSeconds)
+{
+    for (;;) {
+        co_await async::sleepSeconds(intervalSeconds);
+        if (async::isCancelled())
+            co_return;
+        co_await m_timeline->reload();
+        if (async::isCancelled())
+            co_return;
+        syncPlayers();
+    }
+}
+
+bool AppState::applyTimelineOptions()
+{
+    const bool live = m_settings->playbackMode() == RadarPlaybackMode::Live;
+    const bool include = live ? true : m_settings->includeForecast();
+    const double horizon = live ? kLiveForecastHorizonHours : m_settings->forecastHorizonHours();
+    if (m_timeline->includeForecast() == include && m_timeline->forecastHorizonHours() == horizon)
+        return false;
+    m_timeline->setIncludeForecast(include);
+    m_timeline->setForecastHorizonHours(horizon);
+    return true;
+}
+
+void AppState::reloadTimelineIfOptionsChanged()
+{
+    if (applyTimelineOptions())
+        reloadTimelineAndSync();
+}
+
+void AppState::reloadTimelineAndSync()
+{
+    m_tasks.spawn(reloadAndSync());
+}
+
+async::Task<void> AppState::reloadAndSync()
+{
+    co_await m_timeline->reload();
+    if (async::isCancelled())
+        co_return;
+    syncPlayers();
+}
+
+void AppState::applyPlaybackSettings()
+{
+    for (RadarPlayer* player : {m_detailPlayer, m_overviewPlayer}) {
+        player->setFramesPerSecond(m_settings->framesPerSecond());
+        player->setLoopPause(m_settings->loopPause());
+        player->setStepMinutes(m_settings->stepMinutes());
+    }
+}
+
+void AppState::setPlaybackMode(RadarPlaybackMode mode)
+{
+    if (m_settings->playbackMode() == mode)
+        return;
+    noteRadarActivity();
+    m_settings->setPlaybackMode(mode);
+    m_detailPlayer->setLiveOffsetMinutes(0);
+    m_overviewPlayer->setLiveOffsetMinutes(0);
+    m_detailPlayer->setMode(mode);
+    m_overviewPlayer->setMode(mode);
+    reloadTimelineIfOptionsChanged();
+    startTimelineAutoRefresh(timelineRefreshInterval());
+    qCInfo(lcApp, "表示モード変更 %s", qUtf8Printable(rawValue(mode)));
+    startPrefetch();
+}
+
+void AppState::changeRange(RadarRange range)
+{
+    if (m_settings->range() == range)
+        return;
+    m_settings->setRange(range);
+    if (m_timeline->range() != range)
+        m_timeline->setRange(range);
+    reloadTimelineAndSync();
+}
+
+void AppState::setIncludeForecast(bool include)
+{
+    if (m_settings->includeForecast() == include)
+        return;
+    m_settings->setIncludeForecast(include);
+    reloadTimelineIfOptionsChanged();
+}
+
+void AppState::setForecastHorizonHours(double hours)
+{
+    if (m_settings->forecastHorizonHours() == hours)
+        return;
+    m_settings->setForecastHorizonHours(hours);
+    reloadTimelineIfOptionsChanged();
+}
+
+void AppState::togglePlayback(RadarPlayer* player)
+{
+    noteRadarActivity();
+    if (player && player->isPlaying()) {
+        m_detailPlayer->pause();
+        m_overviewPlayer->pause();
+    } else {
+        m_detailPlayer->play();
+        m_overviewPlayer->play();
+    }
+}
+
+void AppState::setLiveOffset(int minutes)
+{
+    noteRadarActivity();
+    m_detailPlayer->setLiveOffsetMinutes(minutes);
+    m_overviewPlayer->setLiveOffsetMinutes(minutes);
+}
+
+void AppState::stepLiveOffset(int delta)
+{
+    const QList<int> steps = m_detailPlayer->liveSteps();
+    if (steps.isEmpty())
+        return;
+    const int current = PrefetchPlan::stepPosition(steps, m_detailPlayer->index());
+    const int target = std::clamp(current + delta, 0, int(steps.size()) - 1);
+    setLiveOffset(m_detailPlayer->minutesAhead(steps[target]));
+}
+
+void AppState::updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region,
+                                  Pane pane)
+{
+    m_mapCameras->save(region, pane);
+    noteRadarActivity();
+    m_visibleTiles[pane] = tiles;
+    startPrefetch();
+}
+
+RadarFrames AppState::framesToPrefetch() const
+{
+    if (m_detailPlayer->mode() == RadarPlaybackMode::Animation)
+        return PrefetchPlan::aroundCurrentFrame(m_timeline->frames(),
+                                                m_detailPlayer->currentFrame());
+    const RadarPlayer* player = m_detailPlayer;
+    return PrefetchPlan::liveNeighbourhood(player->frames(), player->liveSteps(), player->index(),
+                                           [player](int index) { return player->minutesAhead(index); });
+}
+
+void AppState::startPrefetch()
+{
+    m_prefetchTask.cancel();
+    const RadarFrames frames = framesToPrefetch();
+    QList<TilePath> tiles;
+    for (const QList<TilePath>& paneTiles : std::as_const(m_visibleTiles))
+        tiles += paneTiles;
+    if (frames.isEmpty() || tiles.isEmpty())
+        return;
+    // The loader runs it on its own scope with copies of both lists: it needs nothing of
+    // the controller and may finish after it.
+    RadarTileLoader& loader = tileLoader();
+    m_prefetchTask = loader.tasks().spawn(loader.prefetch(frames, tiles));
+}
+
+bool AppState::isPrefetching() const
+{
+    return m_prefetchTask.isActive() && !m_prefetchTask.isCancelled();
+}
+
+void AppState::select(const SavedLocation& location)
+{
+    m_locations->setSelected(location);
+    m_weather->load(location.coordinate());
+    m_search->clear();
+}
+
+void AppState::useCurrentLocation()
+{
+    QPointer<AppState> self(this);
+    m_currentLocation->requestCurrentLocation([self](const SavedLocation& location) {
+        if (!self)
+            return;
+        self->m_locations->add(location);
+        self->m_weather->load(self->m_locations->selected().coordinate());
+        self->m_search->clear();
+    });
+}

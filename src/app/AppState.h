@@ -1,0 +1,186 @@
+#pragma once
+
+#include "locations/MapPane.h"
+#include "mapwidget/GeoTypes.h"
+#include "mapwidget/TilePath.h"
+#include "platform/async/Task.h"
+#include "platform/async/TaskScope.h"
+#include "radar/RadarFrame.h"
+#include "radar/RadarTypes.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class AppSettings;
+class CurrentLocationProvider;
+class Geocoder;
+class LightningService;
+class LocationStore;
+class MapCameraStore;
+class NetworkMonitor;
+class PlaceSearchService;
+class PositionSource;
+class QKeyEvent;
+class QWidget;
+class RadarPlayer;
+class RadarTileLoader;
+class RadarTimeline;
+class TyphoonService;
+class WakeMonitor;
+class WeatherService;
+struct SavedLocation;
+
+namespace KeyControl {
+class Monitor;
+}
+
+// What the controller takes from the machine it runs on. Production uses the defaults;
+// tests replace them with sources they drive by hand.
+struct AppStateEnvironment {
+    std::function<std::unique_ptr<WakeMonitor>()> makeWakeMonitor;
+    std::function<std::unique_ptr<NetworkMonitor>()> makeNetworkMonitor;
+    std::function<double()> processCpuSeconds;
+    std::function<std::unique_ptr<PositionSource>()> makePositionSource;
+    std::shared_ptr<Geocoder> geocoder;
+    RadarTileLoader* tileLoader = nullptr; // the shared loader when null
+
+    static AppStateEnvironment system();
+};
+
+// The one controller of the running application: owns every service, store and both radar
+// players, starts them in a fixed order, keeps the players fed and in step, carries the
+// user's actions to the services, plans tile prefetch, and repairs the radar picture when
+// it goes stale, stops drawing, or the machine wakes or comes back online.
+class AppState : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int radarRedrawToken READ radarRedrawToken NOTIFY radarRedrawTokenChanged)
+    Q_PROPERTY(int radarRebuildToken READ radarRebuildToken NOTIFY radarRebuildTokenChanged)
+    Q_PROPERTY(int staleRounds READ staleRounds NOTIFY staleRoundsChanged)
+
+public:
+    using Pane = MapPane;
+
+    AppState(AppSettings* settings, LocationStore* locations,
+             AppStateEnvironment environment = AppStateEnvironment::system(),
+             QObject* parent = nullptr);
+    ~AppState() override;
+
+    AppSettings* settings() const { return m_settings; }
+    LocationStore* locations() const { return m_locations; }
+    WeatherService* weather() const { return m_weather; }
+    RadarTimeline* timeline() const { return m_timeline; }
+    TyphoonService* typhoon() const { return m_typhoon; }
+    LightningService* lightning() const { return m_lightning; }
+    PlaceSearchService* search() const { return m_search; }
+    CurrentLocationProvider* currentLocation() const { return m_currentLocation; }
+    MapCameraStore* mapCameras() const { return m_mapCameras; }
+    RadarPlayer* detailPlayer() const { return m_detailPlayer; }
+    RadarPlayer* overviewPlayer() const { return m_overviewPlayer; }
+    RadarPlayer* player(Pane pane) const;
+
+    int radarRedrawToken() const { return m_radarRedrawToken; }
+    int radarRebuildToken() const { return m_radarRebuildToken; }
+    int staleRounds() const { return m_staleRounds; }
+
+    void start();
+    void syncPlayers();
+    void applyPlaybackSettings();
+    void setPlaybackMode(RadarPlaybackMode mode);
+    void changeRange(RadarRange range);
+    void setIncludeForecast(bool include);
+    void setForecastHorizonHours(double hours);
+    void togglePlayback(RadarPlayer* player);
+    void setLiveOffset(int minutes);
+    void stepLiveOffset(int delta);
+    void select(const SavedLocation& location);
+    void useCurrentLocation();
+    void updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region, Pane pane);
+
+    // The radar pane marks a pause or a scrub as activity.
+    void noteRadarActivity();
+    QDateTime lastRadarActivityAt() const { return m_lastRadarActivityAt; }
+
+    RadarFrames framesToPrefetch() const;
+    void startPrefetch();
+    bool isPrefetching() const;
+
+    // Watchdogs and recovery.
+    void startFreshnessWatchdog();
+    void startStuckRenderWatchdog();
+    void startRecoveryObservers();
+    async::Task<void> checkFreshness();
+    async::Task<void> checkStuckRender();
+    bool isRadarIdle() const;
+    async::Task<double> measureProcessCPU(double windowSeconds);
+    void recoverRadar(const QString& reason);
+
+    // Keyboard control.
+    void startKeyMonitor();
+    bool handleKey(QKeyEvent* event, QWidget* receiver);
+    bool hasKeyMonitor() const { return m_keyMonitor != nullptr; }
+
+    // For tests and diagnostics: which loops are alive.
+    bool hasTimelineRefreshLoop() const { return m_timelineRefreshTask.isActive(); }
+    bool hasFreshnessWatchdog() const { return m_watchdogTask.isActive(); }
+    bool hasStuckRenderWatchdog() const { return m_stuckRenderWatchdogTask.isActive(); }
+    WakeMonitor* wakeObserver() const { return m_wakeObserver.get(); }
+    NetworkMonitor* networkMonitor() const { return m_networkMonitor.get(); }
+
+Q_SIGNALS:
+    void radarRedrawTokenChanged();
+    void radarRebuildTokenChanged();
+    void staleRoundsChanged();
+
+private:
+    bool applyTimelineOptions();
+    void reloadTimelineIfOptionsChanged();
+    void reloadTimelineAndSync();
+    void startTimelineAutoRefresh(double intervalSeconds);
+    double timelineRefreshInterval() const;
+    async::Task<void> firstTimelineLoad();
+    async::Task<void> reloadAndSync();
+    async::Task<void> timelineRefreshLoop(double intervalSeconds);
+    async::Task<void> freshnessLoop();
+    async::Task<void> stuckRenderLoop();
+    async::Task<void> recoveryReload();
+    void onNetworkPath(bool satisfied);
+    void raiseRedrawToken();
+    void raiseRebuildToken();
+    void setStaleRounds(int rounds);
+    RadarTileLoader& tileLoader() const;
+
+    AppSettings* m_settings;
+    LocationStore* m_locations;
+    AppStateEnvironment m_environment;
+
+    WeatherService* m_weather;
+    RadarTimeline* m_timeline;
+    TyphoonService* m_typhoon;
+    LightningService* m_lightning;
+    PlaceSearchService* m_search;
+    CurrentLocationProvider* m_currentLocation;
+    MapCameraStore* m_mapCameras;
+    RadarPlayer* m_detailPlayer;
+    RadarPlayer* m_overviewPlayer;
+
+    int m_radarRedrawToken = 0;
+    int m_radarRebuildToken = 0;
+    QDateTime m_lastRadarActivityAt;
+    QDateTime m_lastStuckRebuildAt;
+    QHash<Pane, QList<TilePath>> m_visibleTiles;
+    std::unique_ptr<WakeMonitor> m_wakeObserver;
+    std::unique_ptr<KeyControl::Monitor> m_keyMonitor;
+    std::unique_ptr<NetworkMonitor> m_networkMonitor;
+    bool m_wasNetworkSatisfied = true;
+    int m_staleRounds = 0;
+
+    async::TaskHandle m_prefetchTask;
+    async::TaskHandle m_timelineRefreshTask;
+    async::TaskHandle m_watchdogTask;
+    async::TaskHandle m_stuckRenderWatchdogTask;
+    async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members
+};

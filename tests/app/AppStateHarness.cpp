@@ -1,0 +1,100 @@
+#include "AppStateHarness.h"
+
+#include "TestData.h"
+#include "locations/Geocoder.h"
+#include "platform/DataHosts.h"
+#include "platform/Preferences.h"
+#include "radar/RadarTimeline.h"
+
+#include <QTest>
+
+namespace {
+
+const QString kN1 = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json");
+const QString kN2 = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N2.json");
+const QString kRasrf = QStringLiteral("/bosai/jmatile/data/rasrf/targetTimes.json");
+
+} // namespace
+
+AppStateHarness::AppStateHarness(Options options)
+{
+    QVERIFY(server.listen());
+    DataHosts::pointAllAt(server.baseUrl());
+    const QByteArray tile = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
+    server.setHandler([tile](const RecordedRequest& request) -> std::optional<FakeResponse> {
+        if (request.path.endsWith(QLatin1String(".png")))
+            return FakeResponse::png(tile);
+        return FakeResponse::error(503);
+    });
+    if (options.serveLists)
+        serveAgencyLists();
+
+    preferences = Preferences::openFile(directory.filePath(QStringLiteral("settings.json")));
+    settings = std::make_unique<AppSettings>(preferences.get());
+    if (options.configure)
+        options.configure(*settings);
+    locations = std::make_unique<LocationStore>(preferences.get());
+    RadarTileLoader::Options loaderOptions;
+    loaderOptions.cacheDirectory = directory.filePath(QStringLiteral("tiles"));
+    loader = std::make_unique<RadarTileLoader>(loaderOptions);
+
+    AppStateEnvironment environment;
+    environment.makeWakeMonitor = [this] {
+        ++wakeMonitorsMade;
+        auto monitor = std::make_unique<WakeMonitor>();
+        wake = monitor.get();
+        return monitor;
+    };
+    environment.makeNetworkMonitor = [this] {
+        ++networkMonitorsMade;
+        auto monitor = std::make_unique<NetworkMonitor>();
+        network = monitor.get();
+        return monitor;
+    };
+    environment.processCpuSeconds = [this] {
+        ++cpuReads;
+        if (cpuReadings.empty())
+            return 0.0;
+        const double value = cpuReadings.front();
+        cpuReadings.pop_front();
+        return value;
+    };
+    environment.geocoder = Geocoder::createDefault();
+    environment.tileLoader = loader.get();
+    state = std::make_unique<AppState>(settings.get(), locations.get(), std::move(environment));
+}
+
+AppStateHarness::~AppStateHarness()
+{
+    state.reset();
+    loader.reset();
+    DataHosts::setCurrent(DataHosts::production());
+}
+
+void AppStateHarness::serveAgencyLists()
+{
+    const auto list = [](const char* name) {
+        return FakeResponse::json(TestData::read(QStringLiteral("jma/") + QLatin1String(name)));
+    };
+    server.setRoute(kN1, list("nowc/targetTimes_N1.json"));
+    server.setRoute(kN2, list("nowc/targetTimes_N2.json"));
+    server.setRoute(kRasrf, list("rasrf/targetTimes.json"));
+}
+
+bool AppStateHarness::waitForFrames()
+{
+    return QTest::qWaitFor([this] { return !state->timeline()->frames().isEmpty(); }, 5000);
+}
+
+int AppStateHarness::listRequests() const
+{
+    return server.requestCount(kN1);
+}
+
+int AppStateHarness::tileRequests() const
+{
+    int count = 0;
+    for (const RecordedRequest& request : server.requests())
+        count += request.path.endsWith(QLatin1String(".png")) ? 1 : 0;
+    return count;
+}

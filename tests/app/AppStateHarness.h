@@ -1,0 +1,56 @@
+#pragma once
+
+#include "FakeClock.h"
+#include "FakeHttpServer.h"
+#include "LogCapture.h"
+#include "app/AppSettings.h"
+#include "app/AppState.h"
+#include "locations/LocationStore.h"
+#include "platform/SystemEvents.h"
+#include "tiles/RadarTileLoader.h"
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <memory>
+
+// A controller over a temporary preferences file, a fake agency server, a manual clock and
+// machine events the test fires by hand.
+class AppStateHarness {
+public:
+    struct Options {
+        bool serveLists = true;
+        std::function<void(AppSettings&)> configure;
+    };
+
+    explicit AppStateHarness(Options options);
+    AppStateHarness() : AppStateHarness(Options{}) {}
+    ~AppStateHarness();
+
+    void serveAgencyLists();
+    // Waits (real time, for the network) until the timeline holds frames.
+    bool waitForFrames();
+    int requests(const QString& path) const { return server.requestCount(path); }
+    int listRequests() const;
+    int tileRequests() const;
+
+    FakeClock clock;
+    FakeHttpServer server;
+    QTemporaryDir directory;
+    std::unique_ptr<QSettings> preferences;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<LocationStore> locations;
+    std::unique_ptr<RadarTileLoader> loader;
+    LogCapture log{QStringLiteral("jp.shiguren.Shiguren.app")};
+
+    // Machine events.
+    WakeMonitor* wake = nullptr;
+    NetworkMonitor* network = nullptr;
+    int wakeMonitorsMade = 0;
+    int networkMonitorsMade = 0;
+    std::deque<double> cpuReadings; // each CPU reading takes the next value
+    int cpuReads = 0;
+
+    std::unique_ptr<AppState> state;
+};
