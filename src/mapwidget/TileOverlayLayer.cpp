@@ -1,5 +1,6 @@
 #include "mapwidget/TileOverlayLayer.h"
 
+#include "mapwidget/DecodedTileCache.h"
 #include "mapwidget/GuiThreadRelay.h"
 #include "mapwidget/TileCover.h"
 #include "mapwidget/TileDecoder.h"
@@ -18,6 +19,9 @@ namespace {
 // level changes.
 constexpr qsizetype kRetainedTiles = 128;
 constexpr int kMaxAncestorLevels = 4;
+// Decoded pictures kept for bytes that come again (an animation's loop): about a dozen
+// frames of a full screen of rain.
+constexpr qint64 kDecodedBytes = qint64(96) << 20;
 
 bool isPrepared(const QImage& image)
 {
@@ -32,8 +36,14 @@ TileOverlayLayer::TileOverlayLayer(std::shared_ptr<TileOverlay> overlay,
                                    std::function<void()> changed)
     : m_overlay(std::move(overlay))
     , m_relay(std::move(relay))
+    , m_decoded(std::make_shared<DecodedTileCache>(kDecodedBytes))
     , m_changed(std::move(changed))
 {}
+
+int TileOverlayLayer::decodeReuses() const
+{
+    return m_decoded->hits();
+}
 
 int TileOverlayLayer::levelFor(const MapViewport& viewport) const
 {
@@ -106,7 +116,7 @@ void TileOverlayLayer::request(const TileId& tile, Tile& entry)
     std::weak_ptr<TileOverlayLayer> weak = weak_from_this();
     std::shared_ptr<GuiThreadRelay> relay = m_relay;
     const TilePath path{tile.x, tile.y, tile.z, m_contentScale};
-    m_overlay->loadTile(path, [weak, relay, tile, id](TileResult result) {
+    m_overlay->loadTile(path, [weak, relay, decoded = m_decoded, tile, id](TileResult result) {
         const auto post = [weak, relay, tile, id](TileResult::Error error, QImage image,
                                                   bool transparent) {
             relay->post([weak, tile, id, error, image = std::move(image), transparent] {
@@ -128,11 +138,20 @@ void TileOverlayLayer::request(const TileId& tile, Tile& entry)
             post(TileResult::Error::None, std::move(result.image), transparent);
             return;
         }
+        if (result.image.isNull()) {
+            if (auto known = decoded->find(result.encoded)) {
+                post(TileResult::Error::None, std::move(*known), transparent);
+                return;
+            }
+        }
         // Decoding or converting takes milliseconds: never on the thread that paints.
-        QThreadPool::globalInstance()->start([post, transparent, image = std::move(result.image),
+        QThreadPool::globalInstance()->start([post, decoded, transparent,
+                                              image = std::move(result.image),
                                               bytes = std::move(result.encoded)]() mutable {
             QImage prepared = image.isNull() ? TileDecoder::decode(bytes)
                                              : TileDecoder::prepared(std::move(image));
+            if (!bytes.isEmpty())
+                decoded->insert(bytes, prepared);
             const auto error =
                 prepared.isNull() ? TileResult::Error::NotFound : TileResult::Error::None;
             post(error, std::move(prepared), transparent);

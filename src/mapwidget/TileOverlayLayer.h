@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class DecodedTileCache;
 class GuiThreadRelay;
 class QPainter;
 
@@ -57,6 +58,8 @@ public:
     bool isComplete() const;
     bool hasImage(const TileId& tile) const;
     const Counters& counters() const { return m_counters; }
+    // Answers whose bytes had been decoded before, so no decode ran.
+    int decodeReuses() const;
 
 private:
     struct Tile {
@@ -80,6 +83,7 @@ private:
 
     std::shared_ptr<TileOverlay> m_overlay;
     std::shared_ptr<GuiThreadRelay> m_relay;
+    std::shared_ptr<DecodedTileCache> m_decoded;
     std::function<void()> m_changed;
     QHash<TileId, Tile> m_tiles;
     QList<TileId> m_visible;

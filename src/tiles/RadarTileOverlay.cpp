@@ -5,6 +5,7 @@
 #include "tiles/RadarTileLoader.h"
 
 #include <QMutexLocker>
+#include <QPointer>
 
 #include <atomic>
 
@@ -202,9 +203,16 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
         if (auto self = overlay.lock())
             self->clearInFlightTask(tileKey, tileId);
     };
+    // The loader may be gone by the time the event loop gets here (a test's own loader, or
+    // the end of the program); then there is nothing to ask, and the map hears so once.
+    QPointer<RadarTileLoader> loaderAlive(loader);
     async::detail::post([=, frameCopy = *current] {
         if (request->cancelled) // torn down before it started
             return;
+        if (!loaderAlive) {
+            once->deliver(TileResult::failure(TileResult::Error::Cancelled));
+            return;
+        }
         request->task = loader->tasks().spawn(run(weak, loader, frameCopy, path, key, id, once));
     });
     reportBusyChange();

@@ -1,0 +1,295 @@
+// The frame switch of the radar maps, from update() to the last visible radar tile painted,
+// beside the two floors it is judged against: blitting the same tiles, and decoding one
+// PNG per tile. Every agency tile is in the loader's memory cache before timing starts
+// (nothing is downloaded while timed), and each PNG is unique, as the agency's are.
+#include "FakeHttpServer.h"
+#include "map/RadarMapCoordinator.h"
+#include "map/RadarMapHost.h"
+#include "mapwidget/MapProjection.h"
+#include "mapwidget/MapWidget.h"
+#include "mapwidget/TileDecoder.h"
+#include "mapwidget/TileOverlayLayer.h"
+#include "platform/DataHosts.h"
+#include "radar/JMATime.h"
+#include "tiles/RadarTileLoader.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QThreadPool>
+
+#include <benchmark/benchmark.h>
+#include <ctime>
+#include <memory>
+
+namespace {
+
+// CPU time of the whole process (the GUI thread and the decoding workers), in seconds: on a
+// shared machine the wall clock mostly measures the neighbours.
+double processCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+constexpr int kFrames = 12;
+const QSize kViewSize(1280, 800);
+
+QImage sampleImage()
+{
+    static const QImage image(QStringLiteral(SHIGUREN_SAMPLE_TILES "/hrpns_rain_blobs_p4.png"));
+    return image;
+}
+
+// The sample rain tile as a PNG of its own for every address, as the agency's tiles are.
+QByteArray uniquePng(const QString& path)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setText(QStringLiteral("address"), path);
+    writer.write(sampleImage());
+    return buffer.data();
+}
+
+RadarFrames makeFrames()
+{
+    RadarFrames frames;
+    const QDateTime start = *JMATime::parse(QStringLiteral("20250829043000"));
+    for (int i = 0; i < kFrames; ++i) {
+        const QString time = start.addSecs(300 * i).toString(QStringLiteral("yyyyMMddHHmmss"));
+        frames.append({RadarProduct::Nowcast, time, time, RadarFrame::Kind::Observation,
+                       *JMATime::parse(time)});
+    }
+    return frames;
+}
+
+// The fake agency and a warm loader, shared by every benchmark.
+struct Agency {
+    FakeHttpServer server;
+    QTemporaryDir cacheDir;
+    std::unique_ptr<RadarTileLoader> loader;
+    RadarFrames frames = makeFrames();
+
+    Agency()
+    {
+        server.listen();
+        server.setHandler([](const RecordedRequest& request) -> std::optional<FakeResponse> {
+            static QHash<QString, QByteArray> pngs;
+            auto png = pngs.find(request.path);
+            if (png == pngs.end())
+                png = pngs.insert(request.path, uniquePng(request.path));
+            return FakeResponse::png(*png);
+        });
+        DataHosts::pointAllAt(server.baseUrl());
+        loader = std::make_unique<RadarTileLoader>(
+            RadarTileLoaderOptions{cacheDir.path(), qint64(512) << 20, qint64(512) << 20});
+    }
+    static Agency& instance()
+    {
+        static Agency agency;
+        return agency;
+    }
+};
+
+// One map, hidden (the benchmark paints it), 1280 × 800 points at ratio 1.
+struct Map {
+    RadarMapView view;
+    std::unique_ptr<RadarMapHost> host;
+    QImage canvas{kViewSize, QImage::Format_ARGB32_Premultiplied};
+    double cpuSeconds = 0; // spent in showFrame()
+    int shown = 0;
+
+    Map(RadarMapView::Style style, double zoom)
+    {
+        view.style = style;
+        view.location = style == RadarMapView::Style::Detail
+                            ? SavedLocation::create(QStringLiteral("東京"), {}, 35.68, 139.76)
+                            : SavedLocation::create(QStringLiteral("日本"), {}, 36.0, 137.0);
+        view.opacity = 0.75;
+        view.frame = Agency::instance().frames.first();
+        MapSceneOptions options;
+        options.showBaseMap = false;
+        host = std::make_unique<RadarMapHost>(view, nullptr, options,
+                                              Agency::instance().loader.get(), PrefectureData{});
+        scene().setViewportSize(kViewSize);
+        host->update(view);
+        scene().setCamera(MapProjection::toMapPoint(view.location.coordinate()), zoom);
+        waitAndPaint();
+    }
+    MapScene& scene() { return host->mapWidget().scene(); }
+    std::shared_ptr<const TileOverlayLayer> layer()
+    {
+        return scene().tileLayer(host->coordinator().overlay().get());
+    }
+    bool complete()
+    {
+        const auto tiles = layer();
+        return tiles && tiles->isComplete();
+    }
+    void waitAndPaint()
+    {
+        while (!complete())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        scene().paint(painter);
+    }
+    // From the new value to the picture with every tile of the new frame.
+    double showFrame(int index)
+    {
+        QElapsedTimer timer;
+        const double cpu = processCpuSeconds();
+        timer.start();
+        view.frame = Agency::instance().frames[index % kFrames];
+        host->update(view);
+        waitAndPaint();
+        const double wall = double(timer.nsecsElapsed()) / 1e9;
+        cpuSeconds += processCpuSeconds() - cpu;
+        ++shown;
+        return wall;
+    }
+};
+
+// Loads every tile the map will ask for into the loader's memory cache, through a map of
+// its own (so the measured map's pictures start cold).
+void warm(RadarMapView::Style style, double zoom)
+{
+    Map warmer(style, zoom);
+    for (int i = 0; i < kFrames; ++i)
+        warmer.showFrame(i);
+}
+
+void report(benchmark::State& state, Map& map)
+{
+    const auto tiles = map.layer();
+    state.counters["tiles"] = double(tiles->visibleTiles().size());
+    state.counters["level"] = tiles->level();
+    state.counters["process_cpu_ms"] = map.shown ? 1000 * map.cpuSeconds / map.shown : 0;
+}
+
+// A frame change with pictures that were never decoded for this map.
+void frameChangeFirstPass(benchmark::State& state, RadarMapView::Style style, double zoom)
+{
+    warm(style, zoom);
+    Map map(style, zoom);
+    int index = 1;
+    for (auto _ : state)
+        state.SetIterationTime(map.showFrame(index++));
+    report(state, map);
+}
+
+// The same frames again, as an animation loop shows them.
+void frameChangeSecondPass(benchmark::State& state, RadarMapView::Style style, double zoom)
+{
+    warm(style, zoom);
+    Map map(style, zoom);
+    for (int i = 1; i <= kFrames; ++i)
+        map.showFrame(i);
+    map.cpuSeconds = 0;
+    map.shown = 0;
+    int index = 1;
+    for (auto _ : state)
+        state.SetIterationTime(map.showFrame(index++));
+    report(state, map);
+}
+
+// The floor: drawing as many prepared 256-pixel tiles over 1280 × 800 at the radar's alpha.
+void plainBlit(benchmark::State& state, int tileCount)
+{
+    const QImage tile = sampleImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(kViewSize, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        painter.setOpacity(0.75);
+        for (int i = 0; i < tileCount; ++i)
+            painter.drawImage(QPoint((i % 6) * 256 - 100, (i / 6 % 5) * 256 - 100), tile);
+    }
+}
+
+// The other floor: one PNG decode (to a prepared picture) per tile.
+void decodeOnePng(benchmark::State& state)
+{
+    const QByteArray png = uniquePng(QStringLiteral("/decode"));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TileDecoder::decode(png));
+}
+
+// Both maps switching frames 12 times a second for three seconds: the requests the map has
+// not had answered must not pile up.
+void bothMapsAt12Fps(benchmark::State& state)
+{
+    warm(RadarMapView::Style::Detail, 8);
+    warm(RadarMapView::Style::Overview, 6);
+    Map detail(RadarMapView::Style::Detail, 8);
+    Map overview(RadarMapView::Style::Overview, 6);
+    for (auto _ : state) {
+        int maxPending = 0;
+        int lastPending = 0;
+        int completeFrames = 0;
+        QElapsedTimer clock;
+        clock.start();
+        for (int tick = 0; tick < 36; ++tick) {
+            for (Map* map : {&detail, &overview}) {
+                completeFrames += map->complete();
+                map->view.frame = Agency::instance().frames[(tick + 1) % kFrames];
+                map->host->update(map->view);
+            }
+            const qint64 due = (tick + 1) * 1000 / 12;
+            while (clock.elapsed() < due) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, int(due - clock.elapsed()));
+                // What a 60 Hz screen would show.
+                for (Map* map : {&detail, &overview}) {
+                    QPainter painter(&map->canvas);
+                    map->scene().paint(painter);
+                }
+            }
+            lastPending = detail.layer()->pendingCount() + overview.layer()->pendingCount();
+            maxPending = std::max(maxPending, lastPending);
+        }
+        state.counters["max_pending"] = maxPending;
+        state.counters["last_pending"] = lastPending;
+        state.counters["complete_frames_of_72"] = completeFrames;
+        state.counters["tiles_on_screen"] =
+            double(detail.layer()->visibleTiles().size() + overview.layer()->visibleTiles().size());
+    }
+}
+
+#define FRAME_CHANGE(style, name, zoom)                                                            \
+    BENCHMARK_CAPTURE(frameChangeFirstPass, name, RadarMapView::Style::style, zoom)                \
+        ->Iterations(kFrames - 1)                                                                  \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond);                                                           \
+    BENCHMARK_CAPTURE(frameChangeSecondPass, name, RadarMapView::Style::style, zoom)               \
+        ->Iterations(kFrames - 1)                                                                  \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond)
+
+FRAME_CHANGE(Detail, detail_even_z8, 8.0);
+FRAME_CHANGE(Detail, detail_odd_z9, 9.0);
+FRAME_CHANGE(Detail, detail_z11, 11.0);
+FRAME_CHANGE(Overview, overview_even_z6, 6.0);
+FRAME_CHANGE(Overview, overview_odd_z5, 5.0);
+BENCHMARK_CAPTURE(plainBlit, tiles_24, 24)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(plainBlit, tiles_30, 30)->Unit(benchmark::kMillisecond);
+BENCHMARK(decodeOnePng)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(bothMapsAt12Fps)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

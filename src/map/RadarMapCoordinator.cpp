@@ -1,0 +1,338 @@
+#include "map/RadarMapCoordinator.h"
+
+#include "map/MapColors.h"
+#include "mapwidget/GuiThreadRelay.h"
+#include "mapwidget/MapAnnotation.h"
+#include "mapwidget/MapWidget.h"
+#include "mapwidget/ShapeRenderer.h"
+#include "mapwidget/TileOverlayRenderer.h"
+#include "platform/Appearance.h"
+#include "platform/async/Sleep.h"
+#include "tiles/RadarTileLoader.h"
+#include "tiles/TileMath.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr TileMath::ZoomRange kZoomRange{4, 10};
+constexpr double kRegionDebounceSeconds = 0.6;
+constexpr double kCoverageCheckSeconds = 8;
+constexpr double kRecentreMetres = 500;
+constexpr double kDefaultRadarAlpha = 0.75;
+
+// What the map shows, by the size its scene was last given (a hidden widget has a geometry
+// before the map has been laid out at it).
+TileMath::Viewport tileViewport(const MapWidget& map)
+{
+    return {map.scene().viewport().size().width(), map.region()};
+}
+
+} // namespace
+
+RadarMapCoordinator::RadarMapCoordinator(const RadarMapView& first, RadarTileLoader* loader,
+                                         PrefectureData prefectures, QObject* parent)
+    : QObject(parent)
+    , m_loader(loader ? loader : &RadarTileLoader::shared())
+    , m_relay(GuiThreadRelay::create(this))
+    , m_style(first.style)
+    , m_selectedTyphoonID(first.selectedTyphoonID)
+    , m_prefectures(std::move(prefectures))
+{
+    m_callbacks.onRegionSettled = first.onRegionSettled;
+    m_callbacks.onTyphoonSelect = first.onTyphoonSelect;
+    m_callbacks.onClearSelection = first.onClearSelection;
+    m_callbacks.onTileLoadingChange = first.onTileLoadingChange;
+}
+
+RadarMapCoordinator::~RadarMapCoordinator()
+{
+    m_relay->detach();
+    QObject::disconnect(m_occlusionObserver);
+    if (m_overlay)
+        m_overlay->teardown();
+    if (m_map) {
+        m_map->disconnect(this);
+        // The map keeps drawing what it holds; it must stop asking this delegate.
+        m_map->setDelegate(nullptr);
+        if (m_overlay)
+            m_map->removeOverlay(m_overlay);
+    }
+}
+
+double RadarMapCoordinator::opacityFactor(int zoom)
+{
+    return std::max(0.45, 1.0 - 0.07 * std::max(0, zoom - 6));
+}
+
+// ---------------------------------------------------------------------------------------
+// Creation and updates
+
+void RadarMapCoordinator::attach(MapWidget* map, const RadarMapView& view)
+{
+    m_map = map;
+    m_style = view.style;
+    map->setDelegate(this);
+    connect(map, &MapWidget::regionChanged, this, &RadarMapCoordinator::regionDidChange);
+    connect(map, &MapWidget::annotationSelected, this, &RadarMapCoordinator::didSelect);
+    connect(map, &MapWidget::tapped, this, &RadarMapCoordinator::handleMapTap);
+
+    // The map has no size yet: the region waits for the first update that finds one.
+    if (view.initialCamera)
+        m_pendingRegion = view.initialCamera->region();
+    else
+        m_pendingRegion = view.defaultRegion();
+    m_appliedLocationID = view.location.id;
+    addPin(view.location);
+}
+
+void RadarMapCoordinator::setRegionQuietly(const MapRegion& region)
+{
+    m_isRestoringRegion = true;
+    m_map->setRegion(region, false);
+    m_isRestoringRegion = false;
+}
+
+void RadarMapCoordinator::update(const RadarMapView& view)
+{
+    if (!m_map)
+        return;
+    MapWidget& map = *m_map;
+    m_style = view.style;
+
+    // 1. The region saved for a new map, once the map has a width.
+    if (m_pendingRegion && map.scene().viewport().size().width() > 1) {
+        const MapRegion region = *m_pendingRegion;
+        m_pendingRegion.reset();
+        setRegionQuietly(region);
+    }
+
+    // 2. A new place: centre on it at the style's span.
+    if (view.location.id != m_appliedLocationID) {
+        m_appliedLocationID = view.location.id;
+        m_pendingRegion.reset();
+        map.setRegion(view.defaultRegion(), true);
+        addPin(view.location);
+    }
+
+    // 3. A new typhoon selection: bring its centre into the middle, keeping the zoom.
+    if (view.selectedTyphoonID != m_selectedTyphoonID) {
+        m_selectedTyphoonID = view.selectedTyphoonID;
+        if (m_selectedTyphoonID) {
+            const auto typhoon =
+                std::find_if(view.typhoons.cbegin(), view.typhoons.cend(),
+                             [&](const TyphoonInfo& t) { return t.id == *m_selectedTyphoonID; });
+            if (typhoon != view.typhoons.cend() && typhoon->currentPoint &&
+                MapWidget::distance(map.centerCoordinate(), *typhoon->currentPoint) >
+                    kRecentreMetres) {
+                m_isRestoringRegion = true;
+                map.setCenterCoordinate(*typhoon->currentPoint, true);
+                m_isRestoringRegion = false;
+            }
+        }
+    }
+
+    // 4. The radar overlay and its frame.
+    const bool installed = installTileOverlayIfNeeded(view.frame);
+
+    // 5. Radar opacity, lighter as the map zooms in.
+    const int zoom = TileMath::zoomLevel(tileViewport(map), kZoomRange);
+    const double opacity = opacityFactor(zoom) * view.opacity;
+    if (std::abs(opacity - m_appliedOpacity) > 0.001) {
+        m_appliedOpacity = opacity;
+        if (m_renderer) {
+            m_renderer->setAlpha(opacity);
+            m_renderer->setNeedsDisplay();
+        }
+    }
+
+    // 6., 7. Typhoons and lightning, when their signatures changed.
+    bool typhoonsChanged = false;
+    if (TyphoonLayer::signature(view.typhoons) != m_typhoons.appliedSignature()) {
+        applyTyphoons(view.typhoons);
+        typhoonsChanged = true;
+    }
+    bool lightningChanged = false;
+    if (LightningLayer::signature(view.lightningStrikes) != m_lightning.appliedSignature()) {
+        applyLightning(view.lightningStrikes);
+        lightningChanged = true;
+    }
+
+    // 8. Appearance.
+    const bool wasDark = m_isDarkMap;
+    m_isDarkMap = Appearance::instance().isDark();
+
+    // 9. Prefectures, back on top of whatever was just added and drawn for the appearance.
+    const bool forceFront =
+        typhoonsChanged || lightningChanged || installed || wasDark != m_isDarkMap;
+    applyPrefectures(view.showPrefectureBorders, view.showPrefectureLabels, forceFront);
+
+    // 10. Range rings.
+    applyRangeCircles(view.showRangeCircles, view.location.coordinate(), false);
+    m_rangeShow = view.showRangeCircles;
+    m_rangeCenter = view.location.coordinate();
+
+    // 11. Rebuild token.
+    if (view.rebuildToken != m_appliedRebuildToken) {
+        m_appliedRebuildToken = view.rebuildToken;
+        if (m_overlay)
+            rebuildTileOverlay();
+    }
+
+    // 12. Redraw token.
+    if (view.forceRedrawToken != m_appliedForceRedrawToken) {
+        m_appliedForceRedrawToken = view.forceRedrawToken;
+        reloadRadarTiles();
+        if (m_rangeShow && m_rangeCenter)
+            applyRangeCircles(true, *m_rangeCenter, true);
+    }
+
+    // 13. Callbacks. A pane may hand over new ones with any value, so all four follow.
+    m_callbacks.onRegionSettled = view.onRegionSettled;
+    m_callbacks.onTileLoadingChange = view.onTileLoadingChange;
+    m_callbacks.onTyphoonSelect = view.onTyphoonSelect;
+    m_callbacks.onClearSelection = view.onClearSelection;
+}
+
+// ---------------------------------------------------------------------------------------
+// Layers
+
+void RadarMapCoordinator::addPin(const SavedLocation& location)
+{
+    if (!m_map)
+        return;
+    if (m_pin)
+        m_map->removeAnnotation(m_pin);
+    m_pin = std::make_shared<MapAnnotation>(location.coordinate(), location.name);
+    m_map->addAnnotation(m_pin);
+}
+
+void RadarMapCoordinator::applyTyphoons(const TyphoonInfos& typhoons)
+{
+    if (!m_map)
+        return;
+    ++m_typhoonApplyCount;
+    m_typhoons.apply(m_map->scene(), typhoons);
+}
+
+void RadarMapCoordinator::applyLightning(const LightningStrikes& strikes)
+{
+    if (!m_map)
+        return;
+    ++m_lightningApplyCount;
+    m_lightning.apply(m_map->scene(), strikes);
+}
+
+void RadarMapCoordinator::applyPrefectures(bool showBorders, bool showLabels, bool forceFront)
+{
+    if (m_map)
+        m_prefectures.apply(m_map->scene(), showBorders, showLabels, forceFront);
+}
+
+void RadarMapCoordinator::applyRangeCircles(bool show, const GeoCoordinate& center, bool force)
+{
+    if (m_map)
+        m_rangeCircles.apply(m_map->scene(), show, center, force);
+}
+
+// ---------------------------------------------------------------------------------------
+// Delegate
+
+std::shared_ptr<MapOverlayRenderer>
+RadarMapCoordinator::rendererFor(const std::shared_ptr<MapOverlay>& overlay)
+{
+    if (auto radar = std::dynamic_pointer_cast<RadarTileOverlay>(overlay)) {
+        auto renderer = std::make_shared<TileOverlayRenderer>(radar);
+        renderer->setAlpha(m_appliedOpacity >= 0 ? m_appliedOpacity : kDefaultRadarAlpha);
+        m_renderer = renderer;
+        return renderer;
+    }
+    auto shape = std::dynamic_pointer_cast<ShapeOverlay>(overlay);
+    if (!shape)
+        return MapDelegate::rendererFor(overlay);
+    auto renderer = std::make_shared<ShapeRenderer>(shape);
+    if (auto border = std::dynamic_pointer_cast<PrefectureBorderOverlay>(overlay))
+        PrefectureLayer::configureRenderer(*renderer, *border, m_isDarkMap);
+    else if (std::dynamic_pointer_cast<RangeCircleOverlay>(overlay))
+        RangeCircleLayer::configureRenderer(*renderer);
+    else
+        TyphoonLayer::configureRenderer(*renderer, *overlay, m_isDarkMap);
+    return renderer;
+}
+
+namespace {
+
+template <typename View>
+std::shared_ptr<View> reusedOrNew(MapScene& map, const QString& identifier)
+{
+    // A pooled view of another class is dropped and a new one made.
+    if (auto view = std::dynamic_pointer_cast<View>(map.dequeueReusableView(identifier)))
+        return view;
+    return std::make_shared<View>();
+}
+
+} // namespace
+
+std::shared_ptr<MapAnnotationView>
+RadarMapCoordinator::viewFor(MapScene& map, const std::shared_ptr<MapAnnotation>& annotation)
+{
+    if (auto typhoon = std::dynamic_pointer_cast<TyphoonAnnotation>(annotation))
+        return TyphoonLayer::markerView(map, *typhoon);
+    if (std::dynamic_pointer_cast<LightningAnnotation>(annotation))
+        return reusedOrNew<LightningAnnotationView>(map, LightningAnnotationView::kReuseIdentifier);
+    if (auto label = std::dynamic_pointer_cast<PrefectureLabelAnnotation>(annotation)) {
+        auto view = reusedOrNew<PrefectureLabelAnnotationView>(
+            map, PrefectureLabelAnnotationView::kReuseIdentifier);
+        view->setDarkMap(m_isDarkMap);
+        view->configure(label->name());
+        return view;
+    }
+    if (std::dynamic_pointer_cast<RangeLabelAnnotation>(annotation)) {
+        auto view =
+            reusedOrNew<RangeLabelAnnotationView>(map, RangeLabelAnnotationView::kReuseIdentifier);
+        view->configure(annotation->title());
+        return view;
+    }
+    return MapDelegate::viewFor(map, annotation);
+}
+
+// ---------------------------------------------------------------------------------------
+// Map events
+
+void RadarMapCoordinator::regionDidChange(bool)
+{
+    if (m_isRestoringRegion)
+        return;
+    m_prefetchDebounce.cancel();
+    m_prefetchDebounce = m_tasks.spawn(settleRegion());
+}
+
+async::Task<void> RadarMapCoordinator::settleRegion()
+{
+    co_await async::sleepSeconds(kRegionDebounceSeconds);
+    if (async::isCancelled() || !m_map)
+        co_return;
+    const QList<TilePath> tiles = TileMath::visibleTiles(tileViewport(*m_map), kZoomRange, 1, 90);
+    if (m_callbacks.onRegionSettled)
+        m_callbacks.onRegionSettled(m_map->region(), tiles);
+    if (!m_map)
+        co_return;
+    scheduleCoverageCheck(kCoverageCheckSeconds);
+    if (m_rangeShow && m_rangeCenter)
+        applyRangeCircles(true, *m_rangeCenter, false);
+}
+
+void RadarMapCoordinator::didSelect(const std::shared_ptr<MapAnnotation>& annotation)
+{
+    if (auto typhoon = std::dynamic_pointer_cast<TyphoonAnnotation>(annotation)) {
+        if (m_callbacks.onTyphoonSelect)
+            m_callbacks.onTyphoonSelect(typhoon->typhoonID());
+    }
+}
+
+void RadarMapCoordinator::handleMapTap()
+{
+    if (m_callbacks.onClearSelection)
+        m_callbacks.onClearSelection();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCache>
+#include <QImage>
+#include <QMutex>
+
+#include <atomic>
+#include <optional>
+
+// Pictures already decoded from encoded tile bytes, keyed by the bytes themselves: an
+// animation that comes back to a frame hands the map the same PNGs again, and a blit costs
+// a fraction of a decode. Bounded by the pictures' bytes, least recently used first out.
+// Any thread.
+class DecodedTileCache {
+public:
+    explicit DecodedTileCache(qint64 byteBudget);
+
+    std::optional<QImage> find(const QByteArray& encoded);
+    void insert(const QByteArray& encoded, const QImage& image);
+
+    int hits() const { return m_hits.load(); }
+    int count() const;
+
+private:
+    mutable QMutex m_mutex;
+    QCache<QByteArray, QImage> m_images; // cost in KiB
+    std::atomic<int> m_hits{0};
+};

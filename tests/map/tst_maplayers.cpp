@@ -1,0 +1,363 @@
+#include "map/LightningLayer.h"
+#include "map/PrefectureLayer.h"
+#include "map/RangeCircleLayer.h"
+#include "map/TyphoonLayer.h"
+#include "mapwidget/MapScene.h"
+#include "mapwidget/MarkerAnnotationView.h"
+#include "mapwidget/ShapeRenderer.h"
+
+#include <QTest>
+#include <QTimeZone>
+
+#include <cmath>
+
+namespace {
+
+MapScene* newScene(QObject* parent)
+{
+    MapSceneOptions options;
+    options.showBaseMap = false;
+    auto* scene = new MapScene(options, parent);
+    scene->setViewportSize(QSizeF(800, 600));
+    scene->setRegion({{35.68, 139.76}, 1.1, 1.1});
+    return scene;
+}
+
+LightningStrike strike(const QString& id, double lat, double lon, const QString& utc)
+{
+    return {id, {lat, lon}, QDateTime::fromString(utc, Qt::ISODate)};
+}
+
+TyphoonInfo typhoon(const QString& id)
+{
+    TyphoonInfo info;
+    info.id = id;
+    info.typhoonNumber = QStringLiteral("10");
+    info.isTyphoon = true;
+    info.issue = QDateTime(QDate(2025, 8, 29), QTime(3, 0), QTimeZone::utc());
+    return info;
+}
+
+template <typename T>
+int countOf(const QList<std::shared_ptr<MapOverlay>>& overlays)
+{
+    return int(std::count_if(overlays.cbegin(), overlays.cend(),
+                             [](const auto& o) { return bool(std::dynamic_pointer_cast<T>(o)); }));
+}
+
+} // namespace
+
+class TestMapLayers : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void rangeLabelText_data()
+    {
+        QTest::addColumn<double>("metres");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("20 m/pt ring 1") << 2100.0 << QStringLiteral("2.1km");
+        QTest::newRow("20 m/pt ring 2") << 4200.0 << QStringLiteral("4.2km");
+        QTest::newRow("20 m/pt ring 3") << 6300.0 << QStringLiteral("6.3km");
+        QTest::newRow("4 m/pt ring 1") << 420.0 << QStringLiteral("420m");
+        QTest::newRow("4 m/pt ring 2") << 840.0 << QStringLiteral("840m");
+        QTest::newRow("4 m/pt ring 3") << 1260.0 << QStringLiteral("1.3km");
+        QTest::newRow("200 m/pt") << 21000.0 << QStringLiteral("21km");
+        QTest::newRow("truncated") << 999.9 << QStringLiteral("999m");
+        QTest::newRow("whole km") << 2000.0 << QStringLiteral("2km");
+        QTest::newRow("half km") << 2500.0 << QStringLiteral("2.5km");
+        QTest::newRow("just under ten") << 9960.0 << QStringLiteral("10km");
+    }
+    void rangeLabelText()
+    {
+        QFETCH(double, metres);
+        QFETCH(QString, text);
+        QCOMPARE(RangeCircleLayer::labelText(metres), text);
+    }
+
+    void rangeRingsFollowTheScaleNotThePan()
+    {
+        MapScene* scene = newScene(this);
+        RangeCircleLayer rings;
+        const GeoCoordinate center{35.68, 139.76};
+        rings.apply(*scene, true, center, false);
+        QCOMPARE(rings.overlays().size(), 3);
+        QCOMPARE(rings.labels().size(), 3);
+        const double mpp =
+            *RangeCircleLayer::metresPerPoint(scene->region(), scene->viewport().size(), 35.68);
+        QCOMPARE(*rings.appliedMetresPerPoint(), mpp);
+        QVERIFY(qFuzzyCompare(rings.overlays()[2]->radius(), mpp * 315));
+        // The label sits on the ring's eastern point.
+        const double eastLon =
+            center.longitude + mpp * 105 / (std::cos(35.68 * M_PI / 180) * 111320.0);
+        QVERIFY(qFuzzyCompare(rings.labels()[0]->coordinate().longitude, eastLon));
+        QCOMPARE(rings.labels()[0]->title(), RangeCircleLayer::labelText(mpp * 105));
+
+        const auto first = rings.overlays().first();
+        scene->panBy(QPointF(120, -80));
+        rings.apply(*scene, true, center, false);
+        QCOMPARE(rings.overlays().first(), first);
+
+        scene->zoomAround(scene->zoom() + 0.01, QPointF(400, 300)); // about 0.7 %
+        rings.apply(*scene, true, center, false);
+        QVERIFY(rings.overlays().first() != first);
+        QCOMPARE(scene->overlays().size(), 3);
+
+        rings.apply(*scene, false, center, false);
+        QVERIFY(scene->overlays().isEmpty());
+        QVERIFY(scene->annotations().isEmpty());
+        QVERIFY(!rings.appliedCenter());
+    }
+
+    void rangeRingsWaitForASize()
+    {
+        MapSceneOptions options;
+        options.showBaseMap = false;
+        MapScene scene(options);
+        RangeCircleLayer rings;
+        rings.apply(scene, true, {35, 139}, false);
+        QVERIFY(rings.overlays().isEmpty());
+        QVERIFY(!rings.appliedMetresPerPoint());
+    }
+
+    void lightningSignatureAndTitles()
+    {
+        MapScene* scene = newScene(this);
+        LightningLayer layer;
+        const LightningStrikes strikes{
+            strike(QStringLiteral("a"), 35.6, 139.7, QStringLiteral("2024-08-01T06:04:05Z")),
+            strike(QStringLiteral("a"), 35.7, 139.8, QStringLiteral("2024-08-01T06:04:06Z")),
+            strike(QStringLiteral("b"), 35.8, 139.9, QStringLiteral("2024-08-01T23:59:59Z"))};
+        layer.apply(*scene, strikes);
+        QCOMPARE(layer.annotations().size(), 3);
+        QCOMPARE(layer.appliedSignature(),
+                 (QSet<QString>{QStringLiteral("a"), QStringLiteral("b")}));
+        QCOMPARE(layer.annotations()[0]->title(), QStringLiteral("落雷 15:04:05"));
+        QCOMPARE(layer.annotations()[2]->title(), QStringLiteral("落雷 08:59:59"));
+        QCOMPARE(LightningLayer::signature(strikes),
+                 LightningLayer::signature({strikes[2], strikes[0]}));
+
+        layer.apply(*scene, {});
+        QVERIFY(scene->annotations().isEmpty());
+        QVERIFY(layer.appliedSignature().isEmpty());
+    }
+
+    void lightningTitleIsInJapanTime()
+    {
+        // The same instant, written in New York time, still reads in Japan time.
+        const QDateTime instant =
+            QDateTime::fromString(QStringLiteral("2024-08-01T06:04:05Z"), Qt::ISODate);
+        QCOMPARE(LightningAnnotation::titleFor(instant.toTimeZone(QTimeZone(-5 * 3600))),
+                 QStringLiteral("落雷 15:04:05"));
+    }
+
+    void strokedBoltHasAnOutline_data()
+    {
+        QTest::addColumn<qreal>("ratio");
+        QTest::newRow("1x") << 1.0;
+        QTest::newRow("2x") << 2.0;
+    }
+    void strokedBoltHasAnOutline()
+    {
+        QFETCH(qreal, ratio);
+        const auto image = strokedBoltImage(13, QColor(255, 204, 0), 2, ratio);
+        QVERIFY(image);
+        QCOMPARE(image->deviceIndependentSize(), QSizeF(21, 21));
+        int yellow = 0;
+        int black = 0;
+        for (int y = 0; y < image->height(); ++y) {
+            for (int x = 0; x < image->width(); ++x) {
+                const QColor c = image->pixelColor(x, y);
+                if (c.alpha() < 250)
+                    continue;
+                yellow += c.red() > 200 && c.green() > 150 && c.blue() < 60;
+                black += c.red() < 40 && c.green() < 40 && c.blue() < 40;
+            }
+        }
+        QVERIFY(yellow > 10 * ratio * ratio);
+        QVERIFY(black > 10 * ratio * ratio);
+        // The outline leaves the corners clear: the symbol is padded, not clipped.
+        QCOMPARE(image->pixelColor(0, 0).alpha(), 0);
+    }
+
+    void typhoonShapes_data()
+    {
+        QTest::addColumn<TyphoonInfo>("info");
+        QTest::addColumn<int>("tracks");
+        QTest::addColumn<int>("forecastTracks");
+        QTest::addColumn<int>("circles");
+        QTest::addColumn<int>("gales");
+        QTest::addColumn<int>("markers");
+
+        TyphoonInfo onePast = typhoon(QStringLiteral("TC1"));
+        onePast.currentPoint = GeoCoordinate{20, 130};
+        onePast.pastTrack = {{20, 130}};
+        QTest::newRow("one past position, no forecast") << onePast << 0 << 0 << 0 << 0 << 1;
+
+        TyphoonInfo noCentre = typhoon(QStringLiteral("TC2"));
+        noCentre.forecastPoints = {{24, {21, 131}, {}, {}}, {48, {23, 132}, {}, {}}};
+        QTest::newRow("two forecast points, no centre") << noCentre << 1 << 1 << 0 << 0 << 0;
+
+        TyphoonInfo full = typhoon(QStringLiteral("TC3"));
+        full.currentPoint = GeoCoordinate{20, 130};
+        full.pastTrack = {{18, 128}, {19, 129}, {20, 130}};
+        full.forecastPoints = {
+            {24, {21, 131}, {}, 90000.0}, {48, {23, 132}, {}, {}}, {72, {25, 133}, {}, 200000.0}};
+        full.galeWarningArea = TyphoonInfo::Circle{{20, 130}, 300000};
+        QTest::newRow("everything; one point without a radius") << full << 2 << 1 << 2 << 1 << 1;
+    }
+    void typhoonShapes()
+    {
+        QFETCH(TyphoonInfo, info);
+        MapScene* scene = newScene(this);
+        TyphoonLayer layer;
+        layer.apply(*scene, {info});
+        const auto overlays = scene->overlays();
+        QFETCH(int, tracks);
+        QFETCH(int, forecastTracks);
+        QFETCH(int, circles);
+        QFETCH(int, gales);
+        QFETCH(int, markers);
+        QCOMPARE(countOf<TyphoonTrackOverlay>(overlays), tracks);
+        QCOMPARE(int(std::count_if(overlays.cbegin(), overlays.cend(),
+                                   [](const auto& o) {
+                                       auto t = std::dynamic_pointer_cast<TyphoonTrackOverlay>(o);
+                                       return t && t->isForecast();
+                                   })),
+                 forecastTracks);
+        QCOMPARE(countOf<TyphoonProbabilityCircleOverlay>(overlays), circles);
+        QCOMPARE(countOf<TyphoonGaleWarningOverlay>(overlays), gales);
+        QCOMPARE(layer.annotations().size(), markers);
+        QCOMPARE(layer.appliedSignature().value(info.id), info.issue);
+
+        layer.apply(*scene, {});
+        QVERIFY(scene->overlays().isEmpty());
+        QVERIFY(scene->annotations().isEmpty());
+        QVERIFY(layer.appliedSignature().isEmpty());
+    }
+
+    void typhoonOrderAndForecastStart()
+    {
+        MapScene* scene = newScene(this);
+        TyphoonInfo first = typhoon(QStringLiteral("TC1"));
+        first.currentPoint = GeoCoordinate{20, 130};
+        first.pastTrack = {{19, 129}, {20, 130}};
+        first.forecastPoints = {{24, {21, 131}, {}, 90000.0}};
+        first.galeWarningArea = TyphoonInfo::Circle{{20, 130}, 300000};
+        TyphoonInfo second = first;
+        second.id = QStringLiteral("TC2");
+        second.isTyphoon = false;
+        TyphoonLayer layer;
+        layer.apply(*scene, {first, second});
+        const auto overlays = scene->overlays();
+        QCOMPARE(overlays.size(), 8);
+        // Per cyclone: past track, forecast track, circles, gale area; the second above.
+        QVERIFY(std::dynamic_pointer_cast<TyphoonTrackOverlay>(overlays[0]));
+        QVERIFY(std::dynamic_pointer_cast<TyphoonProbabilityCircleOverlay>(overlays[2]));
+        QVERIFY(std::dynamic_pointer_cast<TyphoonGaleWarningOverlay>(overlays[3]));
+        QVERIFY(std::dynamic_pointer_cast<TyphoonGaleWarningOverlay>(overlays[7]));
+        const auto forecast = std::dynamic_pointer_cast<TyphoonTrackOverlay>(overlays[1]);
+        QVERIFY(forecast->isForecast());
+        QCOMPARE(forecast->coordinates().first(), (GeoCoordinate{20, 130}));
+
+        auto marker = TyphoonLayer::markerView(*scene, *layer.annotations()[1]);
+        auto balloon = std::dynamic_pointer_cast<MarkerAnnotationView>(marker);
+        QVERIFY(balloon);
+        QCOMPARE(balloon->markerTintColor(), QColor(142, 142, 147)); // not a typhoon: grey
+        QVERIFY(balloon->isRequired());
+        QVERIFY(balloon->canShowCallout());
+        QCOMPARE(layer.annotations()[0]->title(), QStringLiteral("台風10号"));
+
+        ShapeRenderer renderer(forecast);
+        QVERIFY(TyphoonLayer::configureRenderer(renderer, *forecast, false));
+        QCOMPARE(renderer.lineDashPattern(), (QList<double>{6, 4}));
+        QCOMPARE(renderer.lineWidth(), 2.5);
+    }
+
+    void prefectureToggles()
+    {
+        MapScene* scene = newScene(this);
+        const QList<PrefectureBoundaryLoader::BorderLineGroup> groups{
+            {{{35, 139}, {35.5, 139.5}}},
+            {{{36, 140}, {36.5, 140.5}}, {{36, 140.2}, {36.1, 140.9}}},
+            {{{34, 135}, {34.2, 135.3}}}};
+        int borderReads = 0;
+        PrefectureData data{[&] {
+                                ++borderReads;
+                                return groups;
+                            },
+                            [] {
+                                return QList<PrefectureLabel>{
+                                    {13, QStringLiteral("東京都"), 35.69, 139.69},
+                                    {27, QStringLiteral("大阪府"), 34.69, 135.52}};
+                            }};
+        PrefectureLayer layer(data);
+        layer.apply(*scene, false, false, false);
+        QCOMPARE(borderReads, 0); // nothing is read before a layer is switched on
+
+        layer.apply(*scene, true, false, false);
+        QCOMPARE(scene->overlays().size(), 2 * groups.size());
+        QVERIFY(layer.overlays()[2]->isCasing());
+        QVERIFY(!layer.overlays()[3]->isCasing());
+        const auto borders = scene->overlays();
+
+        // Labels alone leave the borders where they are.
+        layer.apply(*scene, true, true, false);
+        QCOMPARE(scene->overlays(), borders);
+        QCOMPARE(layer.labels().size(), 2);
+        QCOMPARE(layer.labels()[1]->name(), QStringLiteral("大阪府"));
+
+        // Off and on again: new casings and cores.
+        layer.apply(*scene, false, true, false);
+        QVERIFY(scene->overlays().isEmpty());
+        layer.apply(*scene, true, true, false);
+        QCOMPARE(scene->overlays().size(), 6);
+        QVERIFY(scene->overlays().first() != borders.first());
+
+        // Forced to the front above a later overlay, labels included.
+        auto other = std::make_shared<TyphoonGaleWarningOverlay>(GeoCoordinate{35, 139}, 1000);
+        scene->addOverlay(other);
+        const auto label = layer.labels().first();
+        layer.apply(*scene, true, true, true);
+        QCOMPARE(scene->overlays().first(), std::shared_ptr<MapOverlay>(other));
+        QCOMPARE(scene->overlays().size(), 7);
+        QVERIFY(layer.labels().first() != label);
+    }
+
+    void prefectureWithoutData()
+    {
+        MapScene* scene = newScene(this);
+        PrefectureLayer layer(
+            PrefectureData{[] { return QList<PrefectureBoundaryLoader::BorderLineGroup>{}; }, {}});
+        layer.apply(*scene, true, true, false);
+        QVERIFY(scene->overlays().isEmpty());
+        QVERIFY(scene->annotations().isEmpty());
+        QVERIFY(layer.appliedShowBorders());
+        QVERIFY(layer.appliedShowLabels());
+        layer.apply(*scene, false, false, false);
+        QVERIFY(!layer.appliedShowBorders());
+    }
+
+    void prefectureBorderStyle()
+    {
+        // Black text on light maps gives dark red; the dark palette's light grey, pale pink.
+        const QColor light = PrefectureBorderStyle::coreColor(false);
+        QVERIFY(std::abs(light.redF() - 0.35f) < 0.001f); // colours keep 16 bits
+        QCOMPARE(light.greenF(), 0.0f);
+        const QColor dark = PrefectureBorderStyle::coreColor(true);
+        QCOMPARE(dark.redF(), 1.0f);
+        QVERIFY(dark.greenF() > 0.7f && dark.greenF() < 0.8f);
+
+        auto casing = std::make_shared<PrefectureBorderOverlay>(
+            QList<QList<GeoCoordinate>>{{{35, 139}, {36, 140}}}, true);
+        ShapeRenderer renderer(casing);
+        PrefectureLayer::configureRenderer(renderer, *casing, true);
+        QCOMPARE(renderer.strokeColor().rgba(), QColor(0, 0, 0, 191).rgba());
+        QCOMPARE(renderer.lineWidth(), 3.2);
+        QCOMPARE(renderer.lineDashPattern(), (QList<double>{3, 3}));
+        QCOMPARE(renderer.lineCap(), Qt::RoundCap);
+        QCOMPARE(renderer.lineJoin(), Qt::RoundJoin);
+    }
+};
+
+QTEST_MAIN(TestMapLayers)
+#include "tst_maplayers.moc"

@@ -1,0 +1,464 @@
+#include "FakeClock.h"
+#include "FakeHttpServer.h"
+#include "TestData.h"
+#include "map/RadarMapCoordinator.h"
+#include "map/RadarMapHost.h"
+#include "mapwidget/MapWidget.h"
+#include "mapwidget/TileOverlayLayer.h"
+#include "mapwidget/TileOverlayRenderer.h"
+#include "platform/DataHosts.h"
+#include "radar/JMATime.h"
+#include "tiles/RadarTileLoader.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimeZone>
+
+#include <memory>
+
+namespace {
+
+RadarFrame frameAt(const QString& time)
+{
+    return {RadarProduct::Nowcast, time, time, RadarFrame::Kind::Observation,
+            *JMATime::parse(time)};
+}
+
+const RadarFrame kFrameA = frameAt(QStringLiteral("20250829052000"));
+const RadarFrame kFrameB = frameAt(QStringLiteral("20250829052500"));
+const RadarFrame kFrameC = frameAt(QStringLiteral("20250829053000"));
+
+// A small prefecture data set: two groups, one label.
+PrefectureData smallPrefectures()
+{
+    return {[] {
+                return QList<PrefectureBoundaryLoader::BorderLineGroup>{
+                    {{{35.5, 139.5}, {35.9, 139.9}}}, {{{35.2, 139.2}, {35.4, 139.6}}}};
+            },
+            [] {
+                return QList<PrefectureLabel>{{13, QStringLiteral("東京都"), 35.69, 139.69}};
+            }};
+}
+
+TyphoonInfo typhoonAt(const QString& id, const GeoCoordinate& centre, int issueHour)
+{
+    TyphoonInfo info;
+    info.id = id;
+    info.typhoonNumber = id.right(1);
+    info.isTyphoon = true;
+    info.issue = QDateTime(QDate(2025, 8, 29), QTime(issueHour, 0), QTimeZone::utc());
+    info.currentPoint = centre;
+    info.pastTrack = {{centre.latitude - 1, centre.longitude - 1}, centre};
+    return info;
+}
+
+// A point `metres` north of `from`.
+GeoCoordinate north(const GeoCoordinate& from, double metres)
+{
+    return {from.latitude + metres / 110960.0, from.longitude};
+}
+
+} // namespace
+
+class TestRadarMapCoordinator : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<FakeHttpServer> m_server;
+    std::unique_ptr<QTemporaryDir> m_cacheDir;
+    std::unique_ptr<RadarTileLoader> m_loader;
+    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<RadarMapHost> m_host;
+
+    RadarMapView m_view;
+    QList<QPair<MapRegion, QList<TilePath>>> m_settled;
+    QList<bool> m_loading;
+    QStringList m_selected;
+    int m_cleared = 0;
+
+    RadarMapCoordinator& coordinator() { return m_host->coordinator(); }
+    MapWidget& map() { return m_host->mapWidget(); }
+
+    void makeHost(bool show = true)
+    {
+        MapSceneOptions options;
+        options.showBaseMap = false;
+        m_host = std::make_unique<RadarMapHost>(m_view, nullptr, options, m_loader.get(),
+                                                smallPrefectures());
+        m_host->resize(800, 600);
+        if (show) {
+            m_host->show();
+            QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+            QTRY_VERIFY(map().isMapVisible());
+            m_host->update(m_view);
+        }
+    }
+    void update() { m_host->update(m_view); }
+
+    // Every tile the map asked for has been answered.
+    void waitForTiles()
+    {
+        QTRY_VERIFY(coordinator().overlay() && coordinator().overlay()->lastRequestAt());
+        QTRY_COMPARE(coordinator().overlay()->inFlightCount(), 0);
+        QTRY_VERIFY(!coordinator().overlay()->deliveredKeys().isEmpty());
+    }
+    int radarRequests()
+    {
+        auto layer = map().scene().tileLayer(coordinator().overlay().get());
+        return layer ? layer->counters().requests : -1;
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_server = std::make_unique<FakeHttpServer>();
+        QVERIFY(m_server->listen());
+        DataHosts::pointAllAt(m_server->baseUrl());
+        const QByteArray rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
+        m_server->setHandler([rain](const RecordedRequest&) { return FakeResponse::png(rain); });
+        m_cacheDir = std::make_unique<QTemporaryDir>();
+        m_loader = std::make_unique<RadarTileLoader>(
+            RadarTileLoaderOptions{m_cacheDir->path(), 8 << 20, 8 << 20});
+        m_clock = std::make_unique<FakeClock>();
+
+        m_settled.clear();
+        m_loading.clear();
+        m_selected.clear();
+        m_cleared = 0;
+        m_view = RadarMapView{};
+        m_view.location = SavedLocation::create(QStringLiteral("東京"), {}, 35.68, 139.76);
+        m_view.opacity = 0.8;
+        m_view.onRegionSettled = [this](const MapRegion& region, const QList<TilePath>& tiles) {
+            m_settled.append({region, tiles});
+        };
+        m_view.onTileLoadingChange = [this](bool loading) { m_loading.append(loading); };
+        m_view.onTyphoonSelect = [this](const QString& id) { m_selected.append(id); };
+        m_view.onClearSelection = [this] { ++m_cleared; };
+    }
+    void cleanup()
+    {
+        m_host.reset();
+        // Tile requests travel through the event queue to the loader: let them arrive
+        // before it goes.
+        QCoreApplication::sendPostedEvents();
+        FakeClock::settle();
+        m_clock.reset();
+        m_loader.reset();
+        m_cacheDir.reset();
+        m_server.reset();
+        DataHosts::setCurrent(DataHosts::production());
+    }
+
+    void pendingRegionIsAppliedOnceWithoutASettledReport()
+    {
+        m_view.initialCamera = SavedMapCamera{34.7, 135.5, 2.0, 2.0};
+        makeHost(false);
+        update(); // no size yet
+        QVERIFY(coordinator().pendingRegion());
+        m_host->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
+        update();
+        QVERIFY(!coordinator().pendingRegion());
+        QCOMPARE(map().centerCoordinate().latitude, 34.7);
+        QVERIFY(std::abs(map().region().latitudeDelta - 2.0) < 0.01 ||
+                std::abs(map().region().longitudeDelta - 2.0) < 0.01);
+        m_clock->advanceSeconds(1);
+        QVERIFY(m_settled.isEmpty());
+
+        // A move of the user's is reported once, 0.6 s after the last change.
+        map().scene().panBy(QPointF(30, 0));
+        m_clock->advanceSeconds(0.3);
+        map().scene().panBy(QPointF(30, 0));
+        m_clock->advanceSeconds(0.5);
+        QVERIFY(m_settled.isEmpty());
+        m_clock->advanceSeconds(0.2);
+        QCOMPARE(m_settled.size(), 1);
+        QCOMPARE(m_settled.first().first, map().region());
+        QVERIFY(!m_settled.first().second.isEmpty());
+    }
+
+    void typhoonSelectionRecentresBeyond500Metres_data()
+    {
+        QTest::addColumn<double>("metres");
+        QTest::addColumn<bool>("moves");
+        QTest::newRow("400 m") << 400.0 << false;
+        QTest::newRow("600 m") << 600.0 << true;
+    }
+    void typhoonSelectionRecentresBeyond500Metres()
+    {
+        QFETCH(double, metres);
+        QFETCH(bool, moves);
+        makeHost();
+        const GeoCoordinate centre = map().centerCoordinate();
+        const double zoom = map().scene().zoom();
+        const GeoCoordinate eye = north(centre, metres);
+        m_view.typhoons = {typhoonAt(QStringLiteral("TC2501"), eye, 3)};
+        update();
+        m_view.selectedTyphoonID = QStringLiteral("TC2501");
+        update();
+        map().scene().finishAnimation();
+        const GeoCoordinate now = map().centerCoordinate();
+        QCOMPARE(std::abs(now.latitude - eye.latitude) < 1e-6, moves);
+        QCOMPARE(std::abs(now.latitude - centre.latitude) < 1e-9, !moves);
+        QCOMPARE(map().scene().zoom(), zoom);
+    }
+
+    void typhoonsRedrawOnlyForNewIssues()
+    {
+        m_view.showPrefectureBorders = true;
+        makeHost();
+        const TyphoonInfo first = typhoonAt(QStringLiteral("TC2501"), {30, 135}, 3);
+        const TyphoonInfo second = typhoonAt(QStringLiteral("TC2502"), {25, 130}, 3);
+        m_view.typhoons = {first, second};
+        update();
+        QCOMPARE(coordinator().typhoonApplyCount(), 1);
+        m_view.typhoons = {second, first};
+        update();
+        QCOMPARE(coordinator().typhoonApplyCount(), 1);
+
+        // Something drawn after the borders, to see them come back on top.
+        auto later = std::make_shared<TyphoonGaleWarningOverlay>(GeoCoordinate{35, 139}, 1000);
+        map().addOverlay(later);
+        m_view.typhoons[0].issue = m_view.typhoons[0].issue.addSecs(6 * 3600);
+        update();
+        QCOMPARE(coordinator().typhoonApplyCount(), 2);
+        const auto overlays = map().scene().overlays();
+        const auto& borders = coordinator().prefectureLayer().overlays();
+        QCOMPARE(borders.size(), 4);
+        QCOMPARE(overlays.last(), std::shared_ptr<MapOverlay>(borders.last()));
+        QVERIFY(overlays.indexOf(later) < overlays.indexOf(borders.first()));
+        QVERIFY(overlays.indexOf(coordinator().typhoonLayer().overlays().last()) <
+                overlays.indexOf(borders.first()));
+    }
+
+    void lightningRebuildsOnlyForNewIds()
+    {
+        makeHost();
+        m_view.lightningStrikes = {{QStringLiteral("a"), {35.6, 139.7}, m_clock->now()}};
+        update();
+        QCOMPARE(coordinator().lightningApplyCount(), 1);
+        m_view.lightningStrikes[0].coordinate = {35.7, 139.8};
+        m_view.lightningStrikes[0].observedAt = m_clock->now().addSecs(5);
+        update();
+        QCOMPARE(coordinator().lightningApplyCount(), 1);
+        m_view.lightningStrikes.clear();
+        update();
+        QCOMPARE(coordinator().lightningApplyCount(), 2);
+        QVERIFY(coordinator().lightningLayer().annotations().isEmpty());
+    }
+
+    void radarAlphaFollowsTheZoom()
+    {
+        m_view.frame = kFrameA;
+        makeHost();
+        // 800 points showing 4.39453125° of longitude is zoom 8 exactly.
+        map().setRegion({{35.68, 139.76}, 0.5, 4.39453125});
+        update();
+        QVERIFY(coordinator().renderer());
+        QVERIFY(std::abs(coordinator().renderer()->alpha() - 0.688) < 1e-9);
+
+        map().setRegion({{35.68, 139.76}, 10, 70.3125}); // zoom 4
+        update();
+        QVERIFY(std::abs(coordinator().renderer()->alpha() - 0.8) < 1e-9);
+        coordinator().renderer()->setAlpha(0.5);   // to see whether it is touched
+        map().setRegion({{35.68, 139.76}, 5, 20}); // zoom 5.8, taken as 6
+        update();
+        QCOMPARE(coordinator().renderer()->alpha(), 0.5);
+    }
+
+    void redrawTokenActsOncePerChange()
+    {
+        m_view.frame = kFrameA;
+        m_view.showRangeCircles = true;
+        makeHost();
+        waitForTiles();
+        const int before = radarRequests();
+        const auto ring = coordinator().rangeCircleLayer().overlays().first();
+        m_view.forceRedrawToken += 2; // raised twice since the last update
+        update();
+        QVERIFY(coordinator().overlay()->deliveredKeys().isEmpty());
+        const int after = radarRequests();
+        QVERIFY(after > before);
+        QVERIFY(coordinator().rangeCircleLayer().overlays().first() != ring);
+        const auto rebuiltRing = coordinator().rangeCircleLayer().overlays().first();
+        update();
+        QCOMPARE(radarRequests(), after);
+        QCOMPARE(coordinator().rangeCircleLayer().overlays().first(), rebuiltRing);
+    }
+
+    void loadingStateIsPublishedFirstEvenWhenFalse()
+    {
+        makeHost();
+        m_view.frame = kFrameA;
+        update();
+        waitForTiles();
+        QTRY_VERIFY(!m_loading.isEmpty());
+        QCOMPARE(m_loading.first(), true);
+        QTRY_COMPARE(m_loading.last(), false);
+        const qsizetype published = m_loading.size();
+        // Busy changes are published only as changes.
+        m_view.rebuildToken = 1;
+        update();
+        QCOMPARE(coordinator().rebuildCount(), 1);
+        QTRY_COMPARE(coordinator().overlay()->inFlightCount(), 0);
+        for (qsizetype i = published; i < m_loading.size(); ++i)
+            QVERIFY(m_loading[i] != m_loading[i - 1]);
+    }
+
+    void firstPublicationOfAnIdleOverlay()
+    {
+        // Hidden, so the new overlay asks for nothing and never becomes busy.
+        m_view.frame = kFrameA;
+        makeHost(false);
+        update();
+        QVERIFY(coordinator().overlay());
+        m_view.rebuildToken = 7;
+        update();
+        QCOMPARE(m_loading, QList<bool>{false});
+        m_view.rebuildToken = 8;
+        update();
+        QCOMPARE(m_loading, QList<bool>{false});
+    }
+
+    void rebuildWithoutAFrameInstallsNothing()
+    {
+        m_view.frame = kFrameA;
+        makeHost();
+        const auto first = coordinator().overlay();
+        QVERIFY(first);
+        m_view.frame.reset();
+        update();
+        QCOMPARE(coordinator().overlay(), first);
+        m_view.rebuildToken = 1;
+        update();
+        QVERIFY(!coordinator().overlay());
+        QVERIFY(map().scene().overlays(MapOverlayLevel::AboveRoads).isEmpty());
+        m_view.frame = kFrameB;
+        update();
+        QVERIFY(coordinator().overlay());
+        QCOMPARE(coordinator().overlay()->frame(), kFrameB);
+        QCOMPARE(map().scene().overlays(MapOverlayLevel::AboveRoads).size(), 1);
+    }
+
+    void twoFrameChangesStartOneStallWatch()
+    {
+        m_view.frame = kFrameA;
+        makeHost();
+        waitForTiles();
+        const QDateTime start = m_clock->now();
+        m_view.frame = kFrameB;
+        update();
+        QCOMPARE(coordinator().stallWatchSince(), start);
+        m_clock->advanceSeconds(1);
+        m_view.frame = kFrameC;
+        update();
+        QCOMPARE(coordinator().stallWatchSince(), start);
+        m_clock->advanceSeconds(2.1);
+        QVERIFY(!coordinator().stallWatchSince());
+        QCOMPARE(coordinator().rebuildCount(), 0); // the map did ask for the new tiles
+    }
+
+    void aStalledFrameChangeRebuilds()
+    {
+        m_view.frame = kFrameA;
+        makeHost();
+        waitForTiles();
+        // A map that does not ask again after the change.
+        map().scene().removeOverlay(coordinator().overlay());
+        m_clock->advanceSeconds(1);
+        m_view.frame = kFrameB;
+        update();
+        m_clock->advanceSeconds(3.1);
+        QCOMPARE(coordinator().rebuildCount(), 1);
+        QCOMPARE(coordinator().overlay()->frame(), kFrameB);
+    }
+
+    void oneExtraReloadAfterFullDelivery()
+    {
+        m_view.frame = kFrameA;
+        makeHost();
+        waitForTiles();
+        const int before = radarRequests();
+        m_clock->advanceSeconds(8.1);
+        QVERIFY(coordinator().hasReloadedAfterFirstDelivery());
+        QVERIFY(radarRequests() > before);
+        waitForTiles();
+        const int after = radarRequests();
+        coordinator().checkCoverage();
+        QCOMPARE(radarRequests(), after);
+        QCOMPARE(coordinator().rebuildCount(), 0);
+    }
+
+    void missingTilesWithin30SecondsOfARebuildWait()
+    {
+        m_view.frame = kFrameA;
+        makeHost();
+        waitForTiles();
+        coordinator().overlay()->resetDeliveries(); // as if the tiles never came
+        coordinator().checkCoverage();
+        QCOMPARE(coordinator().rebuildCount(), 1);
+        waitForTiles();
+        m_clock->advanceSeconds(8.1); // complete: the one extra reload
+        waitForTiles();
+        m_clock->advanceSeconds(11.9); // 20 s after the rebuild
+        coordinator().overlay()->resetDeliveries();
+        coordinator().checkCoverage();
+        QCOMPARE(coordinator().rebuildCount(), 1);
+        m_clock->advanceSeconds(8.1); // 28 s: still too soon, checked again later
+        QCOMPARE(coordinator().rebuildCount(), 1);
+        m_clock->advanceSeconds(8.1); // 36 s
+        QCOMPARE(coordinator().rebuildCount(), 2);
+    }
+
+    void aMinimisedWindowWaitsAndChecksWhenShown()
+    {
+        m_view.frame = kFrameA;
+        makeHost();
+        waitForTiles();
+        m_host->showMinimized();
+        QTRY_VERIFY(!map().isMapVisible());
+        coordinator().overlay()->resetDeliveries();
+        m_clock->advanceSeconds(8.1); // the install's check finds the window hidden
+        QVERIFY(coordinator().isWaitingForVisibility());
+        m_clock->advanceSeconds(60);
+        QCOMPARE(coordinator().rebuildCount(), 0);
+
+        m_host->showNormal();
+        QTRY_VERIFY(map().isMapVisible());
+        QVERIFY(!coordinator().isWaitingForVisibility());
+        m_clock->advanceSeconds(2.9);
+        QCOMPARE(coordinator().rebuildCount(), 0);
+        m_clock->advanceSeconds(0.2);
+        QCOMPARE(coordinator().rebuildCount(), 1);
+    }
+
+    void tapsAndSelections()
+    {
+        makeHost();
+        m_view.typhoons = {typhoonAt(QStringLiteral("TC2501"), {35.6, 139.7}, 3)};
+        update();
+        Q_EMIT map().tapped({35, 139});
+        Q_EMIT map().tapped({35, 139});
+        QCOMPARE(m_cleared, 2);
+        map().scene().selectAnnotation(coordinator().typhoonLayer().annotations().first());
+        QCOMPARE(m_selected, QStringList{QStringLiteral("TC2501")});
+        map().scene().selectAnnotation(coordinator().pin());
+        QCOMPARE(m_selected.size(), 1);
+    }
+
+    void newPlaceMovesTheMapAndThePin()
+    {
+        makeHost();
+        const auto pin = coordinator().pin();
+        m_view.location = SavedLocation::create(QStringLiteral("大阪"), {}, 34.69, 135.5);
+        update();
+        map().scene().finishAnimation();
+        QVERIFY(std::abs(map().centerCoordinate().latitude - 34.69) < 1e-6);
+        QVERIFY(coordinator().pin() != pin);
+        QCOMPARE(coordinator().pin()->title(), QStringLiteral("大阪"));
+        QCOMPARE(map().scene().annotations().count(coordinator().pin()), 1);
+        QVERIFY(!map().scene().annotations().contains(pin));
+    }
+};
+
+QTEST_MAIN(TestRadarMapCoordinator)
+#include "tst_radarmapcoordinator.moc"
