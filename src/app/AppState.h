@@ -100,6 +100,9 @@ public:
     void useCurrentLocation();
     void updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region, Pane pane);
 
+    // The toolbar's 再描画: the maps fetch and draw their radar tiles again.
+    void forceRadarRedraw() { raiseRedrawToken(); }
+
     // The radar pane marks a pause or a scrub as activity.
     void noteRadarActivity();
     QDateTime lastRadarActivityAt() const { return m_lastRadarActivityAt; }

@@ -16,7 +16,7 @@ const QString kRasrf = QStringLiteral("/bosai/jmatile/data/rasrf/targetTimes.jso
 
 } // namespace
 
-AppStateHarness::AppStateHarness(Options options)
+AppStateHarness::AppStateHarness(Options options, PositionSourceFactory positionSource)
 {
     QVERIFY(server.listen());
     DataHosts::pointAllAt(server.baseUrl());
@@ -59,6 +59,7 @@ AppStateHarness::AppStateHarness(Options options)
         cpuReadings.pop_front();
         return value;
     };
+    environment.makePositionSource = std::move(positionSource);
     environment.geocoder = Geocoder::createDefault();
     environment.tileLoader = loader.get();
     state = std::make_unique<AppState>(settings.get(), locations.get(), std::move(environment));

@@ -6,6 +6,7 @@
 #include "app/AppSettings.h"
 #include "app/AppState.h"
 #include "locations/LocationStore.h"
+#include "locations/PositionSource.h"
 #include "platform/SystemEvents.h"
 #include "tiles/RadarTileLoader.h"
 
@@ -23,8 +24,10 @@ public:
         bool serveLists = true;
         std::function<void(AppSettings&)> configure;
     };
+    using PositionSourceFactory = std::function<std::unique_ptr<PositionSource>()>;
 
-    explicit AppStateHarness(Options options);
+    // Without a position source factory the machine has no location service.
+    explicit AppStateHarness(Options options, PositionSourceFactory positionSource = {});
     AppStateHarness() : AppStateHarness(Options{}) {}
     ~AppStateHarness();
 

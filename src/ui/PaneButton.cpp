@@ -1,0 +1,102 @@
+#include "ui/PaneButton.h"
+
+#include "platform/Icons.h"
+#include "ui/ActivitySpinner.h"
+#include "ui/Material.h"
+#include "ui/PaneStyle.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QPropertyAnimation>
+
+namespace {
+
+constexpr int kPaddingX = 7;
+constexpr int kPaddingY = 4;
+constexpr int kSymbolSize = 11;
+constexpr int kSpacing = 4;
+constexpr qreal kRadius = 5;
+
+} // namespace
+
+PaneButton::PaneButton(const QString& symbol, const QString& label, QWidget* parent)
+    : QAbstractButton(parent), m_symbol(symbol)
+{
+    setText(label);
+    setFont(PaneStyle::font(10));
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    setAttribute(Qt::WA_Hover);
+}
+
+QSize PaneButton::sizeHint() const
+{
+    const QFontMetrics metrics(font());
+    const int width = kPaddingX * 2 + kSymbolSize + kSpacing + metrics.horizontalAdvance(text());
+    const int height = kPaddingY * 2 + std::max(kSymbolSize, metrics.height());
+    return {width, height};
+}
+
+void PaneButton::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    Material::paint(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kRadius,
+                    Material::Kind::Thin, palette());
+    if (isDown() || underMouse())
+        painter.fillRect(rect(), PaneStyle::faded(PaneStyle::primaryText(palette()),
+                                                  isDown() ? 0.12 : 0.06));
+    const QColor ink = PaneStyle::primaryText(palette());
+    const qreal ratio = devicePixelRatioF();
+    const QImage symbol = Icons::image(m_symbol, QSizeF(kSymbolSize, kSymbolSize), ratio, ink);
+    const int symbolY = (height() - kSymbolSize) / 2;
+    painter.drawImage(QRectF(kPaddingX, symbolY, kSymbolSize, kSymbolSize), symbol);
+    painter.setPen(ink);
+    painter.setFont(font());
+    painter.drawText(QRect(kPaddingX + kSymbolSize + kSpacing, 0, width(), height()),
+                     Qt::AlignLeft | Qt::AlignVCenter, text());
+}
+
+LoadingBadge::LoadingBadge(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(kPaddingX, kPaddingY, kPaddingX, kPaddingY);
+    layout->setSpacing(5);
+    layout->addWidget(new ActivitySpinner(ActivitySpinner::kMini, this));
+    auto* label = new QLabel(QStringLiteral("雨雲を読み込み中"), this);
+    label->setFont(PaneStyle::font(10));
+    layout->addWidget(label);
+    auto* effect = new QGraphicsOpacityEffect(this);
+    effect->setOpacity(0);
+    setGraphicsEffect(effect);
+    m_fade = new QPropertyAnimation(effect, "opacity", this);
+    m_fade->setDuration(200);
+    m_fade->setEasingCurve(QEasingCurve::OutCubic);
+    connect(m_fade, &QPropertyAnimation::finished, this, [this] {
+        if (!m_shown)
+            hide();
+    });
+    hide();
+}
+
+void LoadingBadge::setShown(bool shown)
+{
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    m_fade->stop();
+    m_fade->setEndValue(shown ? 1.0 : 0.0);
+    if (shown)
+        show();
+    m_fade->start();
+}
+
+void LoadingBadge::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    Material::paint(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kRadius,
+                    Material::Kind::Thin, palette());
+}

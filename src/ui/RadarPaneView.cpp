@@ -1,0 +1,216 @@
+#include "ui/RadarPaneView.h"
+
+#include "app/AppSettings.h"
+#include "lightning/LightningService.h"
+#include "locations/LocationStore.h"
+#include "locations/MapCameraStore.h"
+#include "map/RadarMapHost.h"
+#include "radar/RadarPlayer.h"
+#include "radar/RadarTimeline.h"
+#include "typhoon/TyphoonService.h"
+#include "ui/LiveStatusBar.h"
+#include "ui/PaneButton.h"
+#include "ui/Popover.h"
+#include "ui/RadarLegendView.h"
+#include "ui/TimelineSliderView.h"
+#include "ui/TyphoonDetailView.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr auto kBadgeDelay = std::chrono::milliseconds(400);
+
+} // namespace
+
+RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, AppState* state,
+                             RadarPlayer* player, QWidget* parent, RadarTileLoader* loader)
+    : QWidget(parent), m_style(style), m_pane(pane), m_state(state), m_player(player)
+{
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // The button row lies over the map's top-left corner: both share one grid cell.
+    m_mapArea = new QWidget(this);
+    auto* stack = new QGridLayout(m_mapArea);
+    stack->setContentsMargins(0, 0, 0, 0);
+    m_map = new RadarMapHost(mapView(), m_mapArea, {}, loader);
+    m_overlay = new QWidget(m_mapArea);
+    stack->addWidget(m_map, 0, 0);
+    stack->addWidget(m_overlay, 0, 0, Qt::AlignTop | Qt::AlignLeft);
+    auto* row = new QHBoxLayout(m_overlay);
+    row->setContentsMargins(8, 8, 8, 8);
+    row->setSpacing(6);
+    m_legendButton = new PaneButton(QStringLiteral("square.stack.3d.up"), QStringLiteral("凡例"));
+    m_rangeButton = new PaneButton(QStringLiteral("scope"), QStringLiteral("範囲"));
+    m_typhoonButton = new PaneButton(QStringLiteral("hurricane"), QStringLiteral("台風"));
+    m_badge = new LoadingBadge;
+    for (QWidget* item : {static_cast<QWidget*>(m_legendButton),
+                          static_cast<QWidget*>(m_rangeButton),
+                          static_cast<QWidget*>(m_typhoonButton), static_cast<QWidget*>(m_badge)})
+        row->addWidget(item, 0, Qt::AlignVCenter);
+    column->addWidget(m_mapArea, 1);
+
+    m_legendPopover = new Popover(this);
+    m_legendPopover->setContent(new RadarLegendView);
+    auto* typhoonDetail = new TyphoonDetailView;
+    typhoonDetail->setService(state->typhoon());
+    m_typhoonPopover = new Popover(this);
+    m_typhoonPopover->setContent(typhoonDetail);
+
+    m_bottom = new QStackedWidget(this);
+    m_slider = new TimelineSliderView(player, m_bottom);
+    m_liveBar = new LiveStatusBar(player, state->timeline(), m_bottom);
+    m_bottom->addWidget(m_slider);
+    m_bottom->addWidget(m_liveBar);
+    column->addWidget(m_bottom);
+
+    // Scrubbing always moves the detail player; the overview player follows it.
+    m_slider->setOnTogglePlayback([this] { m_state->togglePlayback(m_player); });
+    m_slider->setOnPause([this] {
+        m_state->noteRadarActivity();
+        m_state->detailPlayer()->pause();
+        m_state->overviewPlayer()->pause();
+    });
+    m_slider->setOnScrub([this](int index) {
+        m_state->noteRadarActivity();
+        m_state->detailPlayer()->scrub(index);
+    });
+    m_liveBar->setOnSelectOffset([this](int minutes) { m_state->setLiveOffset(minutes); });
+
+    connect(m_legendButton, &QAbstractButton::clicked, this,
+            [this] { toggle(m_legendPopover, m_legendButton); });
+    connect(m_typhoonButton, &QAbstractButton::clicked, this,
+            [this] { toggle(m_typhoonPopover, m_typhoonButton); });
+    AppSettings* settings = state->settings();
+    connect(m_rangeButton, &QAbstractButton::clicked, this,
+            [settings] { settings->setShowRangeCircles(!settings->showRangeCircles()); });
+
+    const auto mapChanged = [this] { refreshMap(); };
+    connect(player, &RadarPlayer::indexChanged, this, mapChanged);
+    connect(player, &RadarPlayer::framesChanged, this, [this] {
+        refreshMap();
+        refreshBadge();
+    });
+    connect(state->locations(), &LocationStore::selectedChanged, this, mapChanged);
+    connect(state->typhoon(), &TyphoonService::typhoonsChanged, this, mapChanged);
+    connect(state->lightning(), &LightningService::strikesChanged, this, mapChanged);
+    connect(state, &AppState::radarRedrawTokenChanged, this, mapChanged);
+    connect(state, &AppState::radarRebuildTokenChanged, this, mapChanged);
+    for (auto signal : {&AppSettings::radarOpacityChanged, &AppSettings::showLightningChanged,
+                        &AppSettings::showPrefectureBordersChanged,
+                        &AppSettings::showPrefectureLabelsChanged,
+                        &AppSettings::showRangeCirclesChanged})
+        connect(settings, signal, this, mapChanged);
+    connect(settings, &AppSettings::showTyphoonChanged, this, [this] {
+        refreshControls();
+        refreshMap();
+    });
+    connect(settings, &AppSettings::playbackModeChanged, this, [this] { refreshControls(); });
+
+    refreshControls();
+    refreshBadge();
+}
+
+RadarPaneView::~RadarPaneView() = default;
+
+RadarMapView RadarPaneView::mapView() const
+{
+    const AppSettings* settings = m_state->settings();
+    RadarMapView view;
+    view.style = m_style;
+    view.location = m_state->locations()->selected();
+    view.frame = m_player->currentFrame();
+    view.opacity = settings->radarOpacity();
+    if (settings->showTyphoon())
+        view.typhoons = m_state->typhoon()->typhoons();
+    if (settings->showLightning())
+        view.lightningStrikes = m_state->lightning()->strikes();
+    view.forceRedrawToken = m_state->radarRedrawToken();
+    view.rebuildToken = m_state->radarRebuildToken();
+    view.showPrefectureBorders = settings->showPrefectureBorders();
+    view.showPrefectureLabels = settings->showPrefectureLabels();
+    view.showRangeCircles = settings->showRangeCircles();
+    view.initialCamera = m_state->mapCameras()->camera(m_pane);
+    view.selectedTyphoonID = m_selectedTyphoonID;
+
+    // The map lives inside this pane, so its callbacks never outlive it.
+    RadarPaneView* self = const_cast<RadarPaneView*>(this);
+    view.onTyphoonSelect = [self](const QString& id) {
+        self->m_selectedTyphoonID = id;
+        self->refreshMap();
+    };
+    view.onClearSelection = [self] {
+        if (!self->m_selectedTyphoonID)
+            return;
+        self->m_selectedTyphoonID.reset();
+        self->refreshMap();
+    };
+    view.onRegionSettled = [self](const MapRegion& region, const QList<TilePath>& tiles) {
+        self->m_state->updateVisibleTiles(tiles, region, self->m_pane);
+    };
+    view.onTileLoadingChange = [self](bool loading) { self->setTilesLoading(loading); };
+    return view;
+}
+
+void RadarPaneView::refreshMap()
+{
+    m_map->update(mapView());
+}
+
+void RadarPaneView::refreshControls()
+{
+    const AppSettings* settings = m_state->settings();
+    // Hiding the button also closes its popover.
+    m_typhoonButton->setVisible(settings->showTyphoon());
+    const bool live = settings->playbackMode() == RadarPlaybackMode::Live;
+    m_bottom->setCurrentWidget(live ? static_cast<QWidget*>(m_liveBar) : m_slider);
+}
+
+void RadarPaneView::setTilesLoading(bool loading)
+{
+    m_isLoadingTiles = loading;
+    m_tileLoadingDelay.cancel();
+    if (!loading) {
+        m_showsTileLoading = false;
+        refreshBadge();
+        return;
+    }
+    m_tileLoadingDelay.start(kBadgeDelay, [this] {
+        m_tileLoadingDelay.markFired();
+        m_showsTileLoading = true;
+        refreshBadge();
+    });
+}
+
+bool RadarPaneView::showsLoadingBadge() const
+{
+    return !m_player->currentFrame() || m_showsTileLoading;
+}
+
+void RadarPaneView::refreshBadge()
+{
+    m_badge->setShown(showsLoadingBadge());
+}
+
+bool RadarPaneView::isLegendShown() const
+{
+    return m_legendPopover->isVisible();
+}
+
+bool RadarPaneView::isTyphoonDetailShown() const
+{
+    return m_typhoonPopover->isVisible();
+}
+
+void RadarPaneView::toggle(Popover* popover, QWidget* anchor)
+{
+    if (popover->isVisible())
+        popover->close();
+    else
+        popover->showAnchoredTo(anchor);
+}

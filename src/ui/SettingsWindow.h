@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+class AppState;
+class QTabWidget;
+class SoftwareUpdaterModel;
+
+// The settings window: "一般" (every display, playback and layer setting) and "更新"
+// (software updates). Its object name carries "Settings", which keeps the radar's frame keys
+// away from it.
+class SettingsWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    SettingsWindow(AppState* state, SoftwareUpdaterModel* updater, QWidget* parent = nullptr);
+
+    QTabWidget* tabs() const { return m_tabs; }
+
+private:
+    QTabWidget* m_tabs;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class SoftwareUpdaterModel;
+
+// The "更新" tab of the settings window: the automatic-check switch, when the last check
+// finished, a button to check now, and the running version.
+class SoftwareUpdateSettingsView : public QWidget {
+    Q_OBJECT
+
+public:
+    // The model is not owned and must outlive the view.
+    explicit SoftwareUpdateSettingsView(SoftwareUpdaterModel* updater, QWidget* parent = nullptr);
+
+    QCheckBox* automaticChecksToggle() const { return m_automatic; }
+    QPushButton* checkNowButton() const { return m_checkNow; }
+    QLabel* lastCheckLabel() const { return m_lastCheck; }
+    QLabel* versionLabel() const { return m_version; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void refreshLastCheck();
+
+    SoftwareUpdaterModel* m_updater;
+    QCheckBox* m_automatic;
+    QLabel* m_lastCheck;
+    QPushButton* m_checkNow;
+    QLabel* m_version;
+};

@@ -1,0 +1,75 @@
+#include "update/SoftwareUpdaterModel.h"
+
+#include "platform/PropertyHelpers.h"
+#include "update/FeedUpdater.h"
+#include "update/UpdateAlert.h"
+#include "update/UrlOpener.h"
+
+#include <QLocale>
+
+namespace {
+
+std::unique_ptr<Updater> standardUpdater(QSettings* defaults)
+{
+    FeedUpdater::Options options;
+    options.defaults = defaults;
+    options.userDriver = std::make_unique<UpdateAlert>(desktopUrlOpener());
+    return std::make_unique<FeedUpdater>(std::move(options));
+}
+
+} // namespace
+
+SoftwareUpdaterModel::SoftwareUpdaterModel(QSettings* defaults, QObject* parent)
+    : SoftwareUpdaterModel(standardUpdater(defaults), parent)
+{}
+
+SoftwareUpdaterModel::SoftwareUpdaterModel(std::unique_ptr<Updater> updater, QObject* parent)
+    : QObject(parent)
+    , m_updater(std::move(updater))
+{
+    m_updater->start();
+    m_automatic = m_updater->automaticallyChecksForUpdates();
+    connect(m_updater.get(), &Updater::canCheckForUpdatesChanged, this,
+            &SoftwareUpdaterModel::setCanCheck);
+    setCanCheck(m_updater->canCheckForUpdates());
+}
+
+SoftwareUpdaterModel::~SoftwareUpdaterModel()
+{
+    // The updater goes first and must not reach back into a model being destroyed.
+    if (m_updater)
+        disconnect(m_updater.get(), nullptr, this, nullptr);
+}
+
+void SoftwareUpdaterModel::setAutomaticallyChecksForUpdates(bool enabled)
+{
+    if (assignIfChanged(m_automatic, enabled))
+        Q_EMIT automaticallyChecksForUpdatesChanged(enabled);
+    if (m_updater->automaticallyChecksForUpdates() != enabled)
+        m_updater->setAutomaticallyChecksForUpdates(enabled);
+}
+
+void SoftwareUpdaterModel::checkForUpdates()
+{
+    if (m_canCheck)
+        m_updater->checkForUpdates();
+}
+
+std::optional<QDateTime> SoftwareUpdaterModel::lastUpdateCheckDate() const
+{
+    return m_updater->lastUpdateCheckDate();
+}
+
+QString SoftwareUpdaterModel::lastCheckText(const std::optional<QDateTime>& date)
+{
+    if (!date || !date->isValid())
+        return QStringLiteral("未確認");
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    return japanese.toString(date->toLocalTime(), QStringLiteral("yyyy年M月d日 H:mm"));
+}
+
+void SoftwareUpdaterModel::setCanCheck(bool canCheck)
+{
+    if (assignIfChanged(m_canCheck, canCheck))
+        Q_EMIT canCheckForUpdatesChanged(canCheck);
+}

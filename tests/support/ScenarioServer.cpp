@@ -1,0 +1,82 @@
+#include "ScenarioServer.h"
+
+#include "TestData.h"
+
+namespace {
+
+FakeResponse json(const QString& fixture)
+{
+    return FakeResponse::json(TestData::read(fixture));
+}
+
+const QString kLists = QStringLiteral("/bosai/jmatile/data/");
+
+} // namespace
+
+namespace ScenarioServer {
+
+void serveRadarLists(FakeHttpServer& server)
+{
+    server.setRoute(kLists + QLatin1String("nowc/targetTimes_N1.json"),
+                    json(QStringLiteral("jma/nowc/targetTimes_N1.json")));
+    server.setRoute(kLists + QLatin1String("nowc/targetTimes_N2.json"),
+                    json(QStringLiteral("jma/nowc/targetTimes_N2.json")));
+    server.setRoute(kLists + QLatin1String("rasrf/targetTimes.json"),
+                    json(QStringLiteral("jma/rasrf/targetTimes.json")));
+}
+
+void serveLightning(FakeHttpServer& server)
+{
+    server.setRoute(kLists + QLatin1String("nowc/targetTimes_N3.json"),
+                    json(QStringLiteral("jma/nowc/targetTimes_N3.json")));
+    server.setRoute(kLists + QLatin1String("nowc/20250829053000/none/20250829053000/surf/liden/"
+                                           "data.geojson?id=liden"),
+                    json(QStringLiteral("jma/liden/scenario_20250829053000.geojson")));
+}
+
+void serveTyphoons(FakeHttpServer& server)
+{
+    const QString base = QStringLiteral("/bosai/typhoon/data/");
+    server.setRoute(base + QLatin1String("targetTc.json"),
+                    json(QStringLiteral("jma/typhoon/scenario/targetTc.json")));
+    for (const char* id : {"TC2514", "TC2516"}) {
+        for (const char* document : {"forecast.json", "specifications.json"}) {
+            server.setRoute(base + QLatin1String(id) + u'/' + QLatin1String(document),
+                            json(QStringLiteral("jma/typhoon/scenario/") + QLatin1String(id) +
+                                 u'/' + QLatin1String(document)));
+        }
+    }
+}
+
+void serveForecast(FakeHttpServer& server)
+{
+    server.setRoute(QStringLiteral("/v1/forecast"),
+                    json(QStringLiteral("openmeteo/forecast_tokyo_16d.json")));
+}
+
+void serveTilesAndGeocoder(FakeHttpServer& server, FakeHttpServer::Handler more)
+{
+    const QByteArray rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
+    const QByteArray search = TestData::read(QStringLiteral("geocoding/gsi/address_search_reconstructed_chiyoda.json"));
+    const QByteArray reverse = TestData::read(QStringLiteral("geocoding/gsi/reverse_tokyo_station.json"));
+    server.setHandler([=](const RecordedRequest& request) -> std::optional<FakeResponse> {
+        if (request.path.startsWith(kLists) && request.path.endsWith(QLatin1String(".png")))
+            return FakeResponse::png(rain);
+        if (request.path.endsWith(QLatin1String("/AddressSearch")))
+            return FakeResponse::json(search);
+        if (request.path.endsWith(QLatin1String("/LonLatToAddress")))
+            return FakeResponse::json(reverse);
+        return more ? more(request) : std::nullopt;
+    });
+}
+
+void serveAll(FakeHttpServer& server, FakeHttpServer::Handler more)
+{
+    serveRadarLists(server);
+    serveLightning(server);
+    serveTyphoons(server);
+    serveForecast(server);
+    serveTilesAndGeocoder(server, std::move(more));
+}
+
+} // namespace ScenarioServer

@@ -1,0 +1,172 @@
+#include "../app/AppStateHarness.h"
+#include "LandTiles.h"
+#include "ScenarioServer.h"
+#include "locations/CurrentLocationProvider.h"
+#include "radar/RadarPlayer.h"
+#include "radar/RadarTimeline.h"
+#include "typhoon/TyphoonService.h"
+#include "ui/ContentView.h"
+#include "ui/LocationPickerView.h"
+#include "ui/MainToolBar.h"
+#include "ui/MainWindow.h"
+#include "ui/RadarPaneView.h"
+#include "update/SoftwareUpdaterModel.h"
+#include "weather/WeatherService.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+
+namespace {
+
+// A location service whose user has refused access.
+class RefusedPositionSource final : public PositionSource {
+public:
+    Authorization authorization() const override { return Authorization::denied; }
+    void requestAuthorization() override {}
+    void requestPosition() override {}
+};
+
+} // namespace
+
+// The whole main window over the scenario's services.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<AppStateHarness> h;
+    std::unique_ptr<SoftwareUpdaterModel> updater;
+    std::unique_ptr<MainWindow> window;
+    LandTiles land;
+
+    void open(AppStateHarness::Options options = {}, bool serveLists = true,
+              AppStateHarness::PositionSourceFactory positionSource = {})
+    {
+        options.serveLists = false;
+        h = std::make_unique<AppStateHarness>(options, std::move(positionSource));
+        ScenarioServer::serveAll(h->server, [this](const RecordedRequest& request)
+                                                -> std::optional<FakeResponse> {
+            const TileId id = LandTiles::parsePath(request.path);
+            if (id.z < 0)
+                return std::nullopt;
+            return FakeResponse::png(land.png(id));
+        });
+        if (!serveLists)
+            h->server.setRoute(QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json"),
+                               FakeResponse::error(503));
+        updater = std::make_unique<SoftwareUpdaterModel>(h->preferences.get());
+        window = std::make_unique<MainWindow>(h->state.get(), updater.get(), nullptr,
+                                              h->loader.get());
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    bool waitForPlayers()
+    {
+        return QTest::qWaitFor(
+            [this] { return h->state->detailPlayer()->currentFrame().has_value(); }, 5000);
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        window.reset();
+        updater.reset();
+        h.reset();
+    }
+
+    void startsOnceAndShowsTheRadarUpdateTime()
+    {
+        open();
+        ContentView* content = window->content();
+        // Before the first load: only the attribution.
+        QCOMPARE(content->statusText(), QString());
+        QVERIFY(waitForPlayers());
+        QVERIFY(QTest::qWaitFor(
+            [&] { return content->statusText().startsWith(QStringLiteral("レーダー更新 ")); },
+            3000));
+        QVERIFY(!content->statusIsWarning());
+        window->hide();
+        window->show();
+        QCOMPARE(h->wakeMonitorsMade, 1);
+        QCOMPARE(h->log.matching(QStringLiteral("start() ")).size(), 1);
+    }
+
+    void locationRefusalOutranksTheTimelineError()
+    {
+        open({}, false, [] { return std::make_unique<RefusedPositionSource>(); });
+        ContentView* content = window->content();
+        QVERIFY(QTest::qWaitFor([&] { return !h->state->timeline()->errorMessage().isEmpty(); },
+                                5000));
+        QCOMPARE(content->statusText(), h->state->timeline()->errorMessage());
+        QTest::mouseClick(window->toolBar()->currentLocationButton(), Qt::LeftButton);
+        QVERIFY(content->statusText().startsWith(QStringLiteral("位置情報が許可されていません")));
+        QVERIFY(content->statusIsWarning());
+    }
+
+    void redrawRaisesOnlyTheRedrawToken()
+    {
+        open();
+        const int rebuild = h->state->radarRebuildToken();
+        const int redraw = h->state->radarRedrawToken();
+        QTest::mouseClick(window->toolBar()->redrawButton(), Qt::LeftButton);
+        QCOMPARE(h->state->radarRedrawToken(), redraw + 1);
+        QCOMPARE(h->state->radarRebuildToken(), rebuild);
+    }
+
+    void latestFrameCommandInLiveModeReturnsToNow()
+    {
+        open({true, [](AppSettings& s) { s.setPlaybackMode(RadarPlaybackMode::Live); }});
+        QVERIFY(waitForPlayers());
+        h->state->setLiveOffset(180);
+        QVERIFY(h->state->detailPlayer()->liveOffsetMinutes() == 180);
+        QTest::keyClick(window.get(), Qt::Key_L, Qt::ControlModifier);
+        const auto latest = h->state->detailPlayer()->latestObservationIndex();
+        QVERIFY(latest.has_value());
+        QCOMPARE(h->state->detailPlayer()->liveOffsetMinutes(), 0);
+        QCOMPARE(h->state->detailPlayer()->index(), *latest);
+        QCOMPARE(h->state->overviewPlayer()->index(), *latest);
+    }
+
+    void spaceTogglesPlaybackButNotWhileTyping()
+    {
+        open();
+        QVERIFY(waitForPlayers());
+        QVERIFY(QTest::qWaitFor([&] { return h->state->detailPlayer()->isPlaying(); }, 3000));
+        QTest::keyClick(window.get(), Qt::Key_Space);
+        QVERIFY(!h->state->detailPlayer()->isPlaying());
+        QVERIFY(!h->state->overviewPlayer()->isPlaying());
+
+        auto* field = new QLineEdit(window.get());
+        field->show();
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Space);
+        QCOMPARE(field->text(), QStringLiteral(" "));
+        QVERIFY(!h->state->detailPlayer()->isPlaying());
+    }
+
+    void screenshots()
+    {
+        const QString directory = QStringLiteral(SHIGUREN_SCREENSHOT_DIR);
+        QDir().mkpath(directory);
+        open({true, [](AppSettings& s) { s.setTheme(ThemePreference::Light); }});
+        QVERIFY(waitForPlayers());
+        QVERIFY(QTest::qWaitFor([&] { return !h->state->typhoon()->typhoons().isEmpty(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return h->state->weather()->snapshot().has_value(); }, 5000));
+        h->state->togglePlayback(h->state->detailPlayer()); // hold one frame still
+        for (const ThemePreference theme : {ThemePreference::Light, ThemePreference::Dark}) {
+            h->settings->setTheme(theme);
+            QTest::qWait(1500); // tiles arrive and are drawn
+            const QImage shot = window->grab().toImage();
+            QVERIFY(!shot.isNull());
+            QVERIFY(shot.save(directory + QStringLiteral("/mainwindow-%1.png")
+                                              .arg(theme == ThemePreference::Dark ? QStringLiteral("dark")
+                                                                         : QStringLiteral("light"))));
+        }
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,251 @@
+#include "../app/AppStateHarness.h"
+#include "platform/Appearance.h"
+#include "radar/RadarPlayer.h"
+#include "radar/RadarTimeline.h"
+#include "ui/SettingsView.h"
+#include "ui/SettingsViewControls.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyleFactory>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+template <typename T = QWidget>
+T* part(const QWidget& view, const QString& name)
+{
+    T* found = view.findChild<T*>(name);
+    if (!found)
+        qFatal("no part %s", qPrintable(name));
+    return found;
+}
+
+QString text(const QWidget& view, const QString& name)
+{
+    return part<QLabel>(view, name)->text();
+}
+
+void forecastOff(AppSettings& settings)
+{
+    settings.setIncludeForecast(false);
+}
+
+} // namespace
+
+class TestSettingsView : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QApplication::setStyle(QStyleFactory::create(u"Fusion"_s)); }
+
+    void valueTexts_data()
+    {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("opacity 0.29 truncates") << SettingsView::percentText(0.29) << u"28%"_s;
+        QTest::newRow("opacity 0.7") << SettingsView::percentText(0.7) << u"70%"_s;
+        QTest::newRow("text size 1.1") << SettingsView::percentText(1.1) << u"110%"_s;
+        QTest::newRow("speed") << SettingsView::framesPerSecondText(2.5) << u"2.5 コマ/秒"_s;
+        QTest::newRow("pause") << SettingsView::loopPauseText(0.8) << u"0.8 秒"_s;
+        QTest::newRow("step") << SettingsView::stepMinutesText(15) << u"15 分ごと"_s;
+        QTest::newRow("horizon") << SettingsView::forecastHorizonText(6.9)
+                                 << u"6 時間先まで（1時間先までは5分刻み、それ以降は1時間刻み）"_s;
+    }
+
+    void valueTexts()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, expected);
+        QCOMPARE(shown, expected);
+    }
+
+    void switchingToLiveGoesThroughTheController()
+    {
+        AppStateHarness h({true, forecastOff});
+        SettingsView view(h.state.get());
+        QCOMPARE(text(view, u"playbackModeNote"_s), u"過去のコマから順に再生します。"_s);
+        for (const QString& name :
+             {u"framesPerSecondRow"_s, u"loopPauseRow"_s, u"stepMinutesRow"_s})
+            QVERIFY(part(view, name)->isEnabled());
+        QVERIFY(!h.state->timeline()->includeForecast());
+
+        auto* mode = part<SettingsSegmentedPicker>(view, u"playbackMode"_s);
+        QCOMPARE(mode->button(1)->text(), u"ライブ"_s);
+        QTest::mouseClick(mode->button(1), Qt::LeftButton);
+
+        QCOMPARE(h.settings->playbackMode(), RadarPlaybackMode::Live);
+        QCOMPARE(h.state->detailPlayer()->mode(), RadarPlaybackMode::Live);
+        // Live forces the forecast and the 15-hour horizon on the timeline and reloads it.
+        QVERIFY(h.state->timeline()->includeForecast());
+        QCOMPARE(h.state->timeline()->forecastHorizonHours(), 15.0);
+        QVERIFY(QTest::qWaitFor([&] { return h.listRequests() > 0; }, 5000));
+        QCOMPARE(text(view, u"playbackModeNote"_s),
+                 u"最新の観測だけを表示し、新しいコマが出たら自動で切り替えます。"_s);
+        for (const QString& name : {u"framesPerSecond"_s, u"loopPause"_s, u"stepMinutes"_s}) {
+            QVERIFY(!part(view, name)->isEnabled());
+            QVERIFY(part(view, name)->isVisibleTo(&view));
+        }
+        QVERIFY(part(view, u"textScale"_s)->isEnabled());
+    }
+
+    void forecastOffGreysOutTheHorizon()
+    {
+        AppStateHarness h;
+        SettingsView view(h.state.get());
+        const QStringList horizon{u"forecastHorizonHours"_s, u"forecastHorizonHoursValue"_s,
+                                  u"forecastHorizonNote"_s};
+        for (const QString& name : horizon)
+            QVERIFY(part(view, name)->isEnabled());
+
+        part<QCheckBox>(view, u"includeForecast"_s)->click();
+        QVERIFY(!h.settings->includeForecast());
+        QVERIFY(!h.state->timeline()->includeForecast()); // through the controller
+        for (const QString& name : horizon)
+            QVERIFY2(!part(view, name)->isEnabled(), qPrintable(name));
+        // Borders off leaves the label toggle alone.
+        part<QCheckBox>(view, u"showPrefectureBorders"_s)->click();
+        QVERIFY(!h.settings->showPrefectureBorders());
+        QVERIFY(part(view, u"showPrefectureLabels"_s)->isEnabled());
+    }
+
+    void slidersOfferTheirSteps_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("text size")
+            << u"textScale"_s << QStringList{u"80%"_s,  u"90%"_s,  u"100%"_s, u"110%"_s, u"120%"_s,
+                                             u"130%"_s, u"140%"_s, u"150%"_s, u"160%"_s};
+        QStringList steps;
+        for (int minutes = 5; minutes <= 60; minutes += 5)
+            steps.append(QString::number(minutes) + u" 分ごと"_s);
+        QTest::newRow("step minutes") << u"stepMinutes"_s << steps;
+        QStringList hours;
+        for (int h = 1; h <= 15; ++h)
+            hours.append(SettingsView::forecastHorizonText(h));
+        QTest::newRow("horizon") << u"forecastHorizonHours"_s << hours;
+    }
+
+    void slidersOfferTheirSteps()
+    {
+        QFETCH(QString, name);
+        QFETCH(QStringList, texts);
+        AppStateHarness h;
+        SettingsView view(h.state.get());
+        auto* slider = part<SettingsStepSlider>(view, name);
+        QCOMPARE(slider->positions(), texts.size());
+        QStringList seen;
+        for (int position = slider->minimum(); position <= slider->maximum(); ++position) {
+            slider->setValue(position);
+            seen.append(text(view, name + u"Value"_s));
+        }
+        QCOMPARE(seen, texts);
+    }
+
+    void playbackSlidersReachThePlayers()
+    {
+        AppStateHarness h;
+        SettingsView view(h.state.get());
+        auto* speed = part<SettingsStepSlider>(view, u"framesPerSecond"_s);
+        QCOMPARE(speed->positions(), 23);
+        speed->setValue(speed->positionFor(2.5));
+        QCOMPARE(h.settings->framesPerSecond(), 2.5);
+        QCOMPARE(h.state->detailPlayer()->framesPerSecond(), 2.5);
+        QCOMPARE(h.state->overviewPlayer()->framesPerSecond(), 2.5);
+        QCOMPARE(text(view, u"framesPerSecondValue"_s), u"2.5 コマ/秒"_s);
+
+        auto* pause = part<SettingsStepSlider>(view, u"loopPause"_s);
+        QCOMPARE(pause->positions(), 21);
+        pause->setValue(4);
+        QCOMPARE(h.settings->loopPause(), 0.8);
+        QCOMPARE(h.state->detailPlayer()->loopPause(), 0.8);
+        QCOMPARE(text(view, u"loopPauseValue"_s), u"0.8 秒"_s);
+
+        QTest::mouseClick(part<SettingsSegmentedPicker>(view, u"range"_s)->button(1),
+                          Qt::LeftButton);
+        QCOMPARE(h.state->timeline()->range(), RadarRange::TwelveHours);
+        QCOMPARE(text(view, u"rangeNote"_s), u"解析雨量／降水短時間予報・10分刻み"_s);
+    }
+
+    void followsChangesMadeElsewhere()
+    {
+        AppStateHarness h;
+        SettingsView view(h.state.get());
+        h.state->setPlaybackMode(RadarPlaybackMode::Live); // the main window's picker
+        QCOMPARE(part<SettingsSegmentedPicker>(view, u"playbackMode"_s)->currentIndex(), 1);
+        QVERIFY(!part(view, u"stepMinutesRow"_s)->isEnabled());
+
+        h.settings->setRadarOpacity(0.29);
+        QCOMPARE(text(view, u"radarOpacityValue"_s), u"28%"_s);
+        h.settings->setTheme(ThemePreference::Dark);
+        QCOMPARE(part<SettingsSegmentedPicker>(view, u"theme"_s)->currentIndex(), 2);
+        h.settings->setShowLightning(false);
+        QVERIFY(!part<QCheckBox>(view, u"showLightning"_s)->isChecked());
+
+        // A stored value outside the slider's range is shown as it is and never rewritten
+        // by the slider's clamped position.
+        h.settings->setFramesPerSecond(0.3);
+        QCOMPARE(text(view, u"framesPerSecondValue"_s), u"0.3 コマ/秒"_s);
+        QCOMPARE(part<SettingsStepSlider>(view, u"framesPerSecond"_s)->value(), 0);
+        QCOMPARE(h.settings->framesPerSecond(), 0.3);
+        Appearance::instance().apply(Appearance::Mode::Light);
+    }
+
+    void popoverUseTakesNoFocus()
+    {
+        AppStateHarness h;
+        SettingsView view(h.state.get());
+        QCOMPARE(part(view, u"radarOpacity"_s)->focusPolicy(), Qt::StrongFocus);
+        view.setTakesKeyboardFocus(false);
+        const QList<QWidget*> all = view.findChildren<QWidget*>();
+        for (QWidget* each : all) {
+            if (qobject_cast<QAbstractButton*>(each) || qobject_cast<QAbstractSlider*>(each))
+                QVERIFY2(each->focusPolicy() == Qt::NoFocus, qPrintable(each->objectName()));
+        }
+    }
+
+    void screenshots()
+    {
+        const QString dir = qEnvironmentVariable("SHIGUREN_SHOT_DIR");
+        AppStateHarness h;
+        for (bool dark : {false, true}) {
+            Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
+            QCoreApplication::processEvents(); // the palette reaches every window
+            // Inside a window, as in the settings window or a popover, at its preferred size.
+            QWidget window;
+            SettingsView view(h.state.get(), &window);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            view.resize(view.sizeHint()); // once polished: the fonts decide the height
+            window.resize(view.size());
+            QCoreApplication::processEvents();
+            QCOMPARE(view.width(), SettingsView::kWidth);
+            QVERIFY(view.height() >= SettingsView::kMinimumHeight);
+            // At its preferred size the whole form shows, without scrolling.
+            QVERIFY(!view.findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
+            for (qreal ratio : {1.0, 2.0}) {
+                QImage image(view.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+                image.setDevicePixelRatio(ratio);
+                image.fill(view.palette().color(QPalette::Window));
+                view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+                QVERIFY(!image.isNull());
+                if (!dir.isEmpty()) {
+                    QDir().mkpath(dir);
+                    image.save(u"%1/settings-%2@%3x.png"_s.arg(dir, dark ? u"dark"_s : u"light"_s)
+                                   .arg(int(ratio)));
+                }
+            }
+        }
+        Appearance::instance().apply(Appearance::Mode::Light);
+    }
+};
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_settingsview.moc"

@@ -1,0 +1,268 @@
+#include "FakeClock.h"
+#include "FakeHttpServer.h"
+#include "TestData.h"
+#include "platform/Appearance.h"
+#include "platform/DataHosts.h"
+#include "ui/CurrentWeatherPanel.h"
+#include "ui/ForecastCard.h"
+#include "ui/ForecastStrip.h"
+#include "ui/HourlyCard.h"
+#include "ui/HourlyStrip.h"
+#include "ui/WeatherHeaderView.h"
+#include "weather/WeatherService.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QRegularExpression>
+#include <QStyleFactory>
+#include <QTest>
+#include <QTimeZone>
+
+using WeatherHeaderStyle::Tone;
+
+namespace {
+
+const QString kPath = QStringLiteral("/v1/forecast");
+
+// As seen at 14:30 on 29 August 2025 in Tokyo, the time of the sample.
+WeatherSnapshot tokyo()
+{
+    FakeClock clock;
+    const auto response = OpenMeteoResponse::decode(
+        TestData::read(QStringLiteral("openmeteo/forecast_tokyo_16d.json")));
+    return makeSnapshot(response.value());
+}
+
+DailyForecast dayOn(QDate date, std::optional<qint64> probability = 30)
+{
+    DailyForecast day;
+    day.id = date.toString(Qt::ISODate);
+    day.date = QDateTime(date, QTime(0, 0), QTimeZone("Asia/Tokyo"));
+    day.code = WeatherCode{61};
+    day.high = 21.5;
+    day.low = -2.5;
+    day.precipitationProbability = probability;
+    return day;
+}
+
+} // namespace
+
+class TestWeatherHeader : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        Appearance::instance().apply(Appearance::Mode::Light);
+    }
+
+    void progressUntilTheFirstForecastThenItsError()
+    {
+        FakeHttpServer server;
+        QVERIFY(server.listen());
+        DataHosts::pointAllAt(server.baseUrl());
+        server.setRoute(kPath, FakeResponse::error(500).withDelay(100));
+        FakeClock clock;
+        WeatherService service;
+        WeatherHeaderView header;
+        header.setWeatherService(&service);
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Empty);
+
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^予報取得失敗")));
+        service.load({35.68, 139.77});
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Progress);
+        QCOMPARE(header.currentPanel()->titleText()->text(), u"現在の天気");
+        QCOMPARE(header.currentPanel()->temperatureText()->text(), u"—");
+        QVERIFY(!header.currentPanel()->symbolView());
+
+        QVERIFY(QTest::qWaitFor([&] { return !service.isLoading(); }));
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Error);
+        QVERIFY(header.errorText()->text().startsWith(u"天気予報を取得できませんでした（"));
+        QCOMPARE(header.errorText()->text(), service.errorMessage());
+        QCOMPARE(header.errorText()->tone(), Tone::Secondary);
+
+        // Once there, a forecast stays through a reload and a failed reload.
+        server.setRoute(kPath, FakeResponse::json(TestData::read(
+                                   QStringLiteral("openmeteo/forecast_tokyo_16d.json"))));
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(QStringLiteral("^予報取得完了")));
+        service.load({35.68, 139.77});
+        QVERIFY(QTest::qWaitFor([&] { return service.snapshot().has_value(); }));
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Forecast);
+        QCOMPARE(header.forecastStrip()->cardCount(), int(service.snapshot()->daily.size()));
+        QCOMPARE(header.hourlyStrip()->cardCount(), 24);
+        QCOMPARE(header.currentPanel()->temperatureText()->text(), u"32°C");
+        server.setRoute(kPath, FakeResponse::error(503).withDelay(100));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^予報取得失敗")));
+        service.load({35.68, 139.77});
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Forecast);
+        QVERIFY(QTest::qWaitFor([&] { return !service.isLoading(); }));
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Forecast);
+        DataHosts::setCurrent(DataHosts::production());
+    }
+
+    void detailsFallBackToDashes()
+    {
+        CurrentConditions now = tokyo().current;
+        now.sunrise.reset();
+        CurrentWeatherPanel panel;
+        panel.setConditions(now);
+        const QStringList captions = {
+            u"体感気温："_qs, u"露点温度："_qs, u"風速："_qs,     u"湿度："_qs, u"風向き："_qs,
+            u"日の出："_qs,   u"雨量："_qs,     u"日の入り："_qs, u"気圧："_qs, u"日照時間："_qs};
+        const QStringList values = {u"37°C"_qs,      u"23°C"_qs, u"14 km/h"_qs, u"58 %"_qs,
+                                    u"南南東"_qs,    u"—"_qs,    u"0 mm"_qs,    u"18:13"_qs,
+                                    u"1006 mbar"_qs, u"13:02"_qs};
+        QStringList shownCaptions, shownValues;
+        for (int i = 0; i < 10; ++i) {
+            shownCaptions.append(panel.detailCaptions()[i]->text());
+            shownValues.append(panel.detailValues()[i]->text());
+        }
+        QCOMPARE(shownCaptions, captions);
+        QCOMPARE(shownValues, values);
+        QCOMPARE(panel.labelText()->text(), u"所により曇り");
+        QCOMPARE(panel.symbolView()->symbol(), u"cloud.sun.fill");
+    }
+
+    void cardDatesAndProbabilities_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<bool>("probabilityKnown");
+        QTest::addColumn<int>("tone");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("weekday") << QDate(2025, 3, 21) << true << int(Tone::Primary)
+                                 << "3/21（金）";
+        QTest::newRow("Saturday") << QDate(2025, 3, 22) << false << int(Tone::Blue) << "3/22（土）";
+        QTest::newRow("Sunday") << QDate(2025, 3, 23) << true << int(Tone::Red) << "3/23（日）";
+        QTest::newRow("holiday") << QDate(2025, 3, 20) << true << int(Tone::Red) << "3/20（木）";
+        QTest::newRow("holiday on a Saturday")
+            << QDate(2025, 5, 3) << true << int(Tone::Red) << "5/3（土）";
+    }
+    void cardDatesAndProbabilities()
+    {
+        QFETCH(QDate, date);
+        QFETCH(bool, probabilityKnown);
+        QFETCH(int, tone);
+        QFETCH(QString, text);
+        QWidget parent;
+        auto* card = new ForecastCard(
+            dayOn(date, probabilityKnown ? std::optional<qint64>(30) : std::nullopt), 1.0, &parent);
+        QCOMPARE(card->dateText()->text(), text);
+        QCOMPARE(int(card->dateText()->tone()), tone);
+        QCOMPARE(card->dateText()->palette().color(QPalette::WindowText),
+                 WeatherHeaderStyle::color(Tone(tone), parent.palette()));
+        QCOMPARE(card->probabilityText()->text(), probabilityKnown ? u"30%"_qs : u"—"_qs);
+        QCOMPARE(card->highText()->text(), u"22°");
+        QCOMPARE(card->lowText()->text(), u"-3°");
+        QCOMPARE(card->symbolView()->symbol(), u"cloud.rain.fill");
+
+        // A theme switch recolours the card as it stands.
+        Appearance::instance().apply(Appearance::Mode::Dark);
+        QTRY_VERIFY(Appearance::isDarkPalette(parent.palette()));
+        QTRY_COMPARE(card->dateText()->palette().color(QPalette::WindowText),
+                     WeatherHeaderStyle::color(Tone(tone), parent.palette()));
+        Appearance::instance().apply(Appearance::Mode::Light);
+    }
+
+    void textScaleReachesEveryTextButNoSymbol()
+    {
+        WeatherHeaderView header;
+        header.setSnapshot(tokyo());
+        header.setTextScale(1.5);
+        CurrentWeatherPanel* panel = header.currentPanel();
+        QCOMPARE(WeatherHeaderStyle::sizeOf(panel->titleText()->font()), 36.0);
+        QCOMPARE(WeatherHeaderStyle::sizeOf(panel->temperatureText()->font()), 45.0);
+        for (HeaderText* text : panel->detailCaptions() + panel->detailValues())
+            QCOMPARE(WeatherHeaderStyle::sizeOf(text->font()), 16.5);
+        QCOMPARE(panel->symbolView()->symbolSize(), 40.0);
+        QCOMPARE(panel->symbolView()->size(), QSize(62, 46));
+
+        ForecastCard* day = header.forecastStrip()->card(0);
+        QCOMPARE(WeatherHeaderStyle::sizeOf(day->dateText()->font()), 19.5);
+        QCOMPARE(WeatherHeaderStyle::sizeOf(day->highText()->font()), 22.5);
+        QCOMPARE(day->symbolView()->symbolSize(), 36.0);
+        HourlyCard* hour = header.hourlyStrip()->card(0);
+        QCOMPARE(WeatherHeaderStyle::sizeOf(hour->probabilityText()->font()), 16.5);
+        QCOMPARE(hour->symbolView()->symbolSize(), 36.0);
+
+        // Cards made after the change get the scale too, and the band keeps its height.
+        WeatherSnapshot later = tokyo();
+        later.hourly.removeFirst();
+        header.setSnapshot(later);
+        QCOMPARE(WeatherHeaderStyle::sizeOf(header.hourlyStrip()->card(0)->timeText()->font()),
+                 19.5);
+        QCOMPARE(header.height(), 288);
+
+        // Cards are 90 wide unless larger text needs more; no line is cut.
+        header.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&header));
+        QVERIFY(day->width() > 90);
+        for (HeaderText* text : {day->dateText(), day->probabilityText()})
+            QVERIFY(text->width() >= text->sizeHint().width());
+        header.setTextScale(1.0);
+        QTRY_COMPARE(header.forecastStrip()->card(0)->width(), 90); // a new card
+    }
+
+    void screenshots_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("light") << false << 1.0;
+        QTest::newRow("dark") << true << 1.0;
+        QTest::newRow("light, large text") << false << 1.5;
+    }
+    void screenshots()
+    {
+        QFETCH(bool, dark);
+        QFETCH(double, scale);
+        Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
+        QWidget window;
+        window.setAutoFillBackground(true);
+        auto* header = new WeatherHeaderView(&window);
+        header->setSnapshot(tokyo());
+        header->setTextScale(scale);
+        window.resize(1280, 288);
+        header->resize(1280, 288);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QImage shot = window.grab().toImage();
+        QCOMPARE(shot.size(), QSize(1280, 288) * window.devicePixelRatio());
+
+        // The title's ink is the palette's text colour: light on dark, dark on light.
+        const QRect title = header->currentPanel()->titleText()->geometry();
+        int darkest = 255, lightest = 0;
+        for (int y = title.top(); y <= title.bottom(); ++y) {
+            for (int x = title.left(); x <= title.right(); ++x) {
+                const int v = qGray(shot.pixel(QPoint(x, y) * window.devicePixelRatio()));
+                darkest = std::min(darkest, v);
+                lightest = std::max(lightest, v);
+            }
+        }
+        QVERIFY(dark ? lightest > 200 : darkest < 60);
+
+        const QString folder = qEnvironmentVariable("SHIGUREN_SCREENSHOT_DIR",
+                                                    QStringLiteral(SHIGUREN_SCREENSHOT_DIR));
+        QDir().mkpath(folder);
+        const QString theme = dark ? u"dark"_qs : u"light"_qs;
+        QVERIFY(shot.save(QDir(folder).filePath(QStringLiteral("weather-header-%1-%2-%3x.png")
+                                                    .arg(theme)
+                                                    .arg(int(scale * 100))
+                                                    .arg(window.devicePixelRatio()))));
+        if (scale != 1.0)
+            return;
+
+        header->setSnapshot(std::nullopt);
+        header->setTextScale(1.6);
+        header->setErrorMessage(QStringLiteral(
+            "天気予報を取得できませんでした（サーバがエラーを返しました: HTTP 500）"));
+        QTest::qWait(0); // widgets added to a shown window appear on the next turn
+        QVERIFY(window.grab().toImage().save(
+            QDir(folder).filePath(QStringLiteral("weather-header-error-%1-%2x.png")
+                                      .arg(theme)
+                                      .arg(window.devicePixelRatio()))));
+        Appearance::instance().apply(Appearance::Mode::Light);
+    }
+};
+
+QTEST_MAIN(TestWeatherHeader)
+#include "tst_weatherheader.moc"

@@ -1,0 +1,172 @@
+#include "update/Appcast.h"
+#include "update/VersionComparison.h"
+#include "update/VersionText.h"
+
+#include <QTest>
+
+namespace {
+
+QByteArray feed(const QByteArray& items)
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<rss version=\"2.0\" "
+           "xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">"
+           "<channel><title>Shiguren</title><link>https://shiguren.jp/</link>" +
+           items + "</channel></rss>";
+}
+
+AppcastItem release(const char* shortVersion, const char* version)
+{
+    return {QString(),
+            QString::fromLatin1(shortVersion),
+            QString::fromLatin1(version),
+            QUrl(QStringLiteral("https://shiguren.jp/dl")),
+            {}};
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(AppcastItem)
+
+class TestAppcast : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void comparesVersions_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("order");
+        QTest::newRow("numbers, not text") << "1.10"
+                                           << "1.9" << 1;
+        QTest::newRow("trailing zero") << "1.2"
+                                       << "1.2.0" << 0;
+        QTest::newRow("leading zero") << "01.2"
+                                      << "1.2" << 0;
+        QTest::newRow("extra number") << "1.2.1"
+                                      << "1.2" << 1;
+        QTest::newRow("beta before release") << "1.2b1"
+                                             << "1.2" << -1;
+        QTest::newRow("beta steps") << "1.2b2"
+                                    << "1.2b10" << -1;
+        QTest::newRow("release after beta") << "1.2.1"
+                                            << "1.2b" << 1;
+        QTest::newRow("longer than 64 bits") << "123456789012345678901"
+                                             << "99" << 1;
+        QTest::newRow("nothing against something") << ""
+                                                   << "1" << -1;
+    }
+    void comparesVersions()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, order);
+        QCOMPARE((compareVersions(a, b) > 0) - (compareVersions(a, b) < 0), order);
+        QCOMPARE((compareVersions(b, a) > 0) - (compareVersions(b, a) < 0), -order);
+    }
+
+    void readsItemsFromElementsAndEnclosures()
+    {
+        const auto items = Appcast::parse(feed(
+            "<item><title>Shiguren 1.3.0</title>"
+            "<sparkle:shortVersionString>1.3.0</sparkle:shortVersionString>"
+            "<sparkle:version>52</sparkle:version>"
+            "<link>https://shiguren.jp/download</link>"
+            "<pubDate>Fri, 29 Aug 2025 14:30:00 +0900</pubDate>"
+            "<enclosure url=\"https://shiguren.jp/Shiguren-1.3.0.tar.gz\" sparkle:version=\"51\"/>"
+            "</item>"
+            "<item><title>Shiguren 1.2.0</title><link>javascript:alert(1)</link>"
+            "<enclosure url=\"https://shiguren.jp/Shiguren-1.2.0.tar.gz\" sparkle:version=\"45\""
+            " sparkle:shortVersionString=\"1.2.0\" length=\"1\" type=\"application/gzip\"/>"
+            "</item>"
+            "<item><sparkle:version>40</sparkle:version><link>file:///etc/passwd</link></item>"));
+        QVERIFY(items.ok());
+        QCOMPARE(items.value().size(), 3);
+        const AppcastItem& first = items.value()[0];
+        QCOMPARE(first.title, u"Shiguren 1.3.0");
+        QCOMPARE(first.shortVersion, u"1.3.0");
+        QCOMPARE(first.version, u"52"); // the element wins over the enclosure
+        QCOMPARE(first.downloadPage, QUrl(QStringLiteral("https://shiguren.jp/download")));
+        QCOMPARE(first.published, QDateTime(QDate(2025, 8, 29), QTime(5, 30), Qt::UTC));
+        const AppcastItem& second = items.value()[1];
+        QCOMPARE(second.shortVersion, u"1.2.0");
+        QCOMPARE(second.version, u"45");
+        // Only web addresses are handed to a browser.
+        QCOMPARE(second.downloadPage,
+                 QUrl(QStringLiteral("https://shiguren.jp/Shiguren-1.2.0.tar.gz")));
+        QVERIFY(items.value()[2].downloadPage.isEmpty());
+    }
+
+    void rejectsDocumentsThatAreNotFeeds_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("html") << QByteArray("<html><body>Not found</body></html>");
+        QTest::newRow("cut short") << feed("<item><sparkle:version>2</sparkle:version>").left(150);
+        QTest::newRow("no channel") << QByteArray("<rss version=\"2.0\"></rss>");
+        QTest::newRow("item without a version")
+            << feed("<item><link>https://shiguren.jp/</link></item>");
+        QTest::newRow("undeclared prefix")
+            << QByteArray("<rss><channel><item><sp:version>2</sp:version></item></channel></rss>");
+        QTest::newRow("junk after the document") << feed("") + "<rss/>";
+        QTest::newRow("too large") << feed(QByteArray(Appcast::kMaxFeedBytes, ' '));
+    }
+    void rejectsDocumentsThatAreNotFeeds()
+    {
+        QFETCH(QByteArray, bytes);
+        const auto items = Appcast::parse(bytes);
+        QVERIFY(!items.ok());
+        QVERIFY(!items.failure().description.isEmpty());
+    }
+
+    void picksTheNewestRelease_data()
+    {
+        QTest::addColumn<QList<AppcastItem>>("items");
+        QTest::addColumn<QString>("expected"); // short version and build, or empty for none
+        const AppcastItem unopenable{{}, QStringLiteral("9.0"), QStringLiteral("90"), {}, {}};
+        QTest::newRow("newest of several")
+            << QList{release("1.2.1", "46"), release("1.10.0", "60"), release("1.9.0", "55")}
+            << "1.10.0/60";
+        QTest::newRow("all older or equal")
+            << QList{release("1.1.0", "40"), release("1.2.0", "45")} << "";
+        QTest::newRow("same version, later build") << QList{release("1.2.0", "47")} << "1.2.0/47";
+        QTest::newRow("later version, build restarted")
+            << QList{release("1.3.0", "2")} << "1.3.0/2";
+        QTest::newRow("build only") << QList{release("", "46")} << "/46";
+        QTest::newRow("cannot be opened") << QList{unopenable} << "";
+    }
+    void picksTheNewestRelease()
+    {
+        QFETCH(QList<AppcastItem>, items);
+        QFETCH(QString, expected);
+        const auto newest =
+            Appcast::newestUpdate(items, QStringLiteral("1.2.0"), QStringLiteral("45"));
+        QCOMPARE(newest ? newest->shortVersion + u'/' + newest->version : QString(), expected);
+    }
+
+    void formatsTheRunningVersion_data()
+    {
+        QTest::addColumn<QString>("shortVersion");
+        QTest::addColumn<QString>("build");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("both") << "1.2.0"
+                              << "45"
+                              << "1.2.0 (45)";
+        QTest::newRow("no build") << "1.2.0"
+                                  << ""
+                                  << "1.2.0 (不明)";
+        QTest::newRow("neither") << ""
+                                 << " "
+                                 << "不明 (不明)";
+    }
+    void formatsTheRunningVersion()
+    {
+        QFETCH(QString, shortVersion);
+        QFETCH(QString, build);
+        QFETCH(QString, text);
+        QCOMPARE(VersionText::format(shortVersion, build), text);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppcast)
+#include "tst_appcast.moc"
