@@ -42,10 +42,12 @@ AppStateEnvironment AppStateEnvironment::system()
     return environment;
 }
 
-AppState::AppState(AppSettings* settings, LocationStore* locations,
-                   AppStateEnvironment environment, QObject* parent)
-    : QObject(parent), m_settings(settings), m_locations(locations),
-      m_environment(std::move(environment))
+AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvironment environment,
+                   QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_locations(locations)
+    , m_environment(std::move(environment))
 {
     if (!m_environment.geocoder)
         m_environment.geocoder = Geocoder::createDefault();
@@ -144,7 +146,7 @@ void AppState::noteRadarActivity()
 double AppState::timelineRefreshInterval() const
 {
     return m_settings->playbackMode() == RadarPlaybackMode::Live ? kLiveRefreshSeconds
-                                                                  : kAnimationRefreshSeconds;
+                                                                 : kAnimationRefreshSeconds;
 }
 
 void AppState::startTimelineAutoRefresh(double intervalSeconds)
@@ -277,8 +279,7 @@ void AppState::stepLiveOffset(int delta)
     setLiveOffset(m_detailPlayer->minutesAhead(steps[target]));
 }
 
-void AppState::updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region,
-                                  Pane pane)
+void AppState::updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region, Pane pane)
 {
     m_mapCameras->save(region, pane);
     noteRadarActivity();
@@ -292,8 +293,9 @@ RadarFrames AppState::framesToPrefetch() const
         return PrefetchPlan::aroundCurrentFrame(m_timeline->frames(),
                                                 m_detailPlayer->currentFrame());
     const RadarPlayer* player = m_detailPlayer;
-    return PrefetchPlan::liveNeighbourhood(player->frames(), player->liveSteps(), player->index(),
-                                           [player](int index) { return player->minutesAhead(index); });
+    return PrefetchPlan::liveNeighbourhood(
+        player->frames(), player->liveSteps(), player->index(),
+        [player](int index) { return player->minutesAhead(index); });
 }
 
 void AppState::startPrefetch()

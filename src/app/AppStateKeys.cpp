@@ -12,8 +12,8 @@ void AppState::startKeyMonitor()
     if (m_keyMonitor)
         return;
     QPointer<AppState> self(this);
-    m_keyMonitor = std::make_unique<KeyControl::Monitor>(
-        [self](QKeyEvent* event, QWidget* receiver) {
+    m_keyMonitor =
+        std::make_unique<KeyControl::Monitor>([self](QKeyEvent* event, QWidget* receiver) {
             return self && self->handleKey(event, receiver);
         });
 }

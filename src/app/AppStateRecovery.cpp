@@ -1,7 +1,6 @@
 // The controller's self-repair: freshness and stuck-render watchdogs, recovery after wake
 // from sleep and when the network returns.
 #include "app/AppState.h"
-
 #include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/PropertyHelpers.h"
@@ -130,8 +129,8 @@ async::Task<void> AppState::checkStuckRender()
 
 async::Task<double> AppState::measureProcessCPU(double windowSeconds)
 {
-    const auto cpuSeconds = m_environment.processCpuSeconds ? m_environment.processCpuSeconds
-                                                            : &ProcessCpu::seconds;
+    const auto cpuSeconds =
+        m_environment.processCpuSeconds ? m_environment.processCpuSeconds : &ProcessCpu::seconds;
     const double firstReading = cpuSeconds();
     const QDateTime startedAt = Clock::current().now();
     co_await async::sleepSeconds(windowSeconds);

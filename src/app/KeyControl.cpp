@@ -66,7 +66,8 @@ Target targetFor(const QWidget* receiver)
     return target;
 }
 
-Monitor::Monitor(Handler handler) : m_handler(std::move(handler))
+Monitor::Monitor(Handler handler)
+    : m_handler(std::move(handler))
 {
     qApp->installEventFilter(this);
 }

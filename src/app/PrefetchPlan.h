@@ -5,7 +5,6 @@
 #include <QList>
 
 #include <functional>
-
 #include <optional>
 
 class RadarPlayer;
@@ -15,8 +14,7 @@ namespace PrefetchPlan {
 
 // Animation: up to ten frames either side of the current frame (found by id); without a
 // current frame in the list, the last twelve.
-RadarFrames aroundCurrentFrame(const RadarFrames& frames,
-                               const std::optional<RadarFrame>& current);
+RadarFrames aroundCurrentFrame(const RadarFrames& frames, const std::optional<RadarFrame>& current);
 
 // Live: the two steps either side of the current one plus every step up to 60 minutes
 // ahead, as frame indices into `frames`, ascending and without repeats.

@@ -5,17 +5,17 @@
 #include "locations/LocationStore.h"
 #include "platform/Preferences.h"
 
-ShigurenApp::ShigurenApp() : ShigurenApp(Preferences::openStandard(), AppStateEnvironment::system())
-{
-}
+ShigurenApp::ShigurenApp()
+    : ShigurenApp(Preferences::openStandard(), AppStateEnvironment::system())
+{}
 
 ShigurenApp::ShigurenApp(std::unique_ptr<QSettings> defaults, AppStateEnvironment environment)
     : m_defaults(std::move(defaults))
 {
     m_settings = std::make_unique<AppSettings>(m_defaults.get());
     m_locations = std::make_unique<LocationStore>(m_defaults.get());
-    m_state = std::make_unique<AppState>(m_settings.get(), m_locations.get(),
-                                         std::move(environment));
+    m_state =
+        std::make_unique<AppState>(m_settings.get(), m_locations.get(), std::move(environment));
 }
 
 ShigurenApp::~ShigurenApp()

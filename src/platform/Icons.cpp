@@ -52,8 +52,8 @@ QImage image(const QString& name, QSizeF size, qreal devicePixelRatio, std::opti
     {
         QPainter painter(&result);
         painter.setRenderHint(QPainter::Antialiasing);
-        renderer.render(&painter, fitted(renderer.viewBoxF().size(),
-                                         QRectF(QPointF(0, 0), QSizeF(pixels))));
+        renderer.render(&painter,
+                        fitted(renderer.viewBoxF().size(), QRectF(QPointF(0, 0), QSizeF(pixels))));
         if (tint) {
             // Keep the symbol's coverage, replace its colour.
             painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
@@ -68,9 +68,10 @@ namespace {
 
 class SymbolEngine final : public QIconEngine {
 public:
-    SymbolEngine(QString name, std::optional<QColor> tint) : m_name(std::move(name)), m_tint(tint)
-    {
-    }
+    SymbolEngine(QString name, std::optional<QColor> tint)
+        : m_name(std::move(name))
+        , m_tint(tint)
+    {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State) override
     {

@@ -5,10 +5,14 @@
 
 #include <ctime>
 
-WakeMonitor::WakeMonitor(QObject* parent) : QObject(parent) {}
+WakeMonitor::WakeMonitor(QObject* parent)
+    : QObject(parent)
+{}
 WakeMonitor::~WakeMonitor() = default;
 
-NetworkMonitor::NetworkMonitor(QObject* parent) : QObject(parent) {}
+NetworkMonitor::NetworkMonitor(QObject* parent)
+    : QObject(parent)
+{}
 NetworkMonitor::~NetworkMonitor() = default;
 
 namespace {
@@ -22,21 +26,19 @@ public:
         QDBusConnection bus = QDBusConnection::systemBus();
         if (!bus.isConnected())
             return;
-        m_available = bus.connect(QStringLiteral("org.freedesktop.login1"),
-                                  QStringLiteral("/org/freedesktop/login1"),
-                                  QStringLiteral("org.freedesktop.login1.Manager"),
-                                  QStringLiteral("PrepareForSleep"), this,
-                                  SLOT(onPrepareForSleep(bool)));
+        m_available = bus.connect(
+            QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+            QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
+            this, SLOT(onPrepareForSleep(bool)));
     }
 
     ~LogindWakeMonitor() override
     {
         if (m_available)
             QDBusConnection::systemBus().disconnect(
-                QStringLiteral("org.freedesktop.login1"),
-                QStringLiteral("/org/freedesktop/login1"),
-                QStringLiteral("org.freedesktop.login1.Manager"),
-                QStringLiteral("PrepareForSleep"), this, SLOT(onPrepareForSleep(bool)));
+                QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
+                QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PrepareForSleep"),
+                this, SLOT(onPrepareForSleep(bool)));
     }
 
     bool isAvailable() const override { return m_available; }
@@ -61,8 +63,7 @@ public:
         if (m_started)
             return m_available;
         m_started = true;
-        if (!QNetworkInformation::loadBackendByFeatures(
-                QNetworkInformation::Feature::Reachability))
+        if (!QNetworkInformation::loadBackendByFeatures(QNetworkInformation::Feature::Reachability))
             return false;
         QNetworkInformation* info = QNetworkInformation::instance();
         if (!info)
@@ -74,8 +75,7 @@ public:
                     // next report look like a return of the network.
                     if (reachability == QNetworkInformation::Reachability::Unknown)
                         return;
-                    Q_EMIT pathChanged(reachability ==
-                                       QNetworkInformation::Reachability::Online);
+                    Q_EMIT pathChanged(reachability == QNetworkInformation::Reachability::Online);
                 });
         return true;
     }

@@ -10,7 +10,8 @@
 #include <QApplication>
 #include <QStyleFactory>
 
-ApplicationShell::ApplicationShell() : m_app(std::make_unique<ShigurenApp>())
+ApplicationShell::ApplicationShell()
+    : m_app(std::make_unique<ShigurenApp>())
 {
     createWindows();
 }

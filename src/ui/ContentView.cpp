@@ -28,7 +28,8 @@ const QString kLocationDenied = QStringLiteral(
 } // namespace
 
 ContentView::ContentView(AppState* state, QWidget* parent, RadarTileLoader* loader)
-    : QWidget(parent), m_state(state)
+    : QWidget(parent)
+    , m_state(state)
 {
     setMinimumSize(1000, 720);
     auto* column = new QVBoxLayout(this);

@@ -23,7 +23,8 @@ const QString kModeHelp =
 } // namespace
 
 MainToolBar::MainToolBar(AppState* state, QWidget* parent)
-    : QToolBar(parent), m_state(state)
+    : QToolBar(parent)
+    , m_state(state)
 {
     setObjectName(QStringLiteral("mainToolBar"));
     setMovable(false);
@@ -86,7 +87,8 @@ MainToolBar::MainToolBar(AppState* state, QWidget* parent)
 
     m_redraw = addButton(
         QStringLiteral("arrow.clockwise"), QStringLiteral("再描画"),
-        QStringLiteral("雨雲タイルや範囲円がズーム・リサイズ後に消えたままのとき、手動で強制的に取得し直す"));
+        QStringLiteral(
+            "雨雲タイルや範囲円がズーム・リサイズ後に消えたままのとき、手動で強制的に取得し直す"));
     connect(m_redraw, &QToolButton::clicked, this, [this] { m_state->forceRadarRedraw(); });
 
     connect(state->settings(), &AppSettings::playbackModeChanged, this, [this] { refreshMode(); });

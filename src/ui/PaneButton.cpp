@@ -22,7 +22,8 @@ constexpr qreal kRadius = 5;
 } // namespace
 
 PaneButton::PaneButton(const QString& symbol, const QString& label, QWidget* parent)
-    : QAbstractButton(parent), m_symbol(symbol)
+    : QAbstractButton(parent)
+    , m_symbol(symbol)
 {
     setText(label);
     setFont(PaneStyle::font(10));
@@ -46,8 +47,8 @@ void PaneButton::paintEvent(QPaintEvent*)
     Material::paint(painter, QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kRadius,
                     Material::Kind::Thin, palette());
     if (isDown() || underMouse())
-        painter.fillRect(rect(), PaneStyle::faded(PaneStyle::primaryText(palette()),
-                                                  isDown() ? 0.12 : 0.06));
+        painter.fillRect(
+            rect(), PaneStyle::faded(PaneStyle::primaryText(palette()), isDown() ? 0.12 : 0.06));
     const QColor ink = PaneStyle::primaryText(palette());
     const qreal ratio = devicePixelRatioF();
     const QImage symbol = Icons::image(m_symbol, QSizeF(kSymbolSize, kSymbolSize), ratio, ink);
@@ -59,7 +60,8 @@ void PaneButton::paintEvent(QPaintEvent*)
                      Qt::AlignLeft | Qt::AlignVCenter, text());
 }
 
-LoadingBadge::LoadingBadge(QWidget* parent) : QWidget(parent)
+LoadingBadge::LoadingBadge(QWidget* parent)
+    : QWidget(parent)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(kPaddingX, kPaddingY, kPaddingX, kPaddingY);

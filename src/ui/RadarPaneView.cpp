@@ -28,7 +28,11 @@ constexpr auto kBadgeDelay = std::chrono::milliseconds(400);
 
 RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, AppState* state,
                              RadarPlayer* player, QWidget* parent, RadarTileLoader* loader)
-    : QWidget(parent), m_style(style), m_pane(pane), m_state(state), m_player(player)
+    : QWidget(parent)
+    , m_style(style)
+    , m_pane(pane)
+    , m_state(state)
+    , m_player(player)
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -49,9 +53,9 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     m_rangeButton = new PaneButton(QStringLiteral("scope"), QStringLiteral("範囲"));
     m_typhoonButton = new PaneButton(QStringLiteral("hurricane"), QStringLiteral("台風"));
     m_badge = new LoadingBadge;
-    for (QWidget* item : {static_cast<QWidget*>(m_legendButton),
-                          static_cast<QWidget*>(m_rangeButton),
-                          static_cast<QWidget*>(m_typhoonButton), static_cast<QWidget*>(m_badge)})
+    for (QWidget* item :
+         {static_cast<QWidget*>(m_legendButton), static_cast<QWidget*>(m_rangeButton),
+          static_cast<QWidget*>(m_typhoonButton), static_cast<QWidget*>(m_badge)})
         row->addWidget(item, 0, Qt::AlignVCenter);
     column->addWidget(m_mapArea, 1);
 
@@ -101,10 +105,10 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     connect(state->lightning(), &LightningService::strikesChanged, this, mapChanged);
     connect(state, &AppState::radarRedrawTokenChanged, this, mapChanged);
     connect(state, &AppState::radarRebuildTokenChanged, this, mapChanged);
-    for (auto signal : {&AppSettings::radarOpacityChanged, &AppSettings::showLightningChanged,
-                        &AppSettings::showPrefectureBordersChanged,
-                        &AppSettings::showPrefectureLabelsChanged,
-                        &AppSettings::showRangeCirclesChanged})
+    for (auto signal :
+         {&AppSettings::radarOpacityChanged, &AppSettings::showLightningChanged,
+          &AppSettings::showPrefectureBordersChanged, &AppSettings::showPrefectureLabelsChanged,
+          &AppSettings::showRangeCirclesChanged})
         connect(settings, signal, this, mapChanged);
     connect(settings, &AppSettings::showTyphoonChanged, this, [this] {
         refreshControls();

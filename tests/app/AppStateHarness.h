@@ -28,7 +28,9 @@ public:
 
     // Without a position source factory the machine has no location service.
     explicit AppStateHarness(Options options, PositionSourceFactory positionSource = {});
-    AppStateHarness() : AppStateHarness(Options{}) {}
+    AppStateHarness()
+        : AppStateHarness(Options{})
+    {}
     ~AppStateHarness();
 
     void serveAgencyLists();

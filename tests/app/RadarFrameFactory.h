@@ -19,7 +19,8 @@ inline RadarFrame frameAt(const QDateTime& base, int minutes, RadarFrame::Kind k
 }
 
 // `observations` frames 5 minutes apart ending at `base`, then forecasts at the given minutes.
-inline RadarFrames frames(const QDateTime& base, int observations, const QList<int>& forecastMinutes)
+inline RadarFrames frames(const QDateTime& base, int observations,
+                          const QList<int>& forecastMinutes)
 {
     RadarFrames result;
     for (int i = observations - 1; i >= 0; --i)

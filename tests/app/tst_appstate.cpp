@@ -2,8 +2,8 @@
 #include "RadarFrameFactory.h"
 #include "TaskTestUtils.h"
 #include "app/ShigurenApp.h"
-#include "platform/Preferences.h"
 #include "locations/MapCameraStore.h"
+#include "platform/Preferences.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
@@ -76,8 +76,9 @@ private Q_SLOTS:
         QVERIFY(state.overviewPlayer()->isPlaying());
         QCOMPARE(state.overviewPlayer()->frames(), state.timeline()->frames());
         QCOMPARE(h.log.matching(QStringLiteral("start() 地点=東京")).size(), 1);
-        QCOMPARE(h.log.matching(QStringLiteral("タイムライン取得完了 コマ数=%1")
-                                    .arg(state.timeline()->frames().size()))
+        QCOMPARE(h.log
+                     .matching(QStringLiteral("タイムライン取得完了 コマ数=%1")
+                                   .arg(state.timeline()->frames().size()))
                      .size(),
                  1);
 
@@ -231,9 +232,10 @@ private Q_SLOTS:
         AppState& state = *h.state;
         QVERIFY(runTask(state.checkFreshness()));
         QCOMPARE(state.staleRounds(), 1);
-        QCOMPARE(h.log.matching(QStringLiteral("レーダーの鮮度低下を検知 回数=1 一覧=true コマ=true"))
-                     .size(),
-                 1);
+        QCOMPARE(
+            h.log.matching(QStringLiteral("レーダーの鮮度低下を検知 回数=1 一覧=true コマ=true"))
+                .size(),
+            1);
         QVERIFY(!h.loader->lastSessionResetAt().isValid());
         QCOMPARE(state.radarRedrawToken(), 1);
 
@@ -343,7 +345,8 @@ private Q_SLOTS:
         AppState& state = *h.state;
         state.startRecoveryObservers();
         const auto recoveries = [&](const char* reason) {
-            return h.log.matching(QStringLiteral("レーダーを立て直す 理由=") + QString::fromUtf8(reason))
+            return h.log
+                .matching(QStringLiteral("レーダーを立て直す 理由=") + QString::fromUtf8(reason))
                 .size();
         };
         Q_EMIT h.network->pathChanged(true); // first report: usable, nothing to repair

@@ -55,9 +55,9 @@ private Q_SLOTS:
                            << std::optional(Command::LatestObservation);
         QTest::newRow("keypad 0") << int(Qt::Key_0) << Qt::KeyboardModifiers(Qt::KeypadModifier)
                                   << main << std::optional(Command::LatestObservation);
-        QTest::newRow("keypad arrow") << int(Qt::Key_Left)
-                                      << Qt::KeyboardModifiers(Qt::KeypadModifier) << main
-                                      << std::optional(Command::PreviousFrame);
+        QTest::newRow("keypad arrow")
+            << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::KeypadModifier) << main
+            << std::optional(Command::PreviousFrame);
         QTest::newRow("other key") << int(Qt::Key_A) << none << main << std::optional<Command>();
         QTest::newRow("1") << int(Qt::Key_1) << none << main << std::optional<Command>();
         for (auto [name, modifier] :
@@ -66,17 +66,17 @@ private Q_SLOTS:
             QTest::addRow("%s-left", name) << int(Qt::Key_Left) << Qt::KeyboardModifiers(modifier)
                                            << main << std::optional<Command>();
         }
-        QTest::newRow("no window") << int(Qt::Key_Left) << none << Target{}
-                                   << std::optional<Command>();
+        QTest::newRow("no window")
+            << int(Qt::Key_Left) << none << Target{} << std::optional<Command>();
         QTest::newRow("inactive window")
             << int(Qt::Key_Left) << none << with(main, &Target::isActiveWindow, false)
             << std::optional<Command>();
         QTest::newRow("settings window")
             << int(Qt::Key_Left) << none << with(main, &Target::isSettingsWindow, true)
             << std::optional<Command>();
-        QTest::newRow("modal on top") << int(Qt::Key_Left) << none
-                                      << with(main, &Target::hasModalOnTop, true)
-                                      << std::optional<Command>();
+        QTest::newRow("modal on top")
+            << int(Qt::Key_Left) << none << with(main, &Target::hasModalOnTop, true)
+            << std::optional<Command>();
         QTest::newRow("typing") << int(Qt::Key_Left) << none
                                 << with(main, &Target::isEditingText, true)
                                 << std::optional<Command>();

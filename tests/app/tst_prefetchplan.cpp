@@ -50,7 +50,8 @@ private Q_SLOTS:
         const RadarFrames frames = RadarFrameFactory::frames(kBase, count, {});
         const std::optional<RadarFrame> currentFrame =
             current >= 0 ? std::optional(frames[current]) : std::nullopt;
-        QCOMPARE(positions(frames, PrefetchPlan::aroundCurrentFrame(frames, currentFrame)), expected);
+        QCOMPARE(positions(frames, PrefetchPlan::aroundCurrentFrame(frames, currentFrame)),
+                 expected);
     }
 
     void currentFrameNotInListCountsAsNone()
@@ -58,7 +59,8 @@ private Q_SLOTS:
         const RadarFrames frames = RadarFrameFactory::frames(kBase, 30, {});
         const RadarFrame stranger =
             RadarFrameFactory::frameAt(kBase, 600, RadarFrame::Kind::Forecast);
-        QCOMPARE(positions(frames, PrefetchPlan::aroundCurrentFrame(frames, stranger)), range(18, 29));
+        QCOMPARE(positions(frames, PrefetchPlan::aroundCurrentFrame(frames, stranger)),
+                 range(18, 29));
     }
 
     void liveNeighbourhood_data()
@@ -68,7 +70,8 @@ private Q_SLOTS:
         // Steps: 10 (now), 11..16 (+10 … +60), 18 (+2 h), 19 (+3 h), 20 (+4 h), 21 (+5 h).
         QTest::newRow("at the newest observation") << 10 << QList<int>{10, 11, 12, 13, 14, 15, 16};
         QTest::newRow("far ahead") << 20 << QList<int>{10, 11, 12, 13, 14, 15, 16, 18, 19, 20, 21};
-        QTest::newRow("index not a step: as the first") << 17 << QList<int>{10, 11, 12, 13, 14, 15, 16};
+        QTest::newRow("index not a step: as the first")
+            << 17 << QList<int>{10, 11, 12, 13, 14, 15, 16};
     }
     void liveNeighbourhood()
     {

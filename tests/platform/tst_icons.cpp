@@ -26,8 +26,8 @@ class TestIcons : public QObject {
 private Q_SLOTS:
     void tintedSymbolHasOnlyTheTint()
     {
-        const QImage image = Icons::image(QStringLiteral("bolt.fill"), QSizeF(20, 20), 2.0,
-                                          QColor(255, 204, 0));
+        const QImage image =
+            Icons::image(QStringLiteral("bolt.fill"), QSizeF(20, 20), 2.0, QColor(255, 204, 0));
         QCOMPARE(image.size(), QSize(40, 40));
         QCOMPARE(image.devicePixelRatio(), 2.0);
         QCOMPARE(solidColours(image), QSet<QRgb>{0xffcc00});

@@ -8,7 +8,8 @@ LogCapture* g_active = nullptr;
 
 } // namespace
 
-LogCapture::LogCapture(QString category) : m_category(std::move(category))
+LogCapture::LogCapture(QString category)
+    : m_category(std::move(category))
 {
     g_active = this;
     m_previous = qInstallMessageHandler(&LogCapture::handler);

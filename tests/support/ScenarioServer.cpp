@@ -57,8 +57,10 @@ void serveForecast(FakeHttpServer& server)
 void serveTilesAndGeocoder(FakeHttpServer& server, FakeHttpServer::Handler more)
 {
     const QByteArray rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
-    const QByteArray search = TestData::read(QStringLiteral("geocoding/gsi/address_search_reconstructed_chiyoda.json"));
-    const QByteArray reverse = TestData::read(QStringLiteral("geocoding/gsi/reverse_tokyo_station.json"));
+    const QByteArray search =
+        TestData::read(QStringLiteral("geocoding/gsi/address_search_reconstructed_chiyoda.json"));
+    const QByteArray reverse =
+        TestData::read(QStringLiteral("geocoding/gsi/reverse_tokyo_station.json"));
     server.setHandler([=](const RecordedRequest& request) -> std::optional<FakeResponse> {
         if (request.path.startsWith(kLists) && request.path.endsWith(QLatin1String(".png")))
             return FakeResponse::png(rain);

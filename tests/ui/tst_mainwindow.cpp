@@ -45,19 +45,19 @@ class TestMainWindow : public QObject {
     {
         options.serveLists = false;
         h = std::make_unique<AppStateHarness>(options, std::move(positionSource));
-        ScenarioServer::serveAll(h->server, [this](const RecordedRequest& request)
-                                                -> std::optional<FakeResponse> {
-            const TileId id = LandTiles::parsePath(request.path);
-            if (id.z < 0)
-                return std::nullopt;
-            return FakeResponse::png(land.png(id));
-        });
+        ScenarioServer::serveAll(
+            h->server, [this](const RecordedRequest& request) -> std::optional<FakeResponse> {
+                const TileId id = LandTiles::parsePath(request.path);
+                if (id.z < 0)
+                    return std::nullopt;
+                return FakeResponse::png(land.png(id));
+            });
         if (!serveLists)
             h->server.setRoute(QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json"),
                                FakeResponse::error(503));
         updater = std::make_unique<SoftwareUpdaterModel>(h->preferences.get());
-        window = std::make_unique<MainWindow>(h->state.get(), updater.get(), nullptr,
-                                              h->loader.get());
+        window =
+            std::make_unique<MainWindow>(h->state.get(), updater.get(), nullptr, h->loader.get());
         window->show();
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -98,8 +98,8 @@ private Q_SLOTS:
     {
         open({}, false, [] { return std::make_unique<RefusedPositionSource>(); });
         ContentView* content = window->content();
-        QVERIFY(QTest::qWaitFor([&] { return !h->state->timeline()->errorMessage().isEmpty(); },
-                                5000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return !h->state->timeline()->errorMessage().isEmpty(); }, 5000));
         QCOMPARE(content->statusText(), h->state->timeline()->errorMessage());
         QTest::mouseClick(window->toolBar()->currentLocationButton(), Qt::LeftButton);
         QVERIFY(content->statusText().startsWith(QStringLiteral("位置情報が許可されていません")));
@@ -162,8 +162,9 @@ private Q_SLOTS:
             const QImage shot = window->grab().toImage();
             QVERIFY(!shot.isNull());
             QVERIFY(shot.save(directory + QStringLiteral("/mainwindow-%1.png")
-                                              .arg(theme == ThemePreference::Dark ? QStringLiteral("dark")
-                                                                         : QStringLiteral("light"))));
+                                              .arg(theme == ThemePreference::Dark
+                                                       ? QStringLiteral("dark")
+                                                       : QStringLiteral("light"))));
         }
     }
 };
