@@ -149,7 +149,7 @@ private:
     async::Task<void> timelineRefreshLoop(double intervalSeconds);
     async::Task<void> freshnessLoop();
     async::Task<void> stuckRenderLoop();
-    async::Task<void> recoveryReload();
+    async::Task<void> reloadSyncAndRedraw();
     void onNetworkPath(bool satisfied);
     void raiseRedrawToken();
     void raiseRebuildToken();

@@ -77,11 +77,7 @@ async::Task<void> AppState::checkFreshness()
         m_timeline->resetSession();
         tileLoader().resetSession(true);
     }
-    co_await m_timeline->reload();
-    if (async::isCancelled())
-        co_return;
-    syncPlayers();
-    raiseRedrawToken();
+    co_await reloadSyncAndRedraw();
 }
 
 void AppState::startStuckRenderWatchdog()
@@ -177,15 +173,14 @@ void AppState::recoverRadar(const QString& reason)
     m_timeline->resetSession();
     tileLoader().resetSession(true);
     setStaleRounds(0);
-    m_tasks.spawn(recoveryReload());
+    m_tasks.spawn(reloadSyncAndRedraw());
 }
 
-async::Task<void> AppState::recoveryReload()
+async::Task<void> AppState::reloadSyncAndRedraw()
 {
-    co_await m_timeline->reload();
+    co_await reloadAndSync();
     if (async::isCancelled())
         co_return;
-    syncPlayers();
     raiseRedrawToken();
 }
 
