@@ -63,3 +63,13 @@ bool FakeClock::waitForTimers(int count, int timeoutMs) const
 {
     return QTest::qWaitFor([&] { return pendingTimers() >= count; }, timeoutMs);
 }
+
+bool FakeClock::waitForTimerDueIn(std::chrono::milliseconds delay, int timeoutMs) const
+{
+    return QTest::qWaitFor(
+        [&] {
+            return !m_timers.empty() &&
+                   m_timers.begin()->first.first == m_elapsed.count() + delay.count();
+        },
+        timeoutMs);
+}

@@ -31,6 +31,10 @@ public:
     // pending, so a test never advances time before the sleep it means to end has begun.
     bool waitForTimers(int count = 1, int timeoutMs = 5000) const;
 
+    // Spins the real event loop until the earliest pending timer is due exactly `delay` from
+    // now: a retry's sleep, say, which starts only after a reply has been read (while the
+    // request is out, its transfer limit is the earliest timer).
+    bool waitForTimerDueIn(std::chrono::milliseconds delay, int timeoutMs = 5000) const;
     // Runs queued coroutine resumptions without moving time.
     static void settle();
 

@@ -122,10 +122,10 @@ private Q_SLOTS:
         Results results;
         overlay->loadTile(TilePath{56, 25, 6, 1}, results.callback());
         QTRY_COMPARE(m_server->requests().size(), 1);
-        QVERIFY(clock.waitForTimers());
+        QVERIFY(clock.waitForTimerDueIn(400ms));
         clock.advance(400ms);
         QTRY_COMPARE(m_server->requests().size(), 2);
-        QVERIFY(clock.waitForTimers());
+        QVERIFY(clock.waitForTimerDueIn(400ms));
         clock.advance(400ms);
         QTRY_COMPARE(results.received.size(), 1);
         QCOMPARE(results.received.first().error, TileResult::Error::NotFound);
@@ -144,10 +144,10 @@ private Q_SLOTS:
         for (int round = 0; round < 2; ++round) {
             overlay->loadTile(TilePath{56, 26 + round, 6, 1}, results.callback());
             QTRY_COMPARE(m_server->requests().size(), 4 + 3 * round);
-            QVERIFY(clock.waitForTimers());
+            QVERIFY(clock.waitForTimerDueIn(400ms));
             clock.advance(400ms);
             QTRY_COMPARE(m_server->requests().size(), 5 + 3 * round);
-            QVERIFY(clock.waitForTimers());
+            QVERIFY(clock.waitForTimerDueIn(400ms));
             clock.advance(400ms);
             QTRY_COMPARE(results.received.size(), 2 + round);
             clock.advance(5s);
