@@ -78,12 +78,8 @@ MainToolBar::MainToolBar(AppState* state, QWidget* parent)
     auto* settingsView = new SettingsView(state);
     settingsView->setTakesKeyboardFocus(false);
     m_settingsPopover->setContent(settingsView);
-    connect(m_settings, &QToolButton::clicked, this, [this] {
-        if (m_settingsPopover->isVisible())
-            m_settingsPopover->close();
-        else
-            m_settingsPopover->showAnchoredTo(m_settings);
-    });
+    connect(m_settings, &QToolButton::clicked, this,
+            [this] { m_settingsPopover->toggleAnchoredTo(m_settings); });
 
     m_redraw = addButton(
         QStringLiteral("arrow.clockwise"), QStringLiteral("再描画"),

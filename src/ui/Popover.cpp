@@ -86,6 +86,14 @@ Popover::Placement Popover::place(QSize contentSize, QRect anchor, QRect screen)
     return placement;
 }
 
+void Popover::toggleAnchoredTo(QWidget* anchor)
+{
+    if (isVisible())
+        close();
+    else
+        showAnchoredTo(anchor);
+}
+
 void Popover::showAnchoredTo(QWidget* anchor)
 {
     watchAnchor(anchor);

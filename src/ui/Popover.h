@@ -37,6 +37,8 @@ public:
 
     // Sizes the popup to its content and shows it anchored to `anchor`.
     void showAnchoredTo(QWidget* anchor);
+    // What a popover's button does: closes it when open, else shows it under `anchor`.
+    void toggleAnchoredTo(QWidget* anchor);
     QWidget* anchor() const { return m_anchor; }
     ArrowEdge arrowEdge() const { return m_edge; }
 

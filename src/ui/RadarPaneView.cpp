@@ -87,9 +87,9 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     m_liveBar->setOnSelectOffset([this](int minutes) { m_state->setLiveOffset(minutes); });
 
     connect(m_legendButton, &QAbstractButton::clicked, this,
-            [this] { toggle(m_legendPopover, m_legendButton); });
+            [this] { m_legendPopover->toggleAnchoredTo(m_legendButton); });
     connect(m_typhoonButton, &QAbstractButton::clicked, this,
-            [this] { toggle(m_typhoonPopover, m_typhoonButton); });
+            [this] { m_typhoonPopover->toggleAnchoredTo(m_typhoonButton); });
     AppSettings* settings = state->settings();
     connect(m_rangeButton, &QAbstractButton::clicked, this,
             [settings] { settings->setShowRangeCircles(!settings->showRangeCircles()); });
@@ -209,12 +209,4 @@ bool RadarPaneView::isLegendShown() const
 bool RadarPaneView::isTyphoonDetailShown() const
 {
     return m_typhoonPopover->isVisible();
-}
-
-void RadarPaneView::toggle(Popover* popover, QWidget* anchor)
-{
-    if (popover->isVisible())
-        popover->close();
-    else
-        popover->showAnchoredTo(anchor);
 }

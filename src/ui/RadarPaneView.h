@@ -54,7 +54,6 @@ private:
     void refreshMap();
     void refreshControls();
     void refreshBadge();
-    void toggle(Popover* popover, QWidget* anchor);
 
     RadarMapView::Style m_style;
     AppState::Pane m_pane;

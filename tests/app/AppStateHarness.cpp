@@ -94,8 +94,6 @@ int AppStateHarness::listRequests() const
 
 int AppStateHarness::tileRequests() const
 {
-    int count = 0;
-    for (const RecordedRequest& request : server.requests())
-        count += request.path.endsWith(QLatin1String(".png")) ? 1 : 0;
-    return count;
+    return server.requestCount(
+        [](const QString& path) { return path.endsWith(QLatin1String(".png")); });
 }

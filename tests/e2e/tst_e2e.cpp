@@ -65,11 +65,10 @@ class TestEndToEnd : public QObject {
 
     int tileRequests() const
     {
-        int count = 0;
-        for (const RecordedRequest& request : m_server->requests())
-            count += request.path.startsWith(QLatin1String("/bosai/jmatile/data/")) &&
-                     request.path.endsWith(QLatin1String(".png"));
-        return count;
+        return m_server->requestCount([](const QString& path) {
+            return path.startsWith(QLatin1String("/bosai/jmatile/data/")) &&
+                   path.endsWith(QLatin1String(".png"));
+        });
     }
 
 private Q_SLOTS:

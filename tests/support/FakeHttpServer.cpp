@@ -180,6 +180,12 @@ int FakeHttpServer::requestCount(const QString& pathAndOptionalQuery) const
     }));
 }
 
+int FakeHttpServer::requestCount(const std::function<bool(const QString& path)>& matches) const
+{
+    return int(std::count_if(m_requests.cbegin(), m_requests.cend(),
+                             [&](const auto& request) { return matches(request.path); }));
+}
+
 void FakeHttpServer::closeAllConnections()
 {
     const QList<QTcpSocket*> sockets = m_connections.keys();

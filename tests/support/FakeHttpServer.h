@@ -79,6 +79,8 @@ public:
     QList<RecordedRequest> requests() const { return m_requests; }
     // Counts requests to a path; a key with a query only counts requests with that exact query.
     int requestCount(const QString& pathAndOptionalQuery) const;
+    // Counts requests whose path passes `matches`.
+    int requestCount(const std::function<bool(const QString& path)>& matches) const;
     void clearRequests() { m_requests.clear(); }
 
     int openConnections() const { return int(m_connections.size()); }

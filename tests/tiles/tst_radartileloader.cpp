@@ -1,7 +1,9 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
+#include "LogCapture.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
+#include "TileLoaderFixture.h"
 #include "platform/DataHosts.h"
 #include "platform/async/WhenAll.h"
 #include "radar/JMATime.h"
@@ -34,54 +36,37 @@ QByteArray tileFile(const char* name)
 }
 
 // Counts the loader's failure log lines.
-QStringList g_warnings;
-void captureWarnings(QtMsgType type, const QMessageLogContext&, const QString& message)
-{
-    if (type == QtWarningMsg || type == QtInfoMsg)
-        g_warnings.append(message);
-}
-
 } // namespace
 
 class TestRadarTileLoader : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<TileLoaderFixture> m_fixture;
+    std::unique_ptr<LogCapture> m_log;
     FakeHttpServer* m_server = nullptr;
-    QTemporaryDir* m_cacheDir = nullptr;
     RadarTileLoader* m_loader = nullptr;
-    QtMessageHandler m_previousHandler = nullptr;
 
-    void serveEverything(const QByteArray& body)
-    {
-        m_server->setHandler([body](const RecordedRequest&) { return FakeResponse::png(body); });
-    }
+    void serveEverything(const QByteArray& body) { m_fixture->serveEverything(body); }
+    QStringList logLines(const QString& fragment) const { return m_log->matching(fragment); }
 
     int tileRequests(const QString& fragment) const
     {
-        int count = 0;
-        for (const RecordedRequest& request : m_server->requests())
-            count += request.path.contains(fragment) ? 1 : 0;
-        return count;
+        return m_server->requestCount([&](const QString& path) { return path.contains(fragment); });
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_server = new FakeHttpServer(this);
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
-        m_cacheDir = new QTemporaryDir;
-        m_loader = new RadarTileLoader({m_cacheDir->path(), 8 << 20, 8 << 20});
-        g_warnings.clear();
-        m_previousHandler = qInstallMessageHandler(captureWarnings);
+        m_fixture = std::make_unique<TileLoaderFixture>();
+        QVERIFY(m_fixture->listening);
+        m_server = &m_fixture->server;
+        m_loader = m_fixture->loader.get();
+        m_log = std::make_unique<LogCapture>(QStringLiteral("jp.shiguren.Shiguren.radar"));
     }
     void cleanup()
     {
-        qInstallMessageHandler(m_previousHandler);
-        delete m_loader;
-        delete m_cacheDir;
-        delete m_server;
-        DataHosts::setCurrent(DataHosts::production());
+        m_log.reset();
+        m_fixture.reset();
     }
 
     void addressesFollowTheAgencyLayout()
@@ -119,7 +104,7 @@ private Q_SLOTS:
         QCOMPARE(m_server->requests().size(), 3);
         QVERIFY(!result);
         QCOMPARE(m_loader->consecutiveFailures(), 1);
-        QVERIFY(g_warnings.isEmpty());
+        QVERIFY(m_log->lines().isEmpty());
     }
 
     void theServingMemberIsLearnedPerBaseTime()
@@ -235,8 +220,8 @@ private Q_SLOTS:
         auto failTiles = [this, &clock](int first, int count) {
             // Counted from the log: requests pipelined behind a dropped one fail before the
             // server has read them.
-            auto failures = [] {
-                return int(g_warnings.filter(QStringLiteral("タイル取得失敗")).size());
+            auto failures = [this] {
+                return int(logLines(QStringLiteral("タイル取得失敗")).size());
             };
             const int base = failures();
             std::vector<async::Task<std::optional<QByteArray>>> tiles;
@@ -262,13 +247,13 @@ private Q_SLOTS:
             return QTest::qWaitFor([&] { return done; }, 3000);
         };
         QVERIFY(failTiles(0, 24));
-        const int resets = int(g_warnings.filter(QStringLiteral("作り直した")).size());
+        const int resets = int(logLines(QStringLiteral("作り直した")).size());
         QCOMPARE(resets, 1);
-        QCOMPARE(g_warnings.filter(QStringLiteral("タイル取得失敗")).size(), 24 * 3);
+        QCOMPARE(logLines(QStringLiteral("タイル取得失敗")).size(), 24 * 3);
         QCOMPARE(m_loader->consecutiveFailures(), 0);
 
         QVERIFY(failTiles(24, 1));
-        QCOMPARE(g_warnings.filter(QStringLiteral("作り直した")).size(), 1);
+        QCOMPARE(logLines(QStringLiteral("作り直した")).size(), 1);
         QCOMPARE(m_loader->consecutiveFailures(), 1);
         m_loader->resetSession(false); // within 30 s: refused
         QCOMPARE(m_loader->consecutiveFailures(), 1);

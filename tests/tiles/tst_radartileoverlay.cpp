@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "TestData.h"
+#include "TileLoaderFixture.h"
 #include "platform/DataHosts.h"
 #include "radar/JMATime.h"
 #include "tiles/RadarTileLoader.h"
@@ -34,30 +35,22 @@ struct Results {
 class TestRadarTileOverlay : public QObject {
     Q_OBJECT
 
+    std::unique_ptr<TileLoaderFixture> m_fixture;
     FakeHttpServer* m_server = nullptr;
-    QTemporaryDir* m_cacheDir = nullptr;
     RadarTileLoader* m_loader = nullptr;
     QByteArray m_rain;
 
 private Q_SLOTS:
     void init()
     {
-        m_server = new FakeHttpServer(this);
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
-        m_cacheDir = new QTemporaryDir;
-        m_loader = new RadarTileLoader({m_cacheDir->path(), 8 << 20, 8 << 20});
+        m_fixture = std::make_unique<TileLoaderFixture>();
+        QVERIFY(m_fixture->listening);
+        m_server = &m_fixture->server;
+        m_loader = m_fixture->loader.get();
         m_rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
-        const QByteArray rain = m_rain;
-        m_server->setHandler([rain](const RecordedRequest&) { return FakeResponse::png(rain); });
+        m_fixture->serveEverything(m_rain);
     }
-    void cleanup()
-    {
-        delete m_loader;
-        delete m_cacheDir;
-        delete m_server;
-        DataHosts::setCurrent(DataHosts::production());
-    }
+    void cleanup() { m_fixture.reset(); }
 
     void withoutAFrameTheRequestFailsAtOnce()
     {
