@@ -2,19 +2,21 @@
 
 #include <QMutexLocker>
 
-#include <algorithm>
-#include <limits>
+namespace {
+
+// Pictures shown within this long stay, even when a newcomer finds the cache full.
+constexpr qint64 kKeepMs = 20'000;
+
+} // namespace
 
 DecodedTileCache::DecodedTileCache(qint64 byteBudget)
-{
-    m_images.setMaxCost(
-        qsizetype(std::clamp<qint64>(byteBudget / 1024, 1, std::numeric_limits<int>::max())));
-}
+    : m_images(byteBudget, kKeepMs)
+{}
 
 std::optional<QImage> DecodedTileCache::find(const QByteArray& encoded)
 {
     QMutexLocker locker(&m_mutex);
-    const QImage* image = m_images.object(encoded);
+    const QImage* image = m_images.find(encoded, steadyClockMs());
     if (!image)
         return std::nullopt;
     ++m_hits;
@@ -26,11 +28,11 @@ void DecodedTileCache::insert(const QByteArray& encoded, const QImage& image)
     if (encoded.isEmpty() || image.isNull())
         return;
     QMutexLocker locker(&m_mutex);
-    m_images.insert(encoded, new QImage(image), std::max<qsizetype>(image.sizeInBytes() / 1024, 1));
+    m_images.insert(encoded, image, image.sizeInBytes(), steadyClockMs());
 }
 
 int DecodedTileCache::count() const
 {
     QMutexLocker locker(&m_mutex);
-    return int(m_images.count());
+    return m_images.count();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/RecencyCache.h"
+
 #include <QByteArray>
-#include <QCache>
 #include <QImage>
 #include <QMutex>
 
@@ -10,7 +11,8 @@
 
 // Pictures already decoded from encoded tile bytes, keyed by the bytes themselves: an
 // animation that comes back to a frame hands the map the same PNGs again, and a blit costs
-// a fraction of a decode. Bounded by the pictures' bytes, least recently used first out.
+// a fraction of a decode. Bounded by the pictures' bytes; a loop longer than the budget keeps
+// the part that fits instead of evicting each picture just before it is shown again.
 // Any thread.
 class DecodedTileCache {
 public:
@@ -24,6 +26,6 @@ public:
 
 private:
     mutable QMutex m_mutex;
-    QCache<QByteArray, QImage> m_images; // cost in KiB
+    RecencyCache<QByteArray, QImage> m_images;
     std::atomic<int> m_hits{0};
 };

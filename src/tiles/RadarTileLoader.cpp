@@ -23,6 +23,15 @@ constexpr int kMaxResolvedMembers = 512;
 constexpr double kFreshEmptySeconds = 1200;
 constexpr size_t kPrefetchWindow = 6;
 constexpr int kMaxAgencyZoom = 10;
+// Derived pictures shown within this long are not evicted for newcomers.
+constexpr qint64 kDerivedKeepMs = 20'000;
+
+QString derivedKey(const RadarFrame& frame, int z, int x, int y, int side)
+{
+    return frame.id() + QLatin1Char('/') + QString::number(z) + QLatin1Char('/') +
+           QString::number(x) + QLatin1Char('/') + QString::number(y) + QLatin1Char('@') +
+           QString::number(side);
+}
 
 QString defaultCacheDirectory()
 {
@@ -43,6 +52,7 @@ RadarTileLoader::RadarTileLoader(Options options, QObject* parent)
     : QObject(parent)
     , m_options(std::move(options))
     , m_diskCache(new QNetworkDiskCache(this))
+    , m_derived(m_options.derivedCacheBytes, kDerivedKeepMs)
 {
     if (m_options.cacheDirectory.isEmpty())
         m_options.cacheDirectory = defaultCacheDirectory();
@@ -89,7 +99,7 @@ std::optional<QString> RadarTileLoader::resolvedMember(const RadarFrame& frame) 
 }
 
 async::Task<std::optional<TileImages::DisplayTile>>
-RadarTileLoader::displayTileData(RadarFrame frame, int z, int x, int y)
+RadarTileLoader::displayTileData(RadarFrame frame, int z, int x, int y, double contentScale)
 {
     if (z < 0 || z > 30 || x < 0 || y < 0)
         co_return std::nullopt;
@@ -103,15 +113,61 @@ RadarTileLoader::displayTileData(RadarFrame frame, int z, int x, int y)
         tile.empty = TileImages::isEmptyTile(*bytes);
         co_return tile;
     }
+    const int side = TileImages::displaySide(contentScale);
+    if (const TileImages::DisplayTile* kept =
+            m_derived.find(derivedKey(frame, z, x, y, side), steadyClockMs()))
+        co_return *kept;
     if (z < kMaxAgencyZoom)
-        co_return co_await composedTile(frame, z, x, y);
-    co_return co_await croppedTile(frame, z, x, y);
+        co_return co_await composedTile(frame, z, x, y, side);
+    co_return co_await croppedTile(frame, z, x, y, side);
+}
+
+std::optional<TileImages::DisplayTile> RadarTileLoader::displayTileInMemory(const RadarFrame& frame,
+                                                                            int z, int x, int y,
+                                                                            double contentScale)
+{
+    if (z < 0 || z > 30 || x < 0 || y < 0)
+        return std::nullopt;
+    if (z > kMaxAgencyZoom || z % 2 == 1) {
+        const QString key = derivedKey(frame, z, x, y, TileImages::displaySide(contentScale));
+        const TileImages::DisplayTile* kept = m_derived.find(key, steadyClockMs());
+        return kept ? std::optional(*kept) : std::nullopt;
+    }
+    const std::optional<QString> member = resolvedMember(frame);
+    if (!member)
+        return std::nullopt;
+    const QByteArray* bytes =
+        m_memory.object(TileAddress::tileUrl(frame, *member, z, x, y).toString());
+    if (!bytes)
+        return std::nullopt;
+    {
+        QMutexLocker locker(&m_lock);
+        m_consecutiveFailures = 0;
+    }
+    TileImages::DisplayTile tile;
+    tile.encoded = *bytes;
+    tile.empty = TileImages::isEmptyTile(*bytes);
+    return tile;
+}
+
+// Only pictures are worth keeping (empty tiles cost no work), and none made while the
+// agency may still be filling in one of its sources.
+void RadarTileLoader::keepDerived(const QString& key, const RadarFrame& frame,
+                                  const std::optional<TileImages::DisplayTile>& tile,
+                                  bool hasEmptySource)
+{
+    if (!tile || tile->image.isNull())
+        return;
+    const double age = std::abs(secondsBetween(frame.date, Clock::current().now()));
+    if (hasEmptySource && age < kFreshEmptySeconds)
+        return;
+    m_derived.insert(key, *tile, tile->image.sizeInBytes(), steadyClockMs());
 }
 
 // Odd zooms: the four tiles of the next level, fetched concurrently. Missing or all-empty
 // quadrants need no image work at all.
 async::Task<std::optional<TileImages::DisplayTile>>
-RadarTileLoader::composedTile(RadarFrame frame, int z, int x, int y)
+RadarTileLoader::composedTile(RadarFrame frame, int z, int x, int y, int side)
 {
     std::vector<async::Task<std::optional<QByteArray>>> downloads;
     downloads.push_back(tileData(frame, z + 1, 2 * x, 2 * y));
@@ -134,16 +190,21 @@ RadarTileLoader::composedTile(RadarFrame frame, int z, int x, int y)
         empty.empty = true;
         co_return empty;
     }
-    auto work = async::runInPool([quadrants] { return TileImages::compose(quadrants); });
+    auto work =
+        async::runInPool([quadrants, side] { return TileImages::compose(quadrants, side); });
     std::optional<std::optional<TileImages::DisplayTile>> composed = co_await work;
     if (!composed)
         co_return std::nullopt;
+    const bool hasEmptySource =
+        std::any_of(quadrants.begin(), quadrants.end(),
+                    [](const auto& part) { return TileImages::isEmptyTile(*part); });
+    keepDerived(derivedKey(frame, z, x, y, side), frame, *composed, hasEmptySource);
     co_return *composed;
 }
 
 // Zooms above 10: a square cut out of the zoom-10 ancestor.
 async::Task<std::optional<TileImages::DisplayTile>>
-RadarTileLoader::croppedTile(RadarFrame frame, int z, int x, int y)
+RadarTileLoader::croppedTile(RadarFrame frame, int z, int x, int y, int side)
 {
     const int k = z - kMaxAgencyZoom;
     const int scale = 1 << k;
@@ -157,12 +218,13 @@ RadarTileLoader::croppedTile(RadarFrame frame, int z, int x, int y)
         empty.empty = true;
         co_return empty;
     }
-    auto work = async::runInPool([bytes = *ancestor, scale, x, y] {
-        return TileImages::crop(bytes, scale, x % scale, y % scale);
+    auto work = async::runInPool([bytes = *ancestor, scale, x, y, side] {
+        return TileImages::crop(bytes, scale, x % scale, y % scale, side);
     });
     std::optional<std::optional<TileImages::DisplayTile>> cropped = co_await work;
     if (!cropped)
         co_return std::nullopt;
+    keepDerived(derivedKey(frame, z, x, y, side), frame, *cropped, false);
     co_return *cropped;
 }
 

@@ -2,6 +2,7 @@
 
 #include "mapwidget/TilePath.h"
 #include "platform/HttpSession.h"
+#include "platform/RecencyCache.h"
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
 #include "radar/RadarFrame.h"
@@ -21,6 +22,9 @@ struct RadarTileLoaderOptions {
     QString cacheDirectory; // the disk cache; empty: <cache location>/jmatile
     qint64 diskCacheBytes = qint64(512) * 1024 * 1024;
     qint64 memoryCacheBytes = qint64(256) * 1024 * 1024;
+    // Composed (odd zoom) and cut-out (above zoom 10) pictures, so a loop that comes back to a
+    // frame does no image work again.
+    qint64 derivedCacheBytes = qint64(160) * 1024 * 1024;
 };
 
 // The one place that downloads radar tiles. It keeps responses in memory and on disk
@@ -45,9 +49,13 @@ public:
     // Cache first; 20 s between bytes, 60 s per transfer; pipelining.
     HttpSessionConfig sessionConfig();
 
-    // The tile to draw at any zoom.
-    async::Task<std::optional<TileImages::DisplayTile>> displayTileData(RadarFrame frame, int z,
-                                                                        int x, int y);
+    // The tile to draw at any zoom; pictures made for odd zooms and zooms above 10 are as
+    // large as the tile on a screen of `contentScale` device pixels per point.
+    async::Task<std::optional<TileImages::DisplayTile>>
+    displayTileData(RadarFrame frame, int z, int x, int y, double contentScale = 2.0);
+    // The same tile when it is at hand in memory (no waiting, no image work); GUI thread.
+    std::optional<TileImages::DisplayTile>
+    displayTileInMemory(const RadarFrame& frame, int z, int x, int y, double contentScale = 2.0);
     // One agency tile at an agency zoom (even, ≤ 10).
     async::Task<std::optional<QByteArray>> tileData(RadarFrame frame, int z, int x, int y);
     // Warms the caches: every tile of every frame, six downloads at a time.
@@ -62,12 +70,15 @@ public:
     QDateTime lastSessionResetAt() const;
     std::optional<QString> resolvedMember(const RadarFrame& frame) const;
     int memoryCacheCount() const { return int(m_memory.count()); }
+    int derivedCacheCount() const { return m_derived.count(); }
 
 private:
     async::Task<std::optional<TileImages::DisplayTile>> composedTile(RadarFrame frame, int z, int x,
-                                                                     int y);
+                                                                     int y, int side);
     async::Task<std::optional<TileImages::DisplayTile>> croppedTile(RadarFrame frame, int z, int x,
-                                                                    int y);
+                                                                    int y, int side);
+    void keepDerived(const QString& key, const RadarFrame& frame,
+                     const std::optional<TileImages::DisplayTile>& tile, bool hasEmptySource);
     async::Task<std::optional<QByteArray>> attempt(QStringList members, RadarFrame frame, int z,
                                                    int x, int y, int retryCount, double retryDelay);
     void rememberMember(const RadarFrame& frame, const QString& member);
@@ -80,6 +91,8 @@ private:
     QNetworkDiskCache* m_diskCache;
     // Response bytes by address, cost in bytes: the warm path never touches disk or network.
     QCache<QString, QByteArray> m_memory;
+    // Pictures made from agency tiles, by frame and tile; GUI thread only.
+    RecencyCache<QString, TileImages::DisplayTile> m_derived;
 
     mutable QMutex m_lock;
     HttpSession* m_session; // replaced as a whole through HttpSession::reset()

@@ -6,6 +6,7 @@
 
 #include <QMutexLocker>
 #include <QPointer>
+#include <QThread>
 
 #include <atomic>
 
@@ -40,6 +41,12 @@ public:
 private:
     TileOverlay::ResultCallback m_callback;
 };
+
+TileResult toResult(const TileImages::DisplayTile& tile)
+{
+    return tile.image.isNull() ? TileResult::fromEncoded(tile.encoded, tile.empty)
+                               : TileResult::fromImage(tile.image);
+}
 
 } // namespace
 
@@ -167,6 +174,28 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
         m_lastRequestedZ = path.z;
     }
 
+    // A loop coming back to a frame finds its tiles in memory: answered on the spot, without
+    // a task and two trips through the event queue per tile.
+    if (QThread::currentThread() == m_loader->thread()) {
+        if (auto ready = m_loader->displayTileInMemory(*current, path.z, path.x, path.y,
+                                                       path.contentScaleFactor)) {
+            std::shared_ptr<Request> superseded;
+            {
+                QMutexLocker locker(&m_taskLock);
+                if (auto existing = m_inFlight.find(key); existing != m_inFlight.end()) {
+                    superseded = existing->request;
+                    m_inFlight.erase(existing);
+                }
+            }
+            if (superseded)
+                cancelRequest(superseded);
+            result(toResult(*ready));
+            noteSuccess();
+            noteDelivered(key);
+            return;
+        }
+    }
+
     auto request = std::make_shared<Request>();
     std::shared_ptr<Request> superseded;
     {
@@ -184,13 +213,12 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
     auto run = [](std::weak_ptr<RadarTileOverlay> overlay, RadarTileLoader* tiles,
                   RadarFrame tileFrame, TilePath tile, QString tileKey, quint64 tileId,
                   std::shared_ptr<ResultOnce> answer) -> async::Task<void> {
-        const auto display = co_await tiles->displayTileData(tileFrame, tile.z, tile.x, tile.y);
+        const auto display = co_await tiles->displayTileData(tileFrame, tile.z, tile.x, tile.y,
+                                                             tile.contentScaleFactor);
         if (async::isCancelled()) {
             answer->deliver(TileResult::failure(TileResult::Error::Cancelled));
         } else if (display) {
-            answer->deliver(display->image.isNull()
-                                ? TileResult::fromEncoded(display->encoded, display->empty)
-                                : TileResult::fromImage(display->image));
+            answer->deliver(toResult(*display));
             if (auto self = overlay.lock()) {
                 self->noteSuccess();
                 self->noteDelivered(tileKey);

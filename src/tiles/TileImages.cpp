@@ -5,6 +5,9 @@
 #include <QImageWriter>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace TileImages {
 
 bool isEmptyTile(const QByteArray& bytes)
@@ -33,7 +36,13 @@ QByteArray encodePng(const QImage& image)
     return bytes;
 }
 
-std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4>& quadrants)
+int displaySide(double contentScale)
+{
+    return std::clamp(int(std::lround(256 * contentScale)), 256, 512);
+}
+
+std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4>& quadrants,
+                                   int side)
 {
     for (const auto& quadrant : quadrants) {
         if (!quadrant)
@@ -44,12 +53,13 @@ std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4
     if (allEmpty)
         return DisplayTile{*quadrants[0], {}, true};
 
-    QImage canvas(512, 512, QImage::Format_ARGB32_Premultiplied);
+    QImage canvas(side, side, QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull())
         return std::nullopt;
     canvas.fill(Qt::transparent);
     QPainter painter(&canvas);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const int half = side / 2;
     for (int i = 0; i < 4; ++i) {
         // An empty quadrant is transparent already; skip its decode.
         if (isEmptyTile(*quadrants[i]))
@@ -57,7 +67,7 @@ std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4
         const QImage image = decode(*quadrants[i]);
         if (image.isNull())
             continue; // stays transparent
-        const QRect target((i % 2) * 256, (i / 2) * 256, 256, 256);
+        const QRect target((i % 2) * half, (i / 2) * half, half, half);
         if (image.size() == target.size())
             painter.drawImage(target.topLeft(), image);
         else
@@ -67,7 +77,7 @@ std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4
     return DisplayTile{{}, canvas, false};
 }
 
-std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, int subY)
+std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, int subY, int side)
 {
     if (isEmptyTile(bytes))
         return DisplayTile{bytes, {}, true};
@@ -82,7 +92,10 @@ std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, in
     const QRect square(subX * w, subY * w, w, w);
     if (!image.rect().contains(square))
         return std::nullopt;
-    return DisplayTile{{}, image.copy(square), false};
+    QImage cut = image.copy(square);
+    if (side > w)
+        cut = cut.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return DisplayTile{{}, cut, false};
 }
 
 } // namespace TileImages

@@ -29,12 +29,20 @@ struct DisplayTile {
 };
 
 // Four tiles of the next zoom (top-left, top-right, bottom-left, bottom-right) on one
-// 512-pixel canvas. Nothing if any is missing; the first one's bytes if all are empty.
-std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4>& quadrants);
+// canvas of `side` pixels (512 keeps every source pixel). Nothing if any is missing; the
+// first one's bytes if all are empty.
+std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4>& quadrants,
+                                   int side = 512);
 
 // The square of a zoom-10 tile that a deeper zoom shows: `scale` parts per side, at column
-// subX and row subY. Empty tiles stay as they are; a tile too small to divide is returned
-// unchanged; undecodable bytes give nothing.
-std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, int subY);
+// subX and row subY, enlarged (smoothly) to `side` pixels when `side` is larger. Empty
+// tiles stay as they are; a tile too small to divide is returned unchanged; undecodable
+// bytes give nothing.
+std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, int subY,
+                                int side = 0);
+
+// The side in pixels of a derived tile drawn at a device-pixel ratio: the size it covers on
+// screen, so the map blits it instead of scaling it at every repaint.
+int displaySide(double contentScale);
 
 } // namespace TileImages

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "platform/AllocatorTuning.h"
 #include "platform/AppInfo.h"
 #include "platform/Icons.h"
 #include "ui/MainWindow.h"
@@ -33,6 +34,7 @@ ApplicationShell::~ApplicationShell()
 
 void ApplicationShell::configureApplication()
 {
+    tuneAllocatorForTileImages();
     QApplication::setApplicationName(AppInfo::applicationName());
     QApplication::setApplicationVersion(AppInfo::version());
     QGuiApplication::setApplicationDisplayName(AppInfo::displayName());

@@ -275,7 +275,6 @@ private Q_SLOTS:
         const auto ring = coordinator().rangeCircleLayer().overlays().first();
         m_view.forceRedrawToken += 2; // raised twice since the last update
         update();
-        QVERIFY(coordinator().overlay()->deliveredKeys().isEmpty());
         const int after = radarRequests();
         QVERIFY(after > before);
         QVERIFY(coordinator().rangeCircleLayer().overlays().first() != ring);

@@ -35,7 +35,6 @@ QByteArray tileFile(const char* name)
     return TestData::read(QStringLiteral("jma/tiles/") + QLatin1String(name));
 }
 
-// Counts the loader's failure log lines.
 } // namespace
 
 class TestRadarTileLoader : public QObject {
@@ -177,6 +176,31 @@ private Q_SLOTS:
         const auto composed = runTask(m_loader->displayTileData(kNowcast, 7, 114, 50));
         QVERIFY(composed && *composed);
         QCOMPARE((*composed)->image.size(), QSize(512, 512));
+
+        // Made as large as the tile on screen, once per screen scale; then kept.
+        const auto onePixelPerPoint = runTask(m_loader->displayTileData(kNowcast, 7, 114, 50, 1));
+        QCOMPARE((*onePixelPerPoint)->image.size(), QSize(256, 256));
+        const auto again = runTask(m_loader->displayTileData(kNowcast, 7, 114, 50, 1));
+        QCOMPARE((*again)->image.cacheKey(), (*onePixelPerPoint)->image.cacheKey());
+        const auto inMemory = m_loader->displayTileInMemory(kNowcast, 7, 114, 50, 2);
+        QVERIFY(inMemory);
+        QCOMPARE(inMemory->image.cacheKey(), (*composed)->image.cacheKey());
+        QCOMPARE(m_loader->derivedCacheCount(), 2);
+    }
+
+    void aPictureWithAFreshEmptySourceIsMadeAgain()
+    {
+        // The agency may still be filling in the empty quadrants of a recent frame.
+        FakeClock clock(kNowcast.date.addSecs(60));
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        m_server->setHandler([rain](const RecordedRequest& request) {
+            return request.path.endsWith(QStringLiteral("/8/228/100.png"))
+                       ? FakeResponse::png(rain)
+                       : FakeResponse::png(tileFile("empty_placeholder_rgba.png"));
+        });
+        QVERIFY(runTask(m_loader->displayTileData(kNowcast, 7, 114, 50)).value());
+        QVERIFY(!m_loader->displayTileInMemory(kNowcast, 7, 114, 50));
+        QCOMPARE(m_loader->derivedCacheCount(), 0);
     }
 
     void oneMissingQuadrantGivesNothing()
@@ -208,7 +232,7 @@ private Q_SLOTS:
         serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
         const auto cut = runTask(m_loader->displayTileData(kNowcast, 12, 3605, 1612));
         QVERIFY(cut && *cut);
-        QCOMPARE((*cut)->image.size(), QSize(64, 64));
+        QCOMPARE((*cut)->image.size(), QSize(512, 512)); // a 64-pixel square, enlarged
         QCOMPARE(m_server->requests().size(), 1);
         QVERIFY(m_server->requests().first().path.endsWith(QStringLiteral("/10/901/403.png")));
     }

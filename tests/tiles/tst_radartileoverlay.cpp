@@ -78,6 +78,12 @@ private Q_SLOTS:
         QCOMPARE(results.received.first().encoded, m_rain);
         QTRY_VERIFY(!overlay->isBusy());
         QCOMPARE(overlay->deliveredKeys(), QSet<QString>{QStringLiteral("6/56/25")});
+
+        // Now in the loader's memory: answered before the call returns, nothing in flight.
+        overlay->loadTile(TilePath{56, 25, 6, 1}, results.callback());
+        QCOMPARE(results.received.size(), 2);
+        QCOMPARE(results.received.last().encoded, m_rain);
+        QVERIFY(!overlay->isBusy());
         QCOMPARE(overlay->lastRequestedZ(), 6);
         QVERIFY(overlay->lastSuccessAt());
     }

@@ -65,6 +65,19 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(checked, 256);
+
+        // At the size of a tile on a 1× screen each quadrant is halved.
+        const auto small = compose({empty, rain, empty, empty}, 256);
+        QCOMPARE(small->image.size(), QSize(256, 256));
+        auto paintedIn = [&](QRect square) {
+            for (int y = square.top(); y <= square.bottom(); ++y)
+                for (int x = square.left(); x <= square.right(); ++x)
+                    if (qAlpha(small->image.pixel(x, y)) > 0)
+                        return true;
+            return false;
+        };
+        QVERIFY(paintedIn({128, 0, 128, 128}));
+        QVERIFY(!paintedIn({0, 0, 128, 128}) && !paintedIn({0, 128, 256, 128}));
     }
 
     void cropCutsTheSubSquareWithoutEnlarging()
@@ -76,6 +89,7 @@ private Q_SLOTS:
         QCOMPARE(cut->image.size(), QSize(64, 64));
         QCOMPARE(cut->image.pixel(0, 0), source.pixel(64, 0));
         QCOMPARE(cut->image.pixel(63, 63), source.pixel(127, 63));
+        QCOMPARE(crop(rain, 4, 1, 0, 256)->image.size(), QSize(256, 256)); // enlarged for screen
 
         const QByteArray empty = tileFile("empty_placeholder_rgba.png");
         const auto stillEmpty = crop(empty, 4, 3, 3);
