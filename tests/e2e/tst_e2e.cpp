@@ -3,8 +3,10 @@
 #include "LandTiles.h"
 #include "LogCapture.h"
 #include "ScenarioServer.h"
+#include "TestData.h"
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "lightning/LightningService.h"
 #include "locations/LocationStore.h"
 #include "locations/MapCameraStore.h"
 #include "platform/DataHosts.h"
@@ -12,12 +14,25 @@
 #include "platform/SystemEvents.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
+#include "typhoon/TyphoonService.h"
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
+#include "ui/LiveOffsetSlider.h"
+#include "ui/LiveStatusBar.h"
+#include "ui/LocationPickerView.h"
+#include "ui/MainToolBar.h"
 #include "ui/MainWindow.h"
+#include "ui/RadarPaneView.h"
+#include "ui/TimelineSliderView.h"
 #include "ui/WeatherHeaderView.h"
+#include "ui/WeatherHeaderViewStyle.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -71,20 +86,89 @@ class TestEndToEnd : public QObject {
         });
     }
 
+    FakeHttpServer::Handler baseMap()
+    {
+        return [this](const RecordedRequest& request) -> std::optional<FakeResponse> {
+            const TileId id = LandTiles::parsePath(request.path);
+            if (id.z < 0)
+                return std::nullopt;
+            return FakeResponse::png(m_land.png(id));
+        };
+    }
+
+    // Lets the program's clock run in steps, giving the real event loop a moment after each
+    // so that network answers and the map's tile threads keep up, until `done` holds.
+    bool runClockUntil(const std::function<bool()>& done, double maxSeconds, double step = 1.0)
+    {
+        for (double elapsed = 0; elapsed < maxSeconds; elapsed += step) {
+            if (done())
+                return true;
+            m_clock->advanceSeconds(step);
+            QTest::qWait(15);
+        }
+        return done();
+    }
+
+    void runClock(double seconds, double step = 0.25)
+    {
+        runClockUntil([] { return false; }, seconds, step);
+    }
+
+    static void activate(ApplicationShell& shell)
+    {
+        QApplication::setActiveWindow(&shell.window());
+        QVERIFY(QTest::qWaitForWindowActive(&shell.window()));
+    }
+
+    static void press(ApplicationShell& shell, int key,
+                      Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(&shell.window(), Qt::Key(key), modifiers);
+    }
+
+    // The clock each pane's timeline bar shows, "14:25".
+    static QStringList shownClocks(ApplicationShell& shell)
+    {
+        const ContentView* content = shell.window().content();
+        return {content->detailPane()->timelineSlider()->shownLabel().clock,
+                content->overviewPane()->timelineSlider()->shownLabel().clock};
+    }
+
+    static QStringList shownLiveStatus(ApplicationShell& shell)
+    {
+        const ContentView* content = shell.window().content();
+        QStringList texts;
+        for (const RadarPaneView* pane : {content->detailPane(), content->overviewPane()}) {
+            const LiveStatusBar::Status& status = pane->liveStatusBar()->shownStatus();
+            texts.append(status.kind + u' ' + status.detail);
+        }
+        return texts;
+    }
+
+    void writeSettings(const QByteArray& json) const
+    {
+        QFile file(settingsPath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(json);
+    }
+
+    QJsonObject readSettings() const
+    {
+        QFile file(settingsPath());
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
 private Q_SLOTS:
     void init()
     {
         QFile::remove(settingsPath());
+        QFile::remove(settingsPath() + QStringLiteral(".corrupt"));
         m_clock = std::make_unique<FakeClock>();
         m_server = std::make_unique<FakeHttpServer>();
         QVERIFY(m_server->listen());
-        ScenarioServer::serveAll(
-            *m_server, [this](const RecordedRequest& request) -> std::optional<FakeResponse> {
-                const TileId id = LandTiles::parsePath(request.path);
-                if (id.z < 0)
-                    return std::nullopt;
-                return FakeResponse::png(m_land.png(id));
-            });
+        ScenarioServer::serveAll(*m_server, baseMap());
         DataHosts::pointAllAt(m_server->baseUrl());
     }
 
@@ -170,6 +254,306 @@ private Q_SLOTS:
         const auto camera = state(*shell).mapCameras()->camera(MapPane::Detail);
         QVERIFY(camera.has_value());
         QCOMPARE(camera->latitude, 34.69);
+        shell->app().settings().setTheme(ThemePreference::Light);
+    }
+
+    void animationPlaysAndKeysStepBothPanes()
+    {
+        auto shell = launch();
+        QVERIFY(waitForRadar(*shell));
+        activate(*shell);
+        RadarPlayer* detail = state(*shell).detailPlayer();
+        RadarPlayer* overview = state(*shell).overviewPlayer();
+        QVERIFY(detail->isPlaying() && overview->isPlaying());
+
+        // 4 frames a second: a second of the program's time shows four more frames.
+        const QStringList before = shownClocks(*shell);
+        const int index = detail->index();
+        runClock(1.0);
+        QCOMPARE(detail->index(), index + 4);
+        QCOMPARE(overview->currentFrame()->date, detail->currentFrame()->date);
+        QVERIFY(shownClocks(*shell) != before);
+
+        // Each key pauses both panes and moves them together; 14:30 is the newest observation.
+        const QList<std::pair<int, QString>> steps = {
+            {Qt::Key_0, QStringLiteral("14:30")},    {Qt::Key_Left, QStringLiteral("14:25")},
+            {Qt::Key_Left, QStringLiteral("14:20")}, {Qt::Key_Right, QStringLiteral("14:25")},
+            {Qt::Key_Up, QStringLiteral("14:30")},   {Qt::Key_Right, QStringLiteral("14:35")},
+            {Qt::Key_Down, QStringLiteral("14:30")}, {Qt::Key_Left, QStringLiteral("14:25")},
+        };
+        for (const auto& [key, clock] : steps) {
+            press(*shell, key);
+            QCOMPARE(shownClocks(*shell), QStringList({clock, clock}));
+        }
+        QVERIFY(!detail->isPlaying() && !overview->isPlaying());
+        runClock(1.0);
+        QCOMPARE(shownClocks(*shell),
+                 QStringList({QStringLiteral("14:25"), QStringLiteral("14:25")}));
+
+        // 表示 ▸ 最新のコマへ (Ctrl+L) returns both panes to the newest observation.
+        press(*shell, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(shownClocks(*shell),
+                 QStringList({QStringLiteral("14:30"), QStringLiteral("14:30")}));
+        QVERIFY(detail->currentFrame()->isObservation());
+    }
+
+    void liveModeShowsNewestAndFollowsTheOffset()
+    {
+        writeSettings(R"({"Shiguren.playbackMode": "live"})");
+        auto shell = launch();
+        QVERIFY(waitForRadar(*shell));
+        activate(*shell);
+        RadarPlayer* detail = state(*shell).detailPlayer();
+        RadarPlayer* overview = state(*shell).overviewPlayer();
+        const QString newest = QStringLiteral("観測 14:30 現在");
+        QTRY_COMPARE(shownLiveStatus(*shell), QStringList({newest, newest}));
+        runClock(2.0); // live mode does not loop
+        QCOMPARE(shownLiveStatus(*shell), QStringList({newest, newest}));
+
+        // Pressing a stop of the detail pane's slider looks ahead on both panes.
+        LiveOffsetSlider* slider =
+            shell->window().content()->detailPane()->liveStatusBar()->slider();
+        QVERIFY(slider->steps().size() > 3);
+        const int stop = 3;
+        const double x =
+            LiveOffsetSlider::kPadding + LiveOffsetSlider::stopX(stop, slider->currentStepWidth());
+        QTest::mouseClick(slider, Qt::LeftButton, {},
+                          QPoint(qRound(x), LiveOffsetSlider::kTrackCenterY));
+        QCOMPARE(slider->currentPosition(), stop);
+        const int ahead = detail->liveOffsetMinutes();
+        QVERIFY(ahead > 0);
+        QCOMPARE(overview->liveOffsetMinutes(), ahead);
+        const QStringList lookingAhead = shownLiveStatus(*shell);
+        QVERIFY(lookingAhead.first().startsWith(QStringLiteral("予測 ")));
+        QVERIFY(lookingAhead.first().endsWith(u' ' + LiveStatusBar::offsetText(ahead)));
+        QCOMPARE(lookingAhead.last(), lookingAhead.first());
+
+        // Right steps one stop further, 0 and Ctrl+L come back to now.
+        press(*shell, Qt::Key_Right);
+        QVERIFY(detail->liveOffsetMinutes() > ahead);
+        QCOMPARE(overview->liveOffsetMinutes(), detail->liveOffsetMinutes());
+        press(*shell, Qt::Key_0);
+        QCOMPARE(shownLiveStatus(*shell), QStringList({newest, newest}));
+        press(*shell, Qt::Key_Right);
+        press(*shell, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(shownLiveStatus(*shell), QStringList({newest, newest}));
+    }
+
+    void oneFrameWithoutTilesDoesNotStopTheOthers_data()
+    {
+        QTest::addColumn<bool>("hang");
+        QTest::addColumn<QStringList>("logged"); // each line shows up in turn
+        const QString missing = QStringLiteral("枚届いていないため作り直す");
+        const QString rebuilt = QStringLiteral("タイルオーバーレイを作り直した");
+        // The coverage check finds the visible tiles missing and builds a new overlay.
+        QTest::newRow("404") << false << QStringList{missing, rebuilt};
+        // No reply at all: the transfer limit (60 s) ends each of the three attempts; only
+        // then does the coverage check, which waits while tiles are in flight, step in.
+        QTest::newRow("no reply") << true
+                                  << QStringList{QStringLiteral(
+                                                     "タイル取得失敗: 要求がタイムアウトしました"),
+                                                 missing, rebuilt};
+    }
+
+    void oneFrameWithoutTilesDoesNotStopTheOthers()
+    {
+        QFETCH(bool, hang);
+        QFETCH(QStringList, logged);
+        // 14:10 JST; every other frame answers as usual.
+        const QString broken = QStringLiteral("/nowc/20250829051000/none/20250829051000/");
+        m_server->setHandler([=, normal = ScenarioServer::tilesAndGeocoder(baseMap())](
+                                 const RecordedRequest& request) -> std::optional<FakeResponse> {
+            if (request.path.contains(broken))
+                return hang ? FakeResponse::hanging() : FakeResponse::error(404);
+            return normal(request);
+        });
+        const auto brokenRequests = [&] {
+            return m_server->requestCount(
+                [&](const QString& path) { return path.contains(broken); });
+        };
+        LogCapture log(QStringLiteral("jp.shiguren.Shiguren.radar"));
+        auto shell = launch();
+        QVERIFY(waitForRadar(*shell));
+        activate(*shell);
+        RadarPaneView* pane = shell->window().content()->detailPane();
+
+        press(*shell, Qt::Key_0);
+        for (int i = 0; i < 4; ++i)
+            press(*shell, Qt::Key_Left);
+        QCOMPARE(shownClocks(*shell).first(), QStringLiteral("14:10"));
+        QVERIFY(QTest::qWaitFor([&] { return brokenRequests() > 0; }, 5000));
+        QVERIFY(runClockUntil([&] { return pane->showsLoadingBadge(); }, 2));
+        for (const QString& line : logged) {
+            QVERIFY2(runClockUntil([&] { return !log.matching(line).isEmpty(); }, 200, 2.0),
+                     qPrintable(line));
+        }
+        QVERIFY(pane->showsLoadingBadge());
+
+        // The next frame loads as usual, and the loop plays through the broken one.
+        const int healthyRequests = tileRequests() - brokenRequests();
+        press(*shell, Qt::Key_Right);
+        QCOMPARE(shownClocks(*shell).first(), QStringLiteral("14:15"));
+        QVERIFY(runClockUntil([&] { return !pane->showsLoadingBadge(); }, 10, 0.25));
+        QVERIFY(tileRequests() - brokenRequests() > healthyRequests);
+        press(*shell, Qt::Key_Left);
+        press(*shell, Qt::Key_Left);
+        shell->window().playPauseAction()->trigger(); // from 14:05
+        QStringList shown;
+        for (int i = 0; i < 12; ++i) {
+            runClock(0.25);
+            shown.append(shownClocks(*shell).first());
+        }
+        QCOMPARE(shown.mid(0, 3), QStringList({QStringLiteral("14:10"), QStringLiteral("14:15"),
+                                               QStringLiteral("14:20")}));
+        QCOMPARE(shown.last(), QStringLiteral("15:05"));
+        QVERIFY(state(*shell).overviewPlayer()->isPlaying());
+    }
+
+    void forecastOutageShowsTheErrorUntilTheNextRefresh()
+    {
+        m_server->setRouteSequence(
+            QStringLiteral("/v1/forecast"),
+            {FakeResponse::json(R"({"error":true,"reason":"Service Unavailable"})", 503),
+             FakeResponse::json(
+                 TestData::read(QStringLiteral("openmeteo/forecast_tokyo_16d.json")))});
+        LogCapture log(QStringLiteral("jp.shiguren.Shiguren.weather"));
+        auto shell = launch();
+        WeatherHeaderView* header = shell->window().content()->header();
+        QTRY_COMPARE(header->area(), WeatherHeaderView::Area::Error);
+        QCOMPARE(header->errorText()->text(),
+                 QStringLiteral("天気予報を取得できませんでした（サーバがエラーを返しました: "
+                                "HTTP 503 (Service Unavailable)）"));
+        QCOMPARE(log.matching(QStringLiteral("予報取得失敗")).size(), 1);
+
+        // Held still so ten minutes of the program's time do not replay thousands of frames.
+        QVERIFY(waitForRadar(*shell));
+        shell->window().playPauseAction()->trigger();
+        QVERIFY(runClockUntil([&] { return header->area() == WeatherHeaderView::Area::Forecast; },
+                              660, 30));
+        QCOMPARE(m_server->requestCount(QStringLiteral("/v1/forecast")), 2);
+    }
+
+    void damagedDocumentStaysWithItsOwnLayer_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QStringList>("cyclones");
+        const QString typhoon = QStringLiteral("/bosai/typhoon/data/TC2516/forecast.json");
+        const QString liden = QStringLiteral("/bosai/jmatile/data/nowc/20250829053000/none/"
+                                             "20250829053000/surf/liden/data.geojson?id=liden");
+        const QStringList both = {QStringLiteral("TC2514"), QStringLiteral("TC2516")};
+        QTest::newRow("all intact") << QString() << QByteArray() << both;
+        // Cut off in the middle, as a dropped transfer behind a proxy leaves it.
+        QTest::newRow("one cyclone's forecast truncated")
+            << typhoon
+            << TestData::read(QStringLiteral("jma/typhoon/scenario/TC2516/forecast.json")).left(300)
+            << QStringList{QStringLiteral("TC2514")};
+        // The agency sometimes gzips the strike file without saying so in Content-Encoding.
+        QTest::newRow("LIDEN gzip without a header")
+            << liden
+            << TestData::read(QStringLiteral("jma/liden/scenario_20250829053000.geojson.gz"))
+            << both;
+    }
+
+    void damagedDocumentStaysWithItsOwnLayer()
+    {
+        QFETCH(QString, route);
+        QFETCH(QByteArray, body);
+        QFETCH(QStringList, cyclones);
+        if (!route.isEmpty())
+            m_server->setRoute(route, FakeResponse::json(body));
+        LogCapture log(QStringLiteral("jp.shiguren.Shiguren.typhoon"));
+        auto shell = launch();
+        QVERIFY(waitForRadar(*shell));
+        RadarPaneView* pane = shell->window().content()->overviewPane();
+        const auto shownCyclones = [&] {
+            QStringList ids;
+            for (const TyphoonInfo& info : pane->mapView().typhoons)
+                ids.append(info.id);
+            return ids;
+        };
+        QTRY_COMPARE(shownCyclones(), cyclones);
+        // The file's 8 cloud-to-ground strikes; the other 12 are not drawn.
+        QTRY_COMPARE(pane->mapView().lightningStrikes.size(), 8);
+        QVERIFY(state(*shell).typhoon()->errorMessage().isNull());
+        QVERIFY(state(*shell).lightning()->errorMessage().isNull());
+        QCOMPARE(log.matching(QStringLiteral("台風TC2516の詳細取得失敗")).size(),
+                 cyclones.size() == 1 ? 1 : 0);
+    }
+
+    void newerPreferencesKeepWhatTheyCan()
+    {
+        QVERIFY(
+            QFile::copy(TestData::path(QStringLiteral("preferences/settings_newer_version.json")),
+                        settingsPath()));
+        QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::WriteOwner);
+        {
+            auto shell = launch();
+            AppSettings& settings = shell->app().settings();
+            QCOMPARE(settings.theme(), ThemePreference::Dark);
+            QCOMPARE(settings.stepMinutes(), 10.0);
+            QVERIFY(settings.showRangeCircles());
+            // Values of a shape this version does not know fall back to the defaults.
+            QCOMPARE(settings.framesPerSecond(), 4.0);
+            QCOMPARE(settings.range(), RadarRange::ThreeHours);
+            QVERIFY(settings.showLightning());
+            const LocationStore& places = shell->app().locations();
+            QCOMPARE(places.locations().size(), 2);
+            QCOMPARE(places.selected().name, QStringLiteral("札幌"));
+            QCOMPARE(shell->window().toolBar()->locationPicker()->button()->text(),
+                     QStringLiteral("札幌"));
+            QVERIFY(waitForRadar(*shell)); // started, so the theme is applied
+            QVERIFY(shell->window().palette().color(QPalette::Window).lightness() < 128);
+            settings.setStepMinutes(5.0);
+            shell->window().close();
+        }
+        QVERIFY(!QFile::exists(settingsPath() + QStringLiteral(".corrupt")));
+        const QJsonObject saved = readSettings();
+        QCOMPARE(saved.value(QStringLiteral("Shiguren.stepMinutes")).toDouble(), 5.0);
+        QCOMPARE(saved.value(QStringLiteral("Shiguren.theme")).toString(), QStringLiteral("dark"));
+        // What only a newer version understands is written back untouched.
+        const QJsonObject original =
+            QJsonDocument::fromJson(
+                TestData::read(QStringLiteral("preferences/settings_newer_version.json")))
+                .object();
+        for (const char* key :
+             {"Shiguren.mapStyle", "Shiguren.rainAlertMillimetres", "Shiguren.notificationLevel",
+              "Shiguren.pinnedLayers", "Shiguren.framesPerSecond", "Shiguren.range"}) {
+            QCOMPARE(saved.value(QLatin1String(key)), original.value(QLatin1String(key)));
+        }
+    }
+
+    void mainWindowScreenshots()
+    {
+        auto shell = launch();
+        shell->window().resize(1440, 900);
+        QVERIFY(waitForRadar(*shell));
+        ContentView* content = shell->window().content();
+        QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
+        QTRY_VERIFY(!content->overviewPane()->mapView().typhoons.isEmpty());
+        QTRY_VERIFY(!content->overviewPane()->mapView().lightningStrikes.isEmpty());
+        shell->window().playPauseAction()->trigger(); // hold 14:30 still
+        QCOMPARE(shownClocks(*shell).first(), QStringLiteral("14:30"));
+        const QStringList folders = {QCoreApplication::applicationDirPath(),
+                                     QStringLiteral("/tmp/shots/e2e")};
+        for (const ThemePreference theme : {ThemePreference::Light, ThemePreference::Dark}) {
+            shell->app().settings().setTheme(theme);
+            QVERIFY(runClockUntil(
+                [&] {
+                    return !content->detailPane()->showsLoadingBadge() &&
+                           !content->overviewPane()->showsLoadingBadge();
+                },
+                10, 0.25));
+            QTest::qWait(400); // the map decodes and draws the delivered tiles
+            const QImage shot = shell->window().grab().toImage();
+            QVERIFY(!shot.isNull());
+            const QString name = theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")
+                                                                : QStringLiteral("main-light.png");
+            for (const QString& folder : folders) {
+                QVERIFY(QDir().mkpath(folder));
+                QVERIFY(shot.save(QDir(folder).filePath(name)));
+            }
+        }
         shell->app().settings().setTheme(ThemePreference::Light);
     }
 };

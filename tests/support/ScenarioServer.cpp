@@ -56,12 +56,17 @@ void serveForecast(FakeHttpServer& server)
 
 void serveTilesAndGeocoder(FakeHttpServer& server, FakeHttpServer::Handler more)
 {
+    server.setHandler(tilesAndGeocoder(std::move(more)));
+}
+
+FakeHttpServer::Handler tilesAndGeocoder(FakeHttpServer::Handler more)
+{
     const QByteArray rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
     const QByteArray search =
         TestData::read(QStringLiteral("geocoding/gsi/address_search_reconstructed_chiyoda.json"));
     const QByteArray reverse =
         TestData::read(QStringLiteral("geocoding/gsi/reverse_tokyo_station.json"));
-    server.setHandler([=](const RecordedRequest& request) -> std::optional<FakeResponse> {
+    return [=](const RecordedRequest& request) -> std::optional<FakeResponse> {
         if (request.path.startsWith(kLists) && request.path.endsWith(QLatin1String(".png")))
             return FakeResponse::png(rain);
         if (request.path.endsWith(QLatin1String("/AddressSearch")))
@@ -69,7 +74,7 @@ void serveTilesAndGeocoder(FakeHttpServer& server, FakeHttpServer::Handler more)
         if (request.path.endsWith(QLatin1String("/LonLatToAddress")))
             return FakeResponse::json(reverse);
         return more ? more(request) : std::nullopt;
-    });
+    };
 }
 
 void serveAll(FakeHttpServer& server, FakeHttpServer::Handler more)

@@ -17,5 +17,7 @@ void serveTyphoons(FakeHttpServer& server);
 void serveForecast(FakeHttpServer& server);
 // Tiles and the geocoder answer through the server's handler.
 void serveTilesAndGeocoder(FakeHttpServer& server, FakeHttpServer::Handler more = {});
+// The same answers as a handler, for a scenario that wraps it to break some of them.
+FakeHttpServer::Handler tilesAndGeocoder(FakeHttpServer::Handler more = {});
 
 } // namespace ScenarioServer
