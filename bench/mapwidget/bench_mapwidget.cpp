@@ -3,13 +3,12 @@
 // places; the same after a radar frame change with the 87 prefecture borders (casing and
 // core) and 47 labels on top; a pan step and a zoom step. See bench/README.md.
 
+#include "PrefectureSample.h"
 #include "mapwidget/BaseMapLayer.h"
 #include "mapwidget/MapAnnotation.h"
 #include "mapwidget/MapDelegate.h"
 #include "mapwidget/MapScene.h"
-#include "mapwidget/MultiPolylineOverlay.h"
 #include "mapwidget/ShapeRenderer.h"
-#include "mapwidget/TextAnnotationView.h"
 #include "mapwidget/TileCover.h"
 #include "mapwidget/TileDecoder.h"
 #include "mapwidget/TileOverlay.h"
@@ -19,9 +18,6 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QPainter>
 #include <QTemporaryDir>
 
@@ -54,14 +50,7 @@ public:
     int maximumZ() const override { return 16; }
 };
 
-class Border : public MultiPolylineOverlay {
-public:
-    Border(const QList<QList<GeoCoordinate>>& lines, bool casing)
-        : MultiPolylineOverlay(lines)
-        , isCasing(casing)
-    {}
-    const bool isCasing;
-};
+using PrefectureSample::Border;
 
 class Delegate : public MapDelegate {
 public:
@@ -69,48 +58,19 @@ public:
     rendererFor(const std::shared_ptr<MapOverlay>& overlay) override
     {
         auto renderer = MapDelegate::rendererFor(overlay);
-        if (auto border = std::dynamic_pointer_cast<Border>(overlay)) {
-            auto shape = std::static_pointer_cast<ShapeRenderer>(renderer);
-            shape->setStrokeColor(border->isCasing ? QColor(255, 255, 255, 230) : QColor(89, 0, 0));
-            shape->setLineWidth(border->isCasing ? 3.2 : 1.4);
-            shape->setLineDashPattern({3, 3});
-        } else if (renderer) {
+        if (auto border = std::dynamic_pointer_cast<Border>(overlay))
+            PrefectureSample::styleBorder(*std::static_pointer_cast<ShapeRenderer>(renderer),
+                                          *border, false);
+        else if (renderer)
             renderer->setAlpha(0.75);
-        }
         return renderer;
     }
     std::shared_ptr<MapAnnotationView>
     viewFor(MapScene& map, const std::shared_ptr<MapAnnotation>& annotation) override
     {
-        auto view = std::dynamic_pointer_cast<TextAnnotationView>(
-            map.dequeueReusableView(QStringLiteral("Label")));
-        if (!view)
-            view = std::make_shared<TextAnnotationView>(QStringLiteral("Label"));
-        QFont font;
-        font.setPixelSize(11);
-        font.setWeight(QFont::DemiBold);
-        view->setFont(font);
-        view->setHalo(QColor(255, 255, 255, 217), 3);
-        view->setDisplayPriority(MapAnnotationView::kPriorityDefaultLow);
-        view->setText(annotation->title());
-        return view;
+        return PrefectureSample::labelView(map, *annotation, false);
     }
 };
-
-QList<QList<GeoCoordinate>> linesOf(const QJsonObject& geometry)
-{
-    QJsonArray parts = geometry.value(QLatin1String("coordinates")).toArray();
-    if (geometry.value(QLatin1String("type")).toString() == QLatin1String("LineString"))
-        parts = QJsonArray{parts};
-    QList<QList<GeoCoordinate>> lines;
-    for (const QJsonValue part : parts) {
-        QList<GeoCoordinate> line;
-        for (const QJsonValue p : part.toArray())
-            line.append({p.toArray().at(1).toDouble(), p.toArray().at(0).toDouble()});
-        lines.append(line);
-    }
-    return lines;
-}
 
 QImage baseTile(const TileId& tile)
 {
@@ -158,25 +118,8 @@ struct Map {
 
     void addPrefectures()
     {
-        const QJsonArray features =
-            QJsonDocument::fromJson(readData("PrefectureBorderLines.geojson"))
-                .object()
-                .value(QLatin1String("features"))
-                .toArray();
-        for (bool casing : {true, false}) {
-            for (const QJsonValue feature : features)
-                scene->addOverlay(std::make_shared<Border>(
-                    linesOf(feature.toObject().value(QLatin1String("geometry")).toObject()),
-                    casing));
-        }
-        for (const QJsonValue label :
-             QJsonDocument::fromJson(readData("PrefectureLabels.json")).array()) {
-            const QJsonObject o = label.toObject();
-            scene->addAnnotation(std::make_shared<MapAnnotation>(
-                GeoCoordinate{o.value(QLatin1String("lat")).toDouble(),
-                              o.value(QLatin1String("lon")).toDouble()},
-                o.value(QLatin1String("name")).toString()));
-        }
+        scene->addOverlays(PrefectureSample::borders());
+        scene->addAnnotations(PrefectureSample::labels());
     }
 
     void settle()

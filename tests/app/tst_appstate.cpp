@@ -1,9 +1,7 @@
 #include "AppStateHarness.h"
 #include "RadarFrameFactory.h"
 #include "TaskTestUtils.h"
-#include "app/ShigurenApp.h"
 #include "locations/MapCameraStore.h"
-#include "platform/Preferences.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
@@ -54,7 +52,6 @@ private Q_SLOTS:
         QCOMPARE(state.timeline()->range(), RadarRange::TwelveHours);
         QVERIFY(state.timeline()->includeForecast()); // live mode forces the forecast on
         QCOMPARE(state.timeline()->forecastHorizonHours(), 15.0);
-        QCOMPARE(state.detailPlayer()->mode(), RadarPlaybackMode::Live);
         QCOMPARE(state.overviewPlayer()->mode(), RadarPlaybackMode::Live);
         QCOMPARE(state.detailPlayer()->follower(), state.overviewPlayer());
         QVERIFY(!state.overviewPlayer()->drivesLoop());
@@ -64,6 +61,10 @@ private Q_SLOTS:
         QVERIFY(!state.hasTimelineRefreshLoop() && !state.hasFreshnessWatchdog());
         QCOMPARE(h.wakeMonitorsMade, 0);
         QVERIFY(!state.hasKeyMonitor());
+
+        // Without frames there is nothing to prefetch.
+        state.updateVisibleTiles(kTiles, kRegion, AppState::Pane::Overview);
+        QVERIFY(!state.isPrefetching());
     }
 
     void startLoadsFramesPlaysBothAndPrefetchesReportedTiles()
@@ -75,12 +76,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return state.detailPlayer()->isPlaying(); }, 2000));
         QVERIFY(state.overviewPlayer()->isPlaying());
         QCOMPARE(state.overviewPlayer()->frames(), state.timeline()->frames());
+        const qsizetype frames = state.timeline()->frames().size();
         QCOMPARE(h.log.matching(QStringLiteral("start() 地点=東京")).size(), 1);
-        QCOMPARE(h.log
-                     .matching(QStringLiteral("タイムライン取得完了 コマ数=%1")
-                                   .arg(state.timeline()->frames().size()))
-                     .size(),
-                 1);
+        QCOMPARE(
+            h.log.matching(QStringLiteral("タイムライン取得完了 コマ数=%1").arg(frames)).size(), 1);
 
         // The detail player runs the loop; the overview player follows its index.
         const int before = state.detailPlayer()->index();
@@ -115,6 +114,17 @@ private Q_SLOTS:
         QTest::qWait(100);
         QCOMPARE(h.listRequests(), listsBefore + 1);
 
+        // Choosing the mode already shown restarts nothing: the next round stays due in 300 s.
+        h.log.clear();
+        h.clock.advanceSeconds(299);
+        state.setPlaybackMode(RadarPlaybackMode::Animation);
+        QTest::qWait(50);
+        QCOMPARE(h.listRequests(), listsBefore + 1);
+        QVERIFY(h.log.lines().isEmpty());
+        h.clock.advanceSeconds(1);
+        QVERIFY(QTest::qWaitFor([&] { return h.listRequests() == listsBefore + 2; }, 3000));
+        QVERIFY(QTest::qWaitFor([&] { return !state.timeline()->isLoading(); }, 3000));
+
         // Restarting a loop replaces its sleep instead of adding one.
         const int timers = h.clock.pendingTimers();
         state.startFreshnessWatchdog();
@@ -122,24 +132,6 @@ private Q_SLOTS:
         FakeClock::settle();
         QCOMPARE(h.clock.pendingTimers(), timers);
         QVERIFY(state.hasFreshnessWatchdog() && state.hasStuckRenderWatchdog());
-    }
-
-    void settingTheSameModeDoesNothing()
-    {
-        AppStateHarness h;
-        AppState& state = *h.state;
-        state.start();
-        QVERIFY(h.waitForFrames());
-        QTest::qWait(100);
-        const int lists = h.listRequests();
-        h.log.clear();
-        h.clock.advanceSeconds(299);
-        state.setPlaybackMode(RadarPlaybackMode::Animation);
-        QTest::qWait(50);
-        QCOMPARE(h.listRequests(), lists);
-        QVERIFY(h.log.lines().isEmpty());
-        h.clock.advanceSeconds(1); // the refresh loop was not restarted: its round is due now
-        QVERIFY(QTest::qWaitFor([&] { return h.listRequests() == lists + 1; }, 3000));
     }
 
     void modeSwitchesReloadWithTheirOptions()
@@ -218,14 +210,6 @@ private Q_SLOTS:
         QVERIFY(!state.detailPlayer()->isPlaying() && !state.overviewPlayer()->isPlaying());
     }
 
-    void noPrefetchWithoutFrames()
-    {
-        AppStateHarness h({false, {}});
-        AppState& state = *h.state;
-        state.updateVisibleTiles(kTiles, kRegion, AppState::Pane::Overview);
-        QVERIFY(!state.isPrefetching());
-    }
-
     void neverLoadedTimelineIsStaleAndResetsSessionsFromTheSecondRound()
     {
         AppStateHarness h({false, {}}); // the lists answer 503
@@ -249,39 +233,36 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("observationAgeSeconds");
         QTest::addColumn<int>("listAgeSeconds");
+        QTest::addColumn<bool>("forecastsOnly");
         QTest::addColumn<QString>("expectedLog"); // empty: fresh
-        QTest::newRow("15 min old frame, fresh list") << 900 << 60 << QString();
-        QTest::newRow("exactly the limit") << 960 << 60 << QString();
-        QTest::newRow("one second over") << 961 << 60 << QStringLiteral("一覧=false コマ=true");
-        QTest::newRow("old list") << 961 << 961 << QStringLiteral("一覧=true コマ=true");
+        const QString oldFrame = QStringLiteral("一覧=false コマ=true");
+        QTest::newRow("15 min old frame, fresh list") << 900 << 60 << false << QString();
+        QTest::newRow("exactly the limit") << 960 << 60 << false << QString();
+        QTest::newRow("one second over") << 961 << 60 << false << oldFrame;
+        QTest::newRow("old list") << 961 << 961 << false << QStringLiteral("一覧=true コマ=true");
+        QTest::newRow("only forecast frames") << 0 << 0 << true << oldFrame;
     }
     void freshness()
     {
         QFETCH(int, observationAgeSeconds);
         QFETCH(int, listAgeSeconds);
+        QFETCH(bool, forecastsOnly);
         QFETCH(QString, expectedLog);
         AppStateHarness h;
         AppState& state = *h.state;
+        if (forecastsOnly)
+            h.server.setRoute(QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json"),
+                              FakeResponse::json("[]"));
         // The fixture's newest observation is the scenario's "now".
         h.clock.advanceSeconds(observationAgeSeconds - listAgeSeconds);
         QVERIFY(runTask(state.timeline()->reload()));
+        QVERIFY(!state.timeline()->frames().isEmpty());
         h.clock.advanceSeconds(listAgeSeconds);
         QVERIFY(runTask(state.checkFreshness()));
         QCOMPARE(state.staleRounds(), expectedLog.isEmpty() ? 0 : 1);
         QCOMPARE(h.log.matching(QStringLiteral("鮮度低下")).size(), expectedLog.isEmpty() ? 0 : 1);
         if (!expectedLog.isEmpty())
             QVERIFY(h.log.lines().constFirst().endsWith(expectedLog));
-    }
-
-    void onlyForecastFramesAreStale()
-    {
-        AppStateHarness h;
-        h.server.setRoute(QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json"),
-                          FakeResponse::json("[]"));
-        QVERIFY(runTask(h.state->timeline()->reload()));
-        QVERIFY(!h.state->timeline()->frames().isEmpty());
-        QVERIFY(runTask(h.state->checkFreshness()));
-        QCOMPARE(h.log.matching(QStringLiteral("一覧=false コマ=true")).size(), 1);
     }
 
     void stuckRender_data()
@@ -364,21 +345,6 @@ private Q_SLOTS:
         QCOMPARE(recoveries("スリープ復帰"), 1);
         QCOMPARE(state.staleRounds(), 0);
         QVERIFY(QTest::qWaitFor([&] { return state.radarRedrawToken() == 2; }, 3000));
-    }
-
-    void entryOverAnEmptyStoreUsesTheDefaults()
-    {
-        QTemporaryDir directory;
-        AppStateEnvironment environment;
-        environment.makeWakeMonitor = [] { return std::make_unique<WakeMonitor>(); };
-        environment.makeNetworkMonitor = [] { return std::make_unique<NetworkMonitor>(); };
-        ShigurenApp app(Preferences::openFile(directory.filePath(QStringLiteral("s.json"))),
-                        std::move(environment));
-        QCOMPARE(app.locations().selected().name, QStringLiteral("東京"));
-        QCOMPARE(app.settings().playbackMode(), RadarPlaybackMode::Animation);
-        QCOMPARE(app.state().settings(), &app.settings());
-        QCOMPARE(app.state().timeline()->range(), RadarRange::ThreeHours);
-        QVERIFY(!app.state().hasTimelineRefreshLoop());
     }
 
     void destroyedWhileLoopsRunEndsThemQuietly()

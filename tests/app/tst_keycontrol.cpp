@@ -42,44 +42,33 @@ private Q_SLOTS:
         QTest::addColumn<Target>("target");
         QTest::addColumn<std::optional<Command>>("expected");
         const Qt::KeyboardModifiers none = Qt::NoModifier;
+        const Qt::KeyboardModifiers keypad = Qt::KeypadModifier;
         const Target main = mainWindow();
-        QTest::newRow("left") << int(Qt::Key_Left) << none << main
-                              << std::optional(Command::PreviousFrame);
-        QTest::newRow("right") << int(Qt::Key_Right) << none << main
-                               << std::optional(Command::NextFrame);
-        QTest::newRow("down") << int(Qt::Key_Down) << none << main
-                              << std::optional(Command::LatestObservation);
-        QTest::newRow("up") << int(Qt::Key_Up) << none << main
-                            << std::optional(Command::LatestObservation);
-        QTest::newRow("0") << int(Qt::Key_0) << none << main
-                           << std::optional(Command::LatestObservation);
-        QTest::newRow("keypad 0") << int(Qt::Key_0) << Qt::KeyboardModifiers(Qt::KeypadModifier)
-                                  << main << std::optional(Command::LatestObservation);
-        QTest::newRow("keypad arrow")
-            << int(Qt::Key_Left) << Qt::KeyboardModifiers(Qt::KeypadModifier) << main
-            << std::optional(Command::PreviousFrame);
-        QTest::newRow("other key") << int(Qt::Key_A) << none << main << std::optional<Command>();
-        QTest::newRow("1") << int(Qt::Key_1) << none << main << std::optional<Command>();
-        for (auto [name, modifier] :
-             {std::pair{"shift", Qt::ShiftModifier}, std::pair{"control", Qt::ControlModifier},
-              std::pair{"alt", Qt::AltModifier}, std::pair{"meta", Qt::MetaModifier}}) {
-            QTest::addRow("%s-left", name) << int(Qt::Key_Left) << Qt::KeyboardModifiers(modifier)
-                                           << main << std::optional<Command>();
-        }
-        QTest::newRow("no window")
-            << int(Qt::Key_Left) << none << Target{} << std::optional<Command>();
-        QTest::newRow("inactive window")
-            << int(Qt::Key_Left) << none << with(main, &Target::isActiveWindow, false)
-            << std::optional<Command>();
-        QTest::newRow("settings window")
-            << int(Qt::Key_Left) << none << with(main, &Target::isSettingsWindow, true)
-            << std::optional<Command>();
-        QTest::newRow("modal on top")
-            << int(Qt::Key_Left) << none << with(main, &Target::hasModalOnTop, true)
-            << std::optional<Command>();
-        QTest::newRow("typing") << int(Qt::Key_Left) << none
-                                << with(main, &Target::isEditingText, true)
-                                << std::optional<Command>();
+        const auto row = [](const char* name, int key, Qt::KeyboardModifiers modifiers,
+                            Target target, std::optional<Command> expected) {
+            QTest::newRow(name) << key << modifiers << target << expected;
+        };
+        row("left", Qt::Key_Left, none, main, Command::PreviousFrame);
+        row("right", Qt::Key_Right, none, main, Command::NextFrame);
+        row("down", Qt::Key_Down, none, main, Command::LatestObservation);
+        row("up", Qt::Key_Up, none, main, Command::LatestObservation);
+        row("0", Qt::Key_0, none, main, Command::LatestObservation);
+        row("keypad 0", Qt::Key_0, keypad, main, Command::LatestObservation);
+        row("keypad arrow", Qt::Key_Left, keypad, main, Command::PreviousFrame);
+        row("other key", Qt::Key_A, none, main, std::nullopt);
+        row("1", Qt::Key_1, none, main, std::nullopt);
+        row("shift-left", Qt::Key_Left, Qt::ShiftModifier, main, std::nullopt);
+        row("control-left", Qt::Key_Left, Qt::ControlModifier, main, std::nullopt);
+        row("alt-left", Qt::Key_Left, Qt::AltModifier, main, std::nullopt);
+        row("meta-left", Qt::Key_Left, Qt::MetaModifier, main, std::nullopt);
+        row("no window", Qt::Key_Left, none, Target{}, std::nullopt);
+        row("inactive window", Qt::Key_Left, none, with(main, &Target::isActiveWindow, false),
+            std::nullopt);
+        row("settings window", Qt::Key_Left, none, with(main, &Target::isSettingsWindow, true),
+            std::nullopt);
+        row("modal on top", Qt::Key_Left, none, with(main, &Target::hasModalOnTop, true),
+            std::nullopt);
+        row("typing", Qt::Key_Left, none, with(main, &Target::isEditingText, true), std::nullopt);
     }
     void commands()
     {

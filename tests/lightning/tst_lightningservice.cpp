@@ -1,9 +1,8 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
 #include "lightning/LightningService.h"
-#include "platform/DataHosts.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -29,7 +28,7 @@ FakeResponse fixture(const char* name)
 class TestLightningService : public QObject {
     Q_OBJECT
 
-    FakeHttpServer* m_server = nullptr;
+    std::optional<FakeDataHosts> m_server;
     FakeClock m_clock;
 
     void serveScenario()
@@ -41,16 +40,10 @@ class TestLightningService : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_server = new FakeHttpServer(this);
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
+        QVERIFY(m_server.emplace().start());
         serveScenario();
     }
-    void cleanup()
-    {
-        delete m_server;
-        DataHosts::setCurrent(DataHosts::production());
-    }
+    void cleanup() { m_server.reset(); }
 
     void reloadPublishesTheStrikesOfTheNewestObservation()
     {
@@ -82,12 +75,10 @@ private Q_SLOTS:
         QVERIFY(service.errorMessage().isNull());
         QCOMPARE(service.lastUpdated(), m_clock.now());
         QCOMPARE(m_server->requestCount(kLiden), 2);
-    }
 
-    void gzipBodyWithoutContentEncodingIsInflated()
-    {
+        // A gzip body without Content-Encoding is inflated.
+        serveScenario();
         m_server->setRoute(kLiden, fixture("scenario_20250829053000.geojson.gz"));
-        LightningService service;
         QVERIFY(runTask(service.reload()));
         QVERIFY(service.errorMessage().isNull());
         QCOMPARE(service.strikes().size(), 8);

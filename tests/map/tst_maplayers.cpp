@@ -55,13 +55,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<double>("metres");
         QTest::addColumn<QString>("text");
-        QTest::newRow("20 m/pt ring 1") << 2100.0 << QStringLiteral("2.1km");
-        QTest::newRow("20 m/pt ring 2") << 4200.0 << QStringLiteral("4.2km");
-        QTest::newRow("20 m/pt ring 3") << 6300.0 << QStringLiteral("6.3km");
-        QTest::newRow("4 m/pt ring 1") << 420.0 << QStringLiteral("420m");
-        QTest::newRow("4 m/pt ring 2") << 840.0 << QStringLiteral("840m");
-        QTest::newRow("4 m/pt ring 3") << 1260.0 << QStringLiteral("1.3km");
-        QTest::newRow("200 m/pt") << 21000.0 << QStringLiteral("21km");
+        QTest::newRow("one decimal") << 2100.0 << QStringLiteral("2.1km");
+        QTest::newRow("metres") << 420.0 << QStringLiteral("420m");
+        QTest::newRow("rounded to one decimal") << 1260.0 << QStringLiteral("1.3km");
         QTest::newRow("truncated") << 999.9 << QStringLiteral("999m");
         QTest::newRow("whole km") << 2000.0 << QStringLiteral("2km");
         QTest::newRow("half km") << 2500.0 << QStringLiteral("2.5km");
@@ -76,9 +72,16 @@ private Q_SLOTS:
 
     void rangeRingsFollowTheScaleNotThePan()
     {
-        MapScene* scene = newScene(this);
         RangeCircleLayer rings;
         const GeoCoordinate center{35.68, 139.76};
+        MapSceneOptions options;
+        options.showBaseMap = false;
+        MapScene unsized(options); // no size yet: nothing to measure rings by
+        rings.apply(unsized, true, center, false);
+        QVERIFY(rings.overlays().isEmpty());
+        QVERIFY(!rings.appliedMetresPerPoint());
+
+        MapScene* scene = newScene(this);
         rings.apply(*scene, true, center, false);
         QCOMPARE(rings.overlays().size(), 3);
         QCOMPARE(rings.labels().size(), 3);
@@ -86,10 +89,10 @@ private Q_SLOTS:
             *RangeCircleLayer::metresPerPoint(scene->region(), scene->viewport().size(), 35.68);
         QCOMPARE(*rings.appliedMetresPerPoint(), mpp);
         QVERIFY(qFuzzyCompare(rings.overlays()[2]->radius(), mpp * 315));
-        // The label sits on the ring's eastern point.
-        const double eastLon =
-            center.longitude + mpp * 105 / (std::cos(35.68 * M_PI / 180) * 111320.0);
-        QVERIFY(qFuzzyCompare(rings.labels()[0]->coordinate().longitude, eastLon));
+        // The label sits on the ring's eastern point, 105 points from the centre.
+        const QPointF east = scene->pointForCoordinate(rings.labels()[0]->coordinate()) -
+                             scene->pointForCoordinate(center);
+        QVERIFY(std::abs(east.x() - 105) < 0.5 && std::abs(east.y()) < 0.5);
         QCOMPARE(rings.labels()[0]->title(), RangeCircleLayer::labelText(mpp * 105));
 
         const auto first = rings.overlays().first();
@@ -108,17 +111,6 @@ private Q_SLOTS:
         QVERIFY(!rings.appliedCenter());
     }
 
-    void rangeRingsWaitForASize()
-    {
-        MapSceneOptions options;
-        options.showBaseMap = false;
-        MapScene scene(options);
-        RangeCircleLayer rings;
-        rings.apply(scene, true, {35, 139}, false);
-        QVERIFY(rings.overlays().isEmpty());
-        QVERIFY(!rings.appliedMetresPerPoint());
-    }
-
     void lightningSignatureAndTitles()
     {
         MapScene* scene = newScene(this);
@@ -133,6 +125,10 @@ private Q_SLOTS:
                  (QSet<QString>{QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(layer.annotations()[0]->title(), QStringLiteral("落雷 15:04:05"));
         QCOMPARE(layer.annotations()[2]->title(), QStringLiteral("落雷 08:59:59"));
+        // The same instant, written in New York time, still reads in Japan time.
+        QCOMPARE(
+            LightningAnnotation::titleFor(strikes[0].observedAt.toTimeZone(QTimeZone(-5 * 3600))),
+            QStringLiteral("落雷 15:04:05"));
         QCOMPARE(LightningLayer::signature(strikes),
                  LightningLayer::signature({strikes[2], strikes[0]}));
 
@@ -141,41 +137,20 @@ private Q_SLOTS:
         QVERIFY(layer.appliedSignature().isEmpty());
     }
 
-    void lightningTitleIsInJapanTime()
-    {
-        // The same instant, written in New York time, still reads in Japan time.
-        const QDateTime instant =
-            QDateTime::fromString(QStringLiteral("2024-08-01T06:04:05Z"), Qt::ISODate);
-        QCOMPARE(LightningAnnotation::titleFor(instant.toTimeZone(QTimeZone(-5 * 3600))),
-                 QStringLiteral("落雷 15:04:05"));
-    }
-
-    void strokedBoltHasAnOutline_data()
-    {
-        QTest::addColumn<qreal>("ratio");
-        QTest::newRow("1x") << 1.0;
-        QTest::newRow("2x") << 2.0;
-    }
+    // At 2× the bolt keeps its black outline inside the image: padded, not clipped.
     void strokedBoltHasAnOutline()
     {
-        QFETCH(qreal, ratio);
-        const auto image = strokedBoltImage(13, QColor(255, 204, 0), 2, ratio);
+        const auto image = strokedBoltImage(13, QColor(255, 204, 0), 2, 2.0);
         QVERIFY(image);
         QCOMPARE(image->deviceIndependentSize(), QSizeF(21, 21));
-        int yellow = 0;
         int black = 0;
         for (int y = 0; y < image->height(); ++y) {
             for (int x = 0; x < image->width(); ++x) {
                 const QColor c = image->pixelColor(x, y);
-                if (c.alpha() < 250)
-                    continue;
-                yellow += c.red() > 200 && c.green() > 150 && c.blue() < 60;
-                black += c.red() < 40 && c.green() < 40 && c.blue() < 40;
+                black += c.alpha() > 250 && c.lightness() < 40;
             }
         }
-        QVERIFY(yellow > 10 * ratio * ratio);
-        QVERIFY(black > 10 * ratio * ratio);
-        // The outline leaves the corners clear: the symbol is padded, not clipped.
+        QVERIFY(black > 40);
         QCOMPARE(image->pixelColor(0, 0).alpha(), 0);
     }
 
@@ -266,11 +241,6 @@ private Q_SLOTS:
         QVERIFY(balloon->isRequired());
         QVERIFY(balloon->canShowCallout());
         QCOMPARE(layer.annotations()[0]->title(), QStringLiteral("台風10号"));
-
-        ShapeRenderer renderer(forecast);
-        QVERIFY(TyphoonLayer::configureRenderer(renderer, *forecast, false));
-        QCOMPARE(renderer.lineDashPattern(), (QList<double>{6, 4}));
-        QCOMPARE(renderer.lineWidth(), 2.5);
     }
 
     void prefectureToggles()
@@ -331,31 +301,7 @@ private Q_SLOTS:
         layer.apply(*scene, true, true, false);
         QVERIFY(scene->overlays().isEmpty());
         QVERIFY(scene->annotations().isEmpty());
-        QVERIFY(layer.appliedShowBorders());
-        QVERIFY(layer.appliedShowLabels());
-        layer.apply(*scene, false, false, false);
-        QVERIFY(!layer.appliedShowBorders());
-    }
-
-    void prefectureBorderStyle()
-    {
-        // Black text on light maps gives dark red; the dark palette's light grey, pale pink.
-        const QColor light = PrefectureBorderStyle::coreColor(false);
-        QVERIFY(std::abs(light.redF() - 0.35f) < 0.001f); // colours keep 16 bits
-        QCOMPARE(light.greenF(), 0.0f);
-        const QColor dark = PrefectureBorderStyle::coreColor(true);
-        QCOMPARE(dark.redF(), 1.0f);
-        QVERIFY(dark.greenF() > 0.7f && dark.greenF() < 0.8f);
-
-        auto casing = std::make_shared<PrefectureBorderOverlay>(
-            QList<QList<GeoCoordinate>>{{{35, 139}, {36, 140}}}, true);
-        ShapeRenderer renderer(casing);
-        PrefectureLayer::configureRenderer(renderer, *casing, true);
-        QCOMPARE(renderer.strokeColor().rgba(), QColor(0, 0, 0, 191).rgba());
-        QCOMPARE(renderer.lineWidth(), 3.2);
-        QCOMPARE(renderer.lineDashPattern(), (QList<double>{3, 3}));
-        QCOMPARE(renderer.lineCap(), Qt::RoundCap);
-        QCOMPARE(renderer.lineJoin(), Qt::RoundJoin);
+        QVERIFY(layer.appliedShowBorders() && layer.appliedShowLabels());
     }
 };
 

@@ -57,9 +57,8 @@ LightningStrikes sampleStrikes(const GeoCoordinate& around)
 
 QString shotsDir()
 {
-    const QString dir = qEnvironmentVariableIsSet("SHIGUREN_SHOTS_DIR")
-                            ? qEnvironmentVariable("SHIGUREN_SHOTS_DIR")
-                            : QStringLiteral(SHIGUREN_SCREENSHOT_DIR);
+    const QString dir =
+        qEnvironmentVariable("SHIGUREN_SHOTS_DIR", QStringLiteral(SHIGUREN_SCREENSHOT_DIR));
     QDir().mkpath(dir);
     return dir;
 }
@@ -161,40 +160,28 @@ private Q_SLOTS:
         DataHosts::setCurrent(DataHosts::production());
     }
 
-    void bothMapsLightAndDark_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<bool>("dark");
-        QTest::addColumn<QString>("name");
-        for (bool dark : {false, true}) {
-            const QString theme = dark ? QStringLiteral("dark") : QStringLiteral("light");
-            QTest::newRow(qPrintable(QStringLiteral("detail ") + theme))
-                << int(RadarMapView::Style::Detail) << dark
-                << QStringLiteral("radarmap-detail-") + theme;
-            QTest::newRow(qPrintable(QStringLiteral("overview ") + theme))
-                << int(RadarMapView::Style::Overview) << dark
-                << QStringLiteral("radarmap-overview-") + theme;
-        }
-    }
     void bothMapsLightAndDark()
     {
-        QFETCH(int, style);
-        QFETCH(bool, dark);
-        QFETCH(QString, name);
-        const auto kind = RadarMapView::Style(style);
-        const GeoCoordinate place = kind == RadarMapView::Style::Detail
-                                        ? GeoCoordinate{35.68, 139.76}
-                                        : GeoCoordinate{34.0, 134.0};
-        const QImage image = shoot(kind, place, dark, name);
-        QVERIFY(!image.isNull());
-        // The rings are red where they cross the map's centre row, east of the place.
-        const int y = image.height() / 2;
-        int red = 0;
-        for (int x = image.width() / 2; x < image.width(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            red += c.red() > 180 && c.green() < 120 && c.blue() < 120;
+        for (const auto style : {RadarMapView::Style::Detail, RadarMapView::Style::Overview}) {
+            const bool detail = style == RadarMapView::Style::Detail;
+            const GeoCoordinate place =
+                detail ? GeoCoordinate{35.68, 139.76} : GeoCoordinate{34, 134};
+            for (bool dark : {false, true}) {
+                const QString name =
+                    QStringLiteral("radarmap-%1-%2")
+                        .arg(detail ? QStringLiteral("detail") : QStringLiteral("overview"),
+                             dark ? QStringLiteral("dark") : QStringLiteral("light"));
+                const QImage image = shoot(style, place, dark, name);
+                QVERIFY2(!image.isNull(), qPrintable(name));
+                // The rings are red where they cross the map's centre row, east of the place.
+                int red = 0;
+                for (int x = image.width() / 2; x < image.width(); ++x) {
+                    const QColor c = image.pixelColor(x, image.height() / 2);
+                    red += c.red() > 180 && c.green() < 120 && c.blue() < 120;
+                }
+                QVERIFY2(red > 0, qPrintable(name));
+            }
         }
-        QVERIFY(red > 0);
     }
 };
 

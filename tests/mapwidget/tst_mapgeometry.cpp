@@ -24,47 +24,38 @@ class TestMapGeometry : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void projectionCorners_data()
+    // Known corners where x is given; every point inside the projection's range also comes
+    // back from a round trip.
+    void projection_data()
     {
         QTest::addColumn<double>("latitude");
         QTest::addColumn<double>("longitude");
         QTest::addColumn<double>("x");
         QTest::addColumn<double>("y");
+        const double any = std::nan("");
         QTest::newRow("origin") << 0.0 << 0.0 << kWorld / 2 << kWorld / 2;
         QTest::newRow("north-west") << MapProjection::kMaxLatitude << -180.0 << 0.0 << 0.0;
         QTest::newRow("south-east") << -MapProjection::kMaxLatitude << 180.0 << kWorld << kWorld;
         QTest::newRow("pole clamped") << 90.0 << 0.0 << kWorld / 2 << 0.0;
         QTest::newRow("south pole clamped") << -90.0 << -180.0 << 0.0 << kWorld;
+        QTest::newRow("Tokyo") << 35.681236 << 139.767125 << any << any;
+        QTest::newRow("antimeridian") << -12.5 << 179.999999 << any << any;
+        QTest::newRow("far north") << 85.05 << -179.5 << any << any;
     }
-    void projectionCorners()
+    void projection()
     {
         QFETCH(double, latitude);
         QFETCH(double, longitude);
         QFETCH(double, x);
         QFETCH(double, y);
         const MapPoint p = MapProjection::toMapPoint({latitude, longitude});
-        QVERIFY(std::abs(p.x - x) < 1e-6);
-        QVERIFY(std::abs(p.y - y) < 1e-6);
-    }
-
-    void projectionRoundTrip_data()
-    {
-        QTest::addColumn<double>("latitude");
-        QTest::addColumn<double>("longitude");
-        QTest::newRow("Tokyo") << 35.681236 << 139.767125;
-        QTest::newRow("Naha") << 26.2124 << 127.6809;
-        QTest::newRow("Wakkanai") << 45.4156 << 141.6731;
-        QTest::newRow("antimeridian") << -12.5 << 179.999999;
-        QTest::newRow("far north") << 85.05 << -179.5;
-    }
-    void projectionRoundTrip()
-    {
-        QFETCH(double, latitude);
-        QFETCH(double, longitude);
-        const GeoCoordinate back =
-            MapProjection::toCoordinate(MapProjection::toMapPoint({latitude, longitude}));
-        QVERIFY(std::abs(back.latitude - latitude) < 1e-9);
-        QVERIFY(std::abs(back.longitude - longitude) < 1e-9);
+        if (!std::isnan(x))
+            QVERIFY(std::abs(p.x - x) < 1e-6 && std::abs(p.y - y) < 1e-6);
+        if (std::abs(latitude) < MapProjection::kMaxLatitude) {
+            const GeoCoordinate back = MapProjection::toCoordinate(p);
+            QVERIFY(std::abs(back.latitude - latitude) < 1e-9);
+            QVERIFY(std::abs(back.longitude - longitude) < 1e-9);
+        }
     }
 
     // A 1024-point view showing 22.5° of longitude is zoom 6: the same zoom convention as
@@ -84,16 +75,12 @@ private Q_SLOTS:
         QTest::addColumn<double>("span");
         QTest::addColumn<QSizeF>("size");
         QTest::addColumn<qreal>("dpr");
-        QTest::newRow("detail Tokyo")
-            << GeoCoordinate{35.681, 139.767} << 1.1 << QSizeF(800, 600) << 1.0;
         QTest::newRow("detail Naha hidpi")
             << GeoCoordinate{26.21, 127.68} << 1.1 << QSizeF(1280, 800) << 2.0;
         QTest::newRow("overview wide")
-            << GeoCoordinate{36.0, 138.0} << 26.0 << QSizeF(800, 600) << 1.0;
+            << GeoCoordinate{43.06, 141.35} << 26.0 << QSizeF(800, 600) << 1.25;
         QTest::newRow("overview tall")
             << GeoCoordinate{36.0, 138.0} << 26.0 << QSizeF(400, 900) << 1.0;
-        QTest::newRow("overview Sapporo")
-            << GeoCoordinate{43.06, 141.35} << 26.0 << QSizeF(640, 640) << 1.25;
     }
     void regionRoundTrip()
     {

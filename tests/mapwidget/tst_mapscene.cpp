@@ -106,7 +106,9 @@ private Q_SLOTS:
         QCOMPARE(scene.overlays().last(), scene.overlays(MapOverlayLevel::AboveLabels).last());
     }
 
-    void shapesStrokeFillAndDash()
+    // Width and dash reach the picture: a 4-point line covers 2 points either side, and a
+    // dashed one leaves gaps.
+    void shapesStrokeWidthAndDash()
     {
         MapScene scene(withoutBaseMap());
         prepare(scene);
@@ -118,20 +120,13 @@ private Q_SLOTS:
         renderer->setStrokeColor(Qt::red);
         renderer->setLineWidth(4);
         renderer->setLineCap(Qt::FlatCap);
-        QImage image = scene.render();
-        QCOMPARE(pixelAt(image, QPointF(200, 150)), QColor(Qt::red));
-        QCOMPARE(pixelAt(image, QPointF(200, 156)), BaseMapLayer::backgroundColor(false));
-
         renderer->setLineDashPattern({10, 10});
-        image = scene.render();
+        const QImage image = scene.render();
+        QCOMPARE(pixelAt(image, QPointF(200, 156)), BaseMapLayer::backgroundColor(false));
         int red = 0;
-        int clear = 0;
-        for (int x = 60; x < 340; ++x) {
-            const QColor c = pixelAt(image, QPointF(x, 150));
-            red += c == QColor(Qt::red);
-            clear += c == BaseMapLayer::backgroundColor(false);
-        }
-        QVERIFY(red > 100 && clear > 100);
+        for (int x = 60; x < 340; ++x)
+            red += pixelAt(image, QPointF(x, 150)) == QColor(Qt::red);
+        QVERIFY(red > 100 && red < 180);
     }
 
     // After reloadData every visible tile is asked for exactly once; the old pictures stay

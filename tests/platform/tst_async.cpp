@@ -100,46 +100,55 @@ private Q_SLOTS:
         QCOMPARE(scope.activeCount(), 0);
     }
 
-    void spawnStartsOnTheNextEventLoopTurn()
+    void spawnStartsOnTheNextEventLoopTurnUnlessTheScopeIsGone()
     {
         FakeClock clock;
-        async::TaskScope scope;
         Wake wake;
+        Wake orphan;
+        async::TaskScope scope;
         const async::TaskHandle handle = scope.spawn(sleeper(1s, &wake));
+        {
+            async::TaskScope gone;
+            gone.spawn(sleeper(1s, &orphan));
+        }
         QVERIFY(!wake.started);
         QVERIFY(handle.isActive());
         FakeClock::settle();
-        QVERIFY(wake.started);
-        QVERIFY(!wake.finished);
+        QVERIFY(wake.started && !wake.finished);
+        QVERIFY(!orphan.started);
     }
 
-    void cancellationCutsASleepShortAndIsVisibleAfterIt()
+    void cancellationEndsSleepsAtOnceAndIsVisibleAfterThem_data()
     {
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<bool>("throughScope");
+        QTest::newRow("while sleeping") << true << false;
+        QTest::newRow("before it started") << false << false;
+        QTest::newRow("every task of the scope") << true << true;
+    }
+    void cancellationEndsSleepsAtOnceAndIsVisibleAfterThem()
+    {
+        QFETCH(bool, started);
+        QFETCH(bool, throughScope);
         FakeClock clock;
         async::TaskScope scope;
-        Wake wake;
-        const async::TaskHandle handle = scope.spawn(sleeper(1h, &wake));
+        Wake first;
+        Wake second;
+        const async::TaskHandle handle = scope.spawn(sleeper(1h, &first));
+        const async::TaskHandle other = scope.spawn(sleeper(2h, &second));
+        if (started)
+            FakeClock::settle();
+        if (throughScope) {
+            scope.cancelAll();
+        } else {
+            handle.cancel();
+            other.cancel();
+        }
+        QVERIFY(!first.finished); // never resumed inside cancel()
         FakeClock::settle();
-        handle.cancel();
-        QVERIFY(!wake.finished); // never resumed inside cancel()
-        FakeClock::settle();
-        QVERIFY(wake.finished);
-        QVERIFY(!wake.completedSleep);
-        QVERIFY(wake.sawCancel);
+        for (const Wake* wake : {&first, &second})
+            QVERIFY(wake->finished && !wake->completedSleep && wake->sawCancel);
         QVERIFY(!handle.isActive());
-        QCOMPARE(clock.pendingTimers(), 0);
-    }
-
-    void sleepOfACancelledTaskReturnsAtOnce()
-    {
-        FakeClock clock;
-        async::TaskScope scope;
-        Wake wake;
-        const async::TaskHandle handle = scope.spawn(sleeper(1h, &wake));
-        handle.cancel(); // before it even started
-        FakeClock::settle();
-        QVERIFY(wake.finished);
-        QVERIFY(!wake.completedSleep);
         QCOMPARE(clock.pendingTimers(), 0);
     }
 
@@ -160,33 +169,6 @@ private Q_SLOTS:
         clock.advance(20s);
         QVERIFY(!resumed);
         QVERIFY(!handle.isActive());
-    }
-
-    void aDestroyedScopeNeverStartsItsPendingTasks()
-    {
-        FakeClock clock;
-        Wake wake;
-        {
-            async::TaskScope scope;
-            scope.spawn(sleeper(1s, &wake));
-        }
-        FakeClock::settle();
-        QVERIFY(!wake.started);
-    }
-
-    void cancelAllReachesEveryTask()
-    {
-        FakeClock clock;
-        async::TaskScope scope;
-        Wake first;
-        Wake second;
-        scope.spawn(sleeper(1h, &first));
-        scope.spawn(sleeper(2h, &second));
-        FakeClock::settle();
-        scope.cancelAll();
-        FakeClock::settle();
-        QVERIFY(first.finished && first.sawCancel);
-        QVERIFY(second.finished && second.sawCancel);
     }
 
     void whenAllKeepsOrderAndLimit()

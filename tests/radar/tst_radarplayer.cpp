@@ -39,6 +39,18 @@ RadarFrames liveTimeline()
     return frames;
 }
 
+// The index the player shows after each successive advance of the clock.
+QList<int> indicesAfter(FakeClock& clock, const RadarPlayer& player,
+                        const QList<std::chrono::milliseconds>& advances)
+{
+    QList<int> indices;
+    for (std::chrono::milliseconds by : advances) {
+        clock.advance(by);
+        indices.append(player.index());
+    }
+    return indices;
+}
+
 } // namespace
 
 class TestRadarPlayer : public QObject {
@@ -67,26 +79,15 @@ private Q_SLOTS:
         player.update(observations(10));
         QCOMPARE(player.index(), 9); // starts on the newest observation
         player.play();
-        clock.advance(1190ms);
-        QCOMPARE(player.index(), 9);
-        clock.advance(10ms);
-        QCOMPARE(player.index(), 0);
-        clock.advance(249ms);
-        QCOMPARE(player.index(), 0);
-        clock.advance(1ms);
-        QCOMPARE(player.index(), 1);
+        QCOMPARE(indicesAfter(clock, player, {1190ms, 10ms, 249ms, 1ms}), (QList{9, 0, 0, 1}));
 
         player.setLoopPause(3.0); // read on every pass, no restart needed
         player.scrub(9);
-        clock.advance(250ms); // the wait begun at index 1 ends: 9 is last, no step
-        QCOMPARE(player.index(), 9);
-        clock.advance(2999ms);
-        QCOMPARE(player.index(), 9);
-        clock.advance(1ms);
-        QCOMPARE(player.index(), 0);
+        // The wait begun at index 1 ends at 9, the last frame: no step, but the new pause.
+        QCOMPARE(indicesAfter(clock, player, {250ms, 2999ms, 1ms}), (QList{9, 9, 0}));
     }
 
-    void frameRateIsFlooredAtOneFrameEveryFourSeconds()
+    void frameRateIsFlooredAtOneFrameEveryFourSecondsAndPauseStops()
     {
         FakeClock clock;
         RadarPlayer player;
@@ -94,34 +95,15 @@ private Q_SLOTS:
         player.scrub(0);
         player.setFramesPerSecond(0);
         player.play();
-        clock.advance(3999ms);
-        QCOMPARE(player.index(), 0);
-        clock.advance(1ms);
-        QCOMPARE(player.index(), 1);
-
+        QCOMPARE(indicesAfter(clock, player, {3999ms, 1ms}), (QList{0, 1}));
         player.setFramesPerSecond(-3); // restarts the loop with the floored rate
-        clock.advance(3999ms);
-        QCOMPARE(player.index(), 1);
-        clock.advance(1ms);
-        QCOMPARE(player.index(), 2);
-
+        QCOMPARE(indicesAfter(clock, player, {3999ms, 1ms}), (QList{1, 2}));
         player.setFramesPerSecond(10);
-        clock.advance(100ms);
-        QCOMPARE(player.index(), 3);
-    }
+        QCOMPARE(indicesAfter(clock, player, {100ms}), QList{3});
 
-    void pauseStopsTheLoop()
-    {
-        FakeClock clock;
-        RadarPlayer player;
-        player.update(observations(5));
-        player.scrub(0);
-        player.play();
-        clock.advance(250ms);
-        QCOMPARE(player.index(), 1);
         player.pause();
         clock.advance(10s);
-        QCOMPARE(player.index(), 1);
+        QCOMPARE(player.index(), 3);
         QVERIFY(!player.hasLoopTask());
         QCOMPARE(clock.pendingTimers(), 0);
     }
@@ -134,16 +116,12 @@ private Q_SLOTS:
         player.setStepMinutes(10);
         player.scrub(0);
         player.play();
-        QList<int> visited{0};
-        for (int i = 0; i < 12; ++i) {
-            clock.advance(250ms);
-            visited.append(player.index());
-        }
         // -15, -5, +5, … every other 5-minute frame, then each hourly frame.
-        QCOMPARE(visited, (QList<int>{0, 2, 4, 6, 8, 10, 12, 14, 16, 17, 18, 19, 20}));
+        QCOMPARE(indicesAfter(clock, player, QList<std::chrono::milliseconds>(12, 250ms)),
+                 (QList{2, 4, 6, 8, 10, 12, 14, 16, 17, 18, 19, 20}));
     }
 
-    void updateKeepsTheShownDate()
+    void updateKeepsTheShownDateOrStartsAtTheNewestObservation()
     {
         RadarPlayer player;
         const RadarFrames first = observations(6);
@@ -159,17 +137,14 @@ private Q_SLOTS:
         player.update(shifted);
         QCOMPARE(player.index(), 2);
         QCOMPARE(player.currentFrame()->date, first.at(3).date);
-    }
 
-    void updateFromEmptyJumpsToTheNewestObservation()
-    {
-        RadarPlayer player;
-        RadarFrames frames = liveTimeline();
-        player.update(frames);
-        QCOMPARE(player.index(), 3);
+        // From an empty list: the newest observation, or the last frame if there is none.
+        RadarPlayer fresh;
+        fresh.update(liveTimeline());
+        QCOMPARE(fresh.index(), 3);
         RadarPlayer forecastsOnly;
-        forecastsOnly.update(frames.mid(4));
-        QCOMPARE(forecastsOnly.index(), int(frames.size()) - 5); // no observation: last frame
+        forecastsOnly.update(liveTimeline().mid(4));
+        QCOMPARE(forecastsOnly.index(), int(liveTimeline().size()) - 5);
     }
 
     void liveStepsAndTargets()
@@ -177,19 +152,15 @@ private Q_SLOTS:
         RadarPlayer player;
         player.update(liveTimeline());
         player.setMode(RadarPlaybackMode::Live);
-        QList<int> expected{3};
-        for (int i = 4; i <= 20; ++i)
-            expected.append(i);
-        QCOMPARE(player.liveSteps(), expected);
+        QCOMPARE(player.liveSteps(),
+                 (QList{3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
         QCOMPARE(player.index(), 3);
-
-        player.setLiveOffsetMinutes(60);
-        QCOMPARE(player.minutesAhead(player.index()), 60);
-        player.setLiveOffsetMinutes(180);
-        QCOMPARE(player.minutesAhead(player.index()), 180);
-        player.setLiveOffsetMinutes(7); // ties keep the earlier step
-        QCOMPARE(player.minutesAhead(player.index()), 5);
-        player.setLiveOffsetMinutes(0);
+        // Offset asked for, offset shown: ties keep the earlier step.
+        const std::pair<int, int> offsets[] = {{60, 60}, {180, 180}, {7, 5}, {0, 0}};
+        for (const auto& [asked, shown] : offsets) {
+            player.setLiveOffsetMinutes(asked);
+            QCOMPARE(player.minutesAhead(player.index()), shown);
+        }
         QCOMPARE(player.index(), 3);
     }
 

@@ -1,8 +1,7 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
-#include "platform/DataHosts.h"
 #include "radar/RadarTimeline.h"
 
 #include <QSignalSpy>
@@ -33,7 +32,7 @@ HttpSessionConfig withoutTransferLimit()
 class TestRadarTimeline : public QObject {
     Q_OBJECT
 
-    FakeHttpServer* m_server = nullptr;
+    std::optional<FakeDataHosts> m_server;
 
     void serveAgencyLists()
     {
@@ -48,25 +47,8 @@ class TestRadarTimeline : public QObject {
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_server = new FakeHttpServer(this);
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
-    }
-    void cleanup()
-    {
-        delete m_server;
-        DataHosts::setCurrent(DataHosts::production());
-    }
-
-    void designedSessionConfiguration()
-    {
-        const HttpSessionConfig config = RadarTimeline::defaultSessionConfig();
-        QCOMPARE(config.cachePolicy, QNetworkRequest::AlwaysNetwork);
-        QCOMPARE(config.betweenBytesTimeout, 20000ms);
-        QCOMPARE(config.wholeTransferTimeout, 40000ms);
-    }
+    void init() { QVERIFY(m_server.emplace().start()); }
+    void cleanup() { m_server.reset(); }
 
     void nowcastReloadPublishesObservationsNowcastsAndHourlyForecasts()
     {

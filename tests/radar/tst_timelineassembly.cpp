@@ -99,11 +99,13 @@ private Q_SLOTS:
         QVERIFY(!plan.extended);
     }
 
-    void observationWinsAndNewestBaseWinsAmongNowcasts()
+    void observationWinsNewestBaseWinsAndUnparsableTimesAreSkipped()
     {
-        const RadarFrames observed =
-            framesFrom({entry("20250829053000", "20250829053000")}, QStringLiteral("hrpns"),
-                       RadarProduct::Nowcast, RadarFrame::Kind::Observation);
+        const RadarFrames observed = framesFrom({entry("20250829053000", "2025-08-29 05:30"),
+                                                 entry("20250829053000", "20250829053000")},
+                                                QStringLiteral("hrpns"), RadarProduct::Nowcast,
+                                                RadarFrame::Kind::Observation);
+        QCOMPARE(observed.size(), 1);
         const RadarFrames forecast = framesFrom(
             {entry("20250829052500", "20250829053000"), entry("20250829053000", "20250829054000"),
              entry("20250829052500", "20250829054000")},
@@ -112,15 +114,6 @@ private Q_SLOTS:
         QCOMPARE(merged.size(), 2);
         QVERIFY(merged.at(0).isObservation());
         QCOMPARE(merged.at(1).basetime, QStringLiteral("20250829053000"));
-    }
-
-    void unparsableValidtimesAreSkipped()
-    {
-        const RadarFrames frames = framesFrom({entry("20250829053000", "2025-08-29 05:30"),
-                                               entry("20250829053000", "20250829053000")},
-                                              QStringLiteral("hrpns"), RadarProduct::Nowcast,
-                                              RadarFrame::Kind::Observation);
-        QCOMPARE(frames.size(), 1);
     }
 
     // Two runs listed at once must not interleave: the newest run is shown whole, an older

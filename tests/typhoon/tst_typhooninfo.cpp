@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <tuple>
+
 namespace {
 
 using Position = TyphoonForecastEntry::Position;
@@ -110,40 +112,30 @@ private Q_SLOTS:
 
     void categories()
     {
-        struct Row {
-            const char* category;
-            const char* header; // nullptr: no header entry
-            const char* text;
-            bool isTyphoon;
-        };
-        const Row rows[] = {
+        // Category, header (nullptr: no header entry), text, typhoon or not.
+        const std::tuple<const char*, const char*, const char*, bool> rows[] = {
             {"TS", nullptr, "台風", true},
             {"TD", nullptr, "熱帯低気圧", false},
             {"LOW", nullptr, "温帯低気圧", false},
             {"TD", "台風", "台風", false}, // the header overrides the text only
             {"LOW", "温帯低気圧", "温帯低気圧", false},
         };
-        for (const Row& row : rows) {
+        for (const auto& [category, header, text, isTyphoon] : rows) {
             QList<TyphoonSpecEntry> specs{TyphoonSpecEntry{}};
-            specs.first().categoryJp = QString::fromUtf8(row.header);
+            specs.first().categoryJp = QString::fromUtf8(header);
             const auto info =
-                TyphoonInfo::make(target(QLatin1String(row.category)), {step(0, std::nullopt)},
-                                  row.header ? specs : QList<TyphoonSpecEntry>{});
+                TyphoonInfo::make(target(QLatin1String(category)), {step(0, std::nullopt)},
+                                  header ? specs : QList<TyphoonSpecEntry>{});
             QVERIFY(info);
-            QCOMPARE(info->categoryText, QString::fromUtf8(row.text));
-            QCOMPARE(info->isTyphoon, row.isTyphoon);
+            QCOMPARE(info->categoryText, QString::fromUtf8(text));
+            QCOMPARE(info->isTyphoon, isTyphoon);
         }
     }
 
     void displayName()
     {
-        struct Row {
-            const char* number;
-            const char* category;
-            const char* name; // nullptr: none
-            const char* expected;
-        };
-        const Row rows[] = {
+        // Number, category, name (nullptr: none), displayed name.
+        const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
             {"10", "TY", "ハイシェン", "台風10号 ハイシェン"},
             {"2410", "TY", nullptr, "台風10号"}, // year and number
             {"2409", "LOW", nullptr, "台風9号"},
@@ -154,14 +146,14 @@ private Q_SLOTS:
             {" 10", "TY", nullptr, "台風"},
             {"99999999999999999999", "TY", nullptr, "台風"}, // beyond 64 bits
         };
-        for (const Row& row : rows) {
+        for (const auto& [number, category, name, expected] : rows) {
             TyphoonInfo info;
-            info.typhoonNumber = QString::fromUtf8(row.number);
-            info.category = QLatin1String(row.category);
+            info.typhoonNumber = QString::fromUtf8(number);
+            info.category = QLatin1String(category);
             info.isTyphoon = TyphoonInfo::isTyphoonCategory(info.category);
-            if (row.name)
-                info.name = QString::fromUtf8(row.name);
-            QCOMPARE(info.displayName(), QString::fromUtf8(row.expected));
+            if (name)
+                info.name = QString::fromUtf8(name);
+            QCOMPARE(info.displayName(), QString::fromUtf8(expected));
         }
     }
 

@@ -1,8 +1,7 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
-#include "platform/DataHosts.h"
 #include "typhoon/TyphoonService.h"
 
 #include <QRegularExpression>
@@ -41,7 +40,7 @@ QStringList idsOf(const TyphoonInfos& typhoons)
 class TestTyphoonService : public QObject {
     Q_OBJECT
 
-    FakeHttpServer* m_server = nullptr;
+    std::optional<FakeDataHosts> m_server;
     FakeClock m_clock;
 
     void serveScenario(int delayMs = 0)
@@ -66,16 +65,10 @@ class TestTyphoonService : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_server = new FakeHttpServer(this);
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
+        QVERIFY(m_server.emplace().start());
         serveScenario();
     }
-    void cleanup()
-    {
-        delete m_server;
-        DataHosts::setCurrent(DataHosts::production());
-    }
+    void cleanup() { m_server.reset(); }
 
     void reloadDownloadsEveryCycloneAtOnceAndSortsByNumber()
     {

@@ -112,19 +112,15 @@ private Q_SLOTS:
     {
         QCOMPARE(m_picker->button()->text(), u"東京"_s);
         QTest::mouseClick(m_picker->button(), Qt::LeftButton);
-        QVERIFY(m_picker->isPresented());
-        QVERIFY(m_picker->popover()->isVisible());
-        QCOMPARE(panel()->width(), LocationPickerPanel::kWidth);
+        QVERIFY(m_picker->isPresented() && m_picker->popover()->isVisible());
         QVERIFY(panel()->height() >= 260 && panel()->height() <= 380);
-        QCOMPARE(panel()->searchField()->placeholderText(), u"地名・郵便番号で検索"_s);
         QCOMPARE(header(panel()), u"お気に入り"_s);
         QCOMPARE(texts(panel(), u"addCurrentLocation"_s), QStringList{u"現在地を追加"_s});
 
         addFavourite(u"皇居"_s, 35.6850, 139.7540);
         QTest::mouseClick(shown(panel(), u"favouriteRow"_s).at(1), Qt::LeftButton);
         QCOMPARE(m_h->locations->selected().name, u"皇居"_s);
-        QVERIFY(!m_picker->isPresented());
-        QVERIFY(!m_picker->popover()->isVisible());
+        QVERIFY(!m_picker->isPresented() && !m_picker->popover()->isVisible());
         QCOMPARE(m_picker->button()->text(), u"皇居"_s);
     }
 
@@ -244,37 +240,35 @@ private Q_SLOTS:
     void screenshots()
     {
         const QString dir = qEnvironmentVariable("SHIGUREN_SHOT_DIR");
+        if (!dir.isEmpty())
+            QDir().mkpath(dir);
+        const auto save = [&](QWidget* widget, const QColor& ground, const QString& name) {
+            for (qreal ratio : {1.0, 2.0}) {
+                QImage image(widget->size() * ratio, QImage::Format_ARGB32_Premultiplied);
+                image.setDevicePixelRatio(ratio);
+                image.fill(ground);
+                widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+                QVERIFY(!widget->size().isEmpty());
+                if (!dir.isEmpty())
+                    image.save(u"%1/%2@%3x.png"_s.arg(dir, name).arg(int(ratio)));
+            }
+        };
         serveSearch("address_search_empty.json", "photon/search_shinjuku_reconstructed.json");
         addFavourite(u"皇居"_s, 35.6850, 139.7540);
         for (bool dark : {false, true}) {
             Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
             QCoreApplication::processEvents(); // the palette reaches every window
             const QString theme = dark ? u"dark"_s : u"light"_s;
+            const QColor map = dark ? QColor(70, 80, 90) : QColor(200, 215, 225);
             m_picker->setQuery(QString());
             m_picker->setPresented(true);
-            for (const QString& state : {u"favourites"_s, u"results"_s}) {
-                if (state == u"results"_s)
-                    searchFor(u"新宿御苑"_s);
-                QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-                Popover* popover = m_picker->popover();
-                for (qreal ratio : {1.0, 2.0}) {
-                    QImage image(popover->size() * ratio, QImage::Format_ARGB32_Premultiplied);
-                    image.setDevicePixelRatio(ratio);
-                    image.fill(dark ? QColor(70, 80, 90) : QColor(200, 215, 225));
-                    popover->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-                    QImage button(m_picker->size() * ratio, QImage::Format_ARGB32_Premultiplied);
-                    button.setDevicePixelRatio(ratio);
-                    button.fill(m_picker->palette().color(QPalette::Window));
-                    m_picker->render(&button, QPoint(), QRegion(), QWidget::DrawChildren);
-                    if (!dir.isEmpty()) {
-                        QDir().mkpath(dir);
-                        image.save(
-                            u"%1/picker-%2-%3@%4x.png"_s.arg(dir, state, theme).arg(int(ratio)));
-                        button.save(
-                            u"%1/picker-button-%2@%3x.png"_s.arg(dir, theme).arg(int(ratio)));
-                    }
-                }
-            }
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            save(m_picker->popover(), map, u"picker-favourites-"_s + theme);
+            save(m_picker, m_picker->palette().color(QPalette::Window),
+                 u"picker-button-"_s + theme);
+            searchFor(u"新宿御苑"_s);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            save(m_picker->popover(), map, u"picker-results-"_s + theme);
             m_picker->setPresented(false);
         }
         Appearance::instance().apply(Appearance::Mode::Light);

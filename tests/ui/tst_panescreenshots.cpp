@@ -26,18 +26,6 @@ using namespace PaneTestFrames;
 
 namespace {
 
-// Pale base map with bands of rain colours, so translucent panels show what they do.
-void paintBackdrop(QPainter& painter, QSize size, bool dark)
-{
-    painter.fillRect(QRect(QPoint(), size), dark ? QColor(40, 44, 52) : QColor(236, 234, 226));
-    const QList<QColor> rain{QColor(160, 210, 255), QColor(33, 140, 255), QColor(250, 245, 0),
-                             QColor(255, 40, 0)};
-    for (qsizetype i = 0; i < rain.size(); ++i)
-        painter.fillRect(QRect(int(i * size.width() / 5 + size.width() / 10), 0, size.width() / 10,
-                               size.height()),
-                         rain[i]);
-}
-
 double luminance(QColor c)
 {
     const auto channel = [](double v) {
@@ -55,10 +43,10 @@ double contrast(QColor a, QColor b)
 
 QColor over(QColor top, QColor bottom)
 {
-    const double a = top.alphaF();
-    return QColor::fromRgbF(float(top.redF() * a + bottom.redF() * (1 - a)),
-                            float(top.greenF() * a + bottom.greenF() * (1 - a)),
-                            float(top.blueF() * a + bottom.blueF() * (1 - a)));
+    const float a = top.alphaF();
+    return QColor::fromRgbF(top.redF() * a + bottom.redF() * (1 - a),
+                            top.greenF() * a + bottom.greenF() * (1 - a),
+                            top.blueF() * a + bottom.blueF() * (1 - a));
 }
 
 TyphoonInfo sampleCyclone(const QString& number, const QString& name)
@@ -83,38 +71,40 @@ TyphoonInfo sampleCyclone(const QString& number, const QString& name)
 class TestPaneScreenshots : public QObject {
     Q_OBJECT
 
-    FakeClock m_clock;
     QString m_dir;
+    bool m_dark = false;
 
-    QImage shoot(QWidget& widget, const QString& name, bool dark)
+    // Over a pale map with bands of rain colours, so translucent panels show what they do.
+    void shoot(QWidget& widget, const QString& name)
     {
-        // Let pending relayouts (a label whose text just changed) settle first.
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // pending relayouts settle first
         const qreal ratio = widget.devicePixelRatioF();
         const QSize size = widget.size() + QSize(24, 24);
         QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(ratio);
         {
             QPainter painter(&image);
-            paintBackdrop(painter, size, dark);
+            painter.fillRect(QRect(QPoint(), size),
+                             m_dark ? QColor(40, 44, 52) : QColor(236, 234, 226));
+            const QColor rain[] = {QColor(160, 210, 255), QColor(33, 140, 255), QColor(250, 245, 0),
+                                   QColor(255, 40, 0)};
+            for (int i = 0; i < 4; ++i)
+                painter.fillRect(QRect(i * size.width() / 5 + size.width() / 10, 0,
+                                       size.width() / 10, size.height()),
+                                 rain[i]);
         }
         widget.render(&image, QPoint(12, 12), QRegion(), QWidget::DrawChildren);
-        if (!m_dir.isEmpty()) {
-            const QString file = QStringLiteral("%1/%2-%3@%4x.png")
-                                     .arg(m_dir, name, dark ? u"dark"_s : u"light"_s)
-                                     .arg(int(ratio));
-            image.save(file);
-        }
-        return image;
+        QVERIFY(!widget.size().isEmpty());
+        if (!m_dir.isEmpty())
+            image.save(u"%1/%2-%3@%4x.png"_s.arg(m_dir, name, m_dark ? u"dark"_s : u"light"_s)
+                           .arg(int(ratio)));
     }
 
-    void forEachTheme(const std::function<void(bool dark)>& shootIn)
+    void setTheme(bool dark)
     {
-        for (bool dark : {false, true}) {
-            Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
-            QCoreApplication::processEvents();
-            shootIn(dark);
-        }
+        m_dark = dark;
+        Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
+        QCoreApplication::processEvents();
     }
 
 private Q_SLOTS:
@@ -125,6 +115,7 @@ private Q_SLOTS:
         if (!m_dir.isEmpty())
             QDir().mkpath(m_dir);
     }
+    void cleanupTestCase() { Appearance::instance().apply(Appearance::Mode::Light); }
 
     void textReadsOnTheMaterials()
     {
@@ -143,97 +134,87 @@ private Q_SLOTS:
     void labelsFollowTheTheme()
     {
         QWidget panel;
-        auto* secondary =
+        auto* label =
             new ToneLabel(u"存在地域"_s, 10, QFont::Normal, ToneLabel::Tone::Secondary, &panel);
-        auto* primary =
-            new ToneLabel(u"日本の南"_s, 10, QFont::Normal, ToneLabel::Tone::Primary, &panel);
-        forEachTheme([&](bool dark) {
-            const QPalette expected = dark ? Appearance::darkPalette() : Appearance::lightPalette();
-            QCOMPARE(secondary->palette().color(QPalette::WindowText),
-                     PaneStyle::secondaryText(expected));
-            QCOMPARE(primary->palette().color(QPalette::WindowText),
-                     PaneStyle::primaryText(expected));
-        });
-        primary->setTone(ToneLabel::Tone::Orange);
-        QCOMPARE(primary->palette().color(QPalette::WindowText),
+        for (bool dark : {false, true}) {
+            setTheme(dark);
+            QCOMPARE(label->palette().color(QPalette::WindowText),
+                     PaneStyle::secondaryText(dark ? Appearance::darkPalette()
+                                                   : Appearance::lightPalette()));
+        }
+        label->setTone(ToneLabel::Tone::Orange);
+        QCOMPARE(label->palette().color(QPalette::WindowText),
                  PaneStyle::orange(Appearance::darkPalette()));
     }
 
-    void legendAndTyphoonPopovers()
+    void popoversAndBars_data()
     {
-        forEachTheme([&](bool dark) {
-            QWidget window;
-            window.resize(400, 60);
-            window.show();
-            Popover legend(&window);
-            legend.setContent(new RadarLegendView);
-            legend.showAnchoredTo(&window);
-            const QImage shot = shoot(legend, u"legend-popover"_s, dark);
-            QVERIFY(!shot.isNull());
-            legend.close();
-
-            Popover typhoon(&window);
-            auto* view = new TyphoonDetailView;
-            view->setContent(
-                {{sampleCyclone(u"14"_s, u"カジキ"_s), sampleCyclone(u"15"_s, u"ノングル"_s)},
-                 false,
-                 {},
-                 FakeClock::scenarioNow()});
-            typhoon.setContent(view);
-            typhoon.showAnchoredTo(&window);
-            shoot(typhoon, u"typhoon-popover"_s, dark);
-            QCOMPARE(typhoon.width(), TyphoonDetailView::kWidth + 2 * Popover::kMargin);
-
-            view->setContent({{sampleCyclone(u"14"_s, u"カジキ"_s)},
-                              false,
-                              u"台風情報を取得できませんでした（サーバーに接続できませんでした）"_s,
-                              FakeClock::scenarioNow()});
-            shoot(*view, u"typhoon-error"_s, dark);
-            view->setContent({{}, false, {}, FakeClock::scenarioNow()});
-            shoot(*view, u"typhoon-none"_s, dark);
-        });
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
     }
-
-    void bars()
+    void popoversAndBars()
     {
-        forEachTheme([&](bool dark) {
-            RadarPlayer player;
-            player.update(liveTimeline());
+        QFETCH(bool, dark);
+        setTheme(dark);
+        QWidget window;
+        window.resize(400, 60);
+        window.show();
+        Popover legend(&window);
+        legend.setContent(new RadarLegendView);
+        legend.showAnchoredTo(&window);
+        shoot(legend, u"legend-popover"_s);
+        legend.close();
 
-            TimelineSliderView slider(&player);
-            slider.resize(720, slider.sizeHint().height());
-            slider.show();
-            shoot(slider, u"timeline-observation"_s, dark);
-            player.scrub(player.index() + 8);
-            shoot(slider, u"timeline-forecast"_s, dark);
+        Popover typhoon(&window);
+        auto* view = new TyphoonDetailView;
+        const QDateTime now = FakeClock::scenarioNow();
+        view->setContent(
+            {{sampleCyclone(u"14"_s, u"カジキ"_s), sampleCyclone(u"15"_s, u"ノングル"_s)},
+             false,
+             {},
+             now});
+        typhoon.setContent(view);
+        typhoon.showAnchoredTo(&window);
+        shoot(typhoon, u"typhoon-popover"_s);
+        view->setContent({{sampleCyclone(u"14"_s, u"カジキ"_s)},
+                          false,
+                          u"台風情報を取得できませんでした（サーバーに接続できませんでした）"_s,
+                          now});
+        shoot(*view, u"typhoon-error"_s);
+        view->setContent({{}, false, {}, now});
+        shoot(*view, u"typhoon-none"_s);
 
-            RadarPlayer empty;
-            TimelineSliderView loading(&empty);
-            loading.resize(720, loading.sizeHint().height());
-            shoot(loading, u"timeline-loading"_s, dark);
+        RadarPlayer player;
+        player.update(liveTimeline());
+        RadarPlayer empty;
+        TimelineSliderView slider(&player);
+        TimelineSliderView loading(&empty);
+        LiveStatusBar live(&player, nullptr);
+        LiveStatusBar waiting(&empty, nullptr);
+        for (QWidget* bar : std::initializer_list<QWidget*>{&slider, &loading, &live, &waiting})
+            bar->resize(720, bar->sizeHint().height());
+        slider.show();
+        shoot(slider, u"timeline-observation"_s);
+        player.scrub(player.index() + 8);
+        shoot(slider, u"timeline-forecast"_s);
+        shoot(loading, u"timeline-loading"_s);
+        player.setMode(RadarPlaybackMode::Live);
+        live.show();
+        shoot(live, u"live-now"_s);
+        player.setLiveOffsetMinutes(180);
+        shoot(live, u"live-3h"_s);
+        live.resize(420, live.height());
+        shoot(live, u"live-narrow"_s);
+        shoot(waiting, u"live-loading"_s);
 
-            player.setMode(RadarPlaybackMode::Live);
-            LiveStatusBar live(&player, nullptr);
-            live.resize(720, live.sizeHint().height());
-            live.show();
-            shoot(live, u"live-now"_s, dark);
-            player.setLiveOffsetMinutes(180);
-            shoot(live, u"live-3h"_s, dark);
-            live.resize(420, live.height());
-            shoot(live, u"live-narrow"_s, dark);
-
-            QWidget spinners;
-            auto* row = new QHBoxLayout(&spinners);
-            for (qreal size : {qreal(ActivitySpinner::kSmall), ActivitySpinner::kSmall * 0.7,
-                               qreal(ActivitySpinner::kMini), qreal(48)})
-                row->addWidget(new ActivitySpinner(size, &spinners));
-            spinners.adjustSize();
-            shoot(spinners, u"spinners"_s, dark);
-
-            LiveStatusBar waiting(&empty, nullptr);
-            waiting.resize(720, waiting.sizeHint().height());
-            shoot(waiting, u"live-loading"_s, dark);
-        });
+        QWidget spinners;
+        auto* row = new QHBoxLayout(&spinners);
+        for (qreal size : {qreal(ActivitySpinner::kSmall), ActivitySpinner::kSmall * 0.7,
+                           qreal(ActivitySpinner::kMini), qreal(48)})
+            row->addWidget(new ActivitySpinner(size, &spinners));
+        spinners.adjustSize();
+        shoot(spinners, u"spinners"_s);
     }
 };
 

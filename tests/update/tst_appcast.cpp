@@ -4,6 +4,8 @@
 
 #include <QTest>
 
+#include <tuple>
+
 namespace {
 
 QByteArray feed(const QByteArray& items)
@@ -32,37 +34,24 @@ class TestAppcast : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void comparesVersions_data()
-    {
-        QTest::addColumn<QString>("a");
-        QTest::addColumn<QString>("b");
-        QTest::addColumn<int>("order");
-        QTest::newRow("numbers, not text") << "1.10"
-                                           << "1.9" << 1;
-        QTest::newRow("trailing zero") << "1.2"
-                                       << "1.2.0" << 0;
-        QTest::newRow("leading zero") << "01.2"
-                                      << "1.2" << 0;
-        QTest::newRow("extra number") << "1.2.1"
-                                      << "1.2" << 1;
-        QTest::newRow("beta before release") << "1.2b1"
-                                             << "1.2" << -1;
-        QTest::newRow("beta steps") << "1.2b2"
-                                    << "1.2b10" << -1;
-        QTest::newRow("release after beta") << "1.2.1"
-                                            << "1.2b" << 1;
-        QTest::newRow("longer than 64 bits") << "123456789012345678901"
-                                             << "99" << 1;
-        QTest::newRow("nothing against something") << ""
-                                                   << "1" << -1;
-    }
     void comparesVersions()
     {
-        QFETCH(QString, a);
-        QFETCH(QString, b);
-        QFETCH(int, order);
-        QCOMPARE((compareVersions(a, b) > 0) - (compareVersions(a, b) < 0), order);
-        QCOMPARE((compareVersions(b, a) > 0) - (compareVersions(b, a) < 0), -order);
+        const std::tuple<const char*, const char*, int> rows[] = {
+            {"1.10", "1.9", 1},   // numbers, not text
+            {"1.2", "1.2.0", 0},  // a trailing zero
+            {"01.2", "1.2", 0},   // a leading zero
+            {"1.2.1", "1.2", 1},  // an extra number
+            {"1.2b1", "1.2", -1}, // a beta before its release
+            {"1.2b2", "1.2b10", -1},
+            {"1.2.1", "1.2b", 1},
+            {"123456789012345678901", "99", 1}, // longer than 64 bits
+            {"", "1", -1},
+        };
+        const auto sign = [](int n) { return (n > 0) - (n < 0); };
+        for (const auto& [a, b, order] : rows) {
+            QCOMPARE(sign(compareVersions(QLatin1String(a), QLatin1String(b))), order);
+            QCOMPARE(sign(compareVersions(QLatin1String(b), QLatin1String(a))), -order);
+        }
     }
 
     void readsItemsFromElementsAndEnclosures()
@@ -144,27 +133,11 @@ private Q_SLOTS:
         QCOMPARE(newest ? newest->shortVersion + u'/' + newest->version : QString(), expected);
     }
 
-    void formatsTheRunningVersion_data()
-    {
-        QTest::addColumn<QString>("shortVersion");
-        QTest::addColumn<QString>("build");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("both") << "1.2.0"
-                              << "45"
-                              << "1.2.0 (45)";
-        QTest::newRow("no build") << "1.2.0"
-                                  << ""
-                                  << "1.2.0 (不明)";
-        QTest::newRow("neither") << ""
-                                 << " "
-                                 << "不明 (不明)";
-    }
     void formatsTheRunningVersion()
     {
-        QFETCH(QString, shortVersion);
-        QFETCH(QString, build);
-        QFETCH(QString, text);
-        QCOMPARE(VersionText::format(shortVersion, build), text);
+        QCOMPARE(VersionText::format(u"1.2.0"_qs, u"45"_qs), u"1.2.0 (45)");
+        QCOMPARE(VersionText::format(u"1.2.0"_qs, QString()), u"1.2.0 (不明)");
+        QCOMPARE(VersionText::format(QString(), u" "_qs), u"不明 (不明)");
     }
 };
 

@@ -1,14 +1,12 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "platform/Appearance.h"
-#include "platform/DataHosts.h"
 #include "platform/Preferences.h"
 #include "update/FeedUpdater.h"
 #include "update/SoftwareUpdateCommands.h"
 #include "update/SoftwareUpdateSettingsView.h"
 #include "update/SoftwareUpdaterModel.h"
 #include "update/UpdateAlert.h"
-#include "update/VersionText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -36,8 +34,9 @@ QByteArray feedWith(const char* shortVersion, const char* version)
            "</sparkle:version><link>https://shiguren.jp/download</link></item></channel></rss>";
 }
 
+// What the user was shown: "found 1.3.0 user", "found 1.3.0 auto", "upToDate", "error …".
 struct Shown {
-    QStringList outcomes; // "found 1.3.0 user", "found 1.3.0 auto", "upToDate", "error …"
+    QStringList outcomes;
 };
 
 class RecordingDriver : public UpdateUserDriver {
@@ -98,7 +97,7 @@ class TestSoftwareUpdater : public QObject {
 
     QTemporaryDir m_dir;
     int m_files = 0;
-    FakeHttpServer* m_server = nullptr;
+    std::optional<FakeDataHosts> m_server;
     std::unique_ptr<QSettings> m_store;
     Shown m_shown;
 
@@ -120,9 +119,7 @@ class TestSoftwareUpdater : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_server = new FakeHttpServer(this);
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
+        QVERIFY(m_server.emplace().start());
         m_server->setRoute(kFeedPath, FakeResponse::text(feedWith("1.2.0", "45")));
         m_store = Preferences::openFile(m_dir.filePath(QStringLiteral("%1.json").arg(++m_files)));
         m_shown = {};
@@ -130,8 +127,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_store.reset();
-        delete m_server;
-        DataHosts::setCurrent(DataHosts::production());
+        m_server.reset();
     }
 
     void freshInstallHasNeverChecked()
@@ -143,10 +139,6 @@ private Q_SLOTS:
         QVERIFY(!model.automaticallyChecksForUpdates());
         QVERIFY(!view.automaticChecksToggle()->isChecked());
         QCOMPARE(view.lastCheckLabel()->text(), u"未確認");
-        QCOMPARE(view.versionLabel()->text(), VersionText::current());
-        QCOMPARE(view.checkNowButton()->objectName(), u"checkForUpdatesButton");
-        QCOMPARE(view.automaticChecksToggle()->objectName(),
-                 u"automaticallyChecksForUpdatesToggle");
         clock.advance(48h);
         QCOMPARE(m_server->requestCount(kFeedPath), 0); // no consent, no checks
     }
@@ -159,7 +151,6 @@ private Q_SLOTS:
         SoftwareUpdateCommands commands(&model);
         SoftwareUpdateSettingsView view(&model);
         QAction* command = commands.checkForUpdatesAction();
-        QCOMPARE(command->text(), u"アップデートを確認...");
         QVERIFY(command->isEnabled());
 
         command->trigger();
@@ -335,7 +326,6 @@ private Q_SLOTS:
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         QCOMPARE(view.lastCheckLabel()->text(), u"2025年8月29日 14:30");
-        QCOMPARE(view.width(), 340);
         const QString folder = qEnvironmentVariable("SHIGUREN_SCREENSHOT_DIR",
                                                     QStringLiteral(SHIGUREN_SCREENSHOT_DIR));
         QDir().mkpath(folder);

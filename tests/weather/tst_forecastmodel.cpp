@@ -62,7 +62,6 @@ private Q_SLOTS:
     void parsersReadJapanTime()
     {
         const QTimeZone zone = ForecastTime::japanTimeZone();
-        QCOMPARE(zone.id(), QByteArray("Asia/Tokyo"));
         QCOMPARE(ForecastTime::parseDay(QStringLiteral("2025-03-20"), zone), utc(2025, 3, 19, 15));
         QCOMPARE(ForecastTime::parseLocalDateTime(QStringLiteral("2025-03-20T09:00"), zone),
                  utc(2025, 3, 20, 0));
@@ -133,8 +132,7 @@ private Q_SLOTS:
                                                   << "2025-08-30T13:00" << 24;
         QTest::newRow("four hours left") << utc(2025, 8, 31, 2) << "2025-08-31T11:00"
                                          << "2025-08-31T14:00" << 4;
-        QTest::newRow("all past") << utc(2025, 9, 1, 0) << ""
-                                  << "" << 0;
+        QTest::newRow("all past") << utc(2025, 9, 1, 0) << QString() << QString() << 0;
     }
     void hoursFromNowAtMostTwentyFour()
     {

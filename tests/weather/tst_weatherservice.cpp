@@ -1,7 +1,6 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "TestData.h"
-#include "platform/DataHosts.h"
 #include "weather/WeatherService.h"
 
 #include <QRegularExpression>
@@ -32,7 +31,7 @@ WeatherSnapshot snapshotOf(const char* name)
 class TestWeatherService : public QObject {
     Q_OBJECT
 
-    FakeHttpServer* m_server = nullptr;
+    std::optional<FakeDataHosts> m_server;
 
     bool finishLoading(const WeatherService& service)
     {
@@ -46,16 +45,10 @@ class TestWeatherService : public QObject {
 private Q_SLOTS:
     void init()
     {
-        m_server = new FakeHttpServer(this);
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
+        QVERIFY(m_server.emplace().start());
         m_server->setRoute(kPath, FakeResponse::json(fixture("forecast_tokyo_16d.json")));
     }
-    void cleanup()
-    {
-        delete m_server;
-        DataHosts::setCurrent(DataHosts::production());
-    }
+    void cleanup() { m_server.reset(); }
 
     void requestCarriesTheSevenItemsInOrder_data()
     {
@@ -81,7 +74,6 @@ private Q_SLOTS:
                            "&hourly=weather_code,temperature_2m,precipitation_probability,is_day"
                            "&timezone=Asia/Tokyo&forecast_days=16");
         QCOMPARE(WeatherService::requestUrl(coordinate).query(QUrl::FullyEncoded), query);
-        QCOMPARE(WeatherService::defaultSessionConfig().betweenBytesTimeout, 20000ms);
 
         FakeClock clock;
         WeatherService service;
@@ -91,8 +83,7 @@ private Q_SLOTS:
         service.load(coordinate);
         QVERIFY(service.isLoading());
         QVERIFY(finishLoading(service));
-        QCOMPARE(m_server->requests().size(), 1);
-        QCOMPARE(m_server->requests().first().path, kPath);
+        QCOMPARE(m_server->requestCount(kPath), 1);
         QCOMPARE(m_server->requests().first().query, query);
         QCOMPARE(service.snapshot(), snapshotOf("forecast_tokyo_16d.json"));
         QVERIFY(service.errorMessage().isNull());
