@@ -105,7 +105,11 @@ LocationPickerPanel::LocationPickerPanel(AppState* state, QWidget* parent)
 
     PlaceSearchService* search = m_state->search();
     connect(search, &PlaceSearchService::resultsChanged, this, &LocationPickerPanel::rebuild);
-    connect(search, &PlaceSearchService::isSearchingChanged, this, &LocationPickerPanel::rebuild);
+    connect(search, &PlaceSearchService::isSearchingChanged, this, [this] {
+        if (!m_state->search()->isSearching())
+            m_awaitingSearch = false;
+        rebuild();
+    });
     connect(search, &PlaceSearchService::attributionChanged, this, &LocationPickerPanel::rebuild);
     LocationStore* locations = m_state->locations();
     connect(locations, &LocationStore::locationsChanged, this, &LocationPickerPanel::rebuild);
@@ -134,6 +138,7 @@ QSize LocationPickerPanel::sizeHint() const
 void LocationPickerPanel::onQueryChanged(const QString& query)
 {
     m_clearButton->setVisible(!query.isEmpty());
+    m_awaitingSearch = !query.trimmed().isEmpty();
     rebuild();
     m_state->search()->search(query, m_state->locations()->selected().coordinate());
 }
@@ -167,8 +172,8 @@ void LocationPickerPanel::addToList(QWidget* widget)
 void LocationPickerPanel::buildResults()
 {
     const PlaceSearchService& search = *m_state->search();
-    addToList(
-        header(search.isSearching() ? QStringLiteral("検索中…") : QStringLiteral("検索結果")));
+    const bool searching = search.isSearching() || m_awaitingSearch;
+    addToList(header(searching ? QStringLiteral("検索中…") : QStringLiteral("検索結果")));
     if (!search.results().isEmpty()) {
         for (const SavedLocation& result : search.results()) {
             auto* row = new LocationPickerRow(QStringLiteral("plus.circle"), PickerTone::Primary,
@@ -190,7 +195,7 @@ void LocationPickerPanel::buildResults()
             credit->setContentsMargins(6, 4, 0, 0);
             addToList(credit);
         }
-    } else if (!search.isSearching()) {
+    } else if (!searching) {
         auto* none = new ToneLabel(QStringLiteral("見つかりませんでした"), 12, QFont::Normal,
                                    Tone::Secondary);
         none->setObjectName(QStringLiteral("noResults"));

@@ -51,4 +51,7 @@ private:
     QScrollArea* m_scroll;
     QWidget* m_list;
     QVBoxLayout* m_listLayout;
+    // Typed, but the search for it has not ended yet (it waits out the debounce first): no
+    // "nothing found" for a query nobody has looked up.
+    bool m_awaitingSearch = false;
 };

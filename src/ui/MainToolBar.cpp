@@ -7,6 +7,7 @@
 #include "ui/LocationPickerView.h"
 #include "ui/PaneStyle.h"
 #include "ui/Popover.h"
+#include "ui/PopoverScrollArea.h"
 #include "ui/SettingsView.h"
 
 #include <QButtonGroup>
@@ -19,6 +20,9 @@ namespace {
 
 const QString kModeHelp =
     QStringLiteral("ライブ＝最新の雨雲だけを表示し続ける／再生＝過去のコマから順に再生する");
+
+// Room the settings form takes in its popover before it scrolls.
+constexpr int kSettingsPopoverHeight = 600;
 
 } // namespace
 
@@ -77,7 +81,8 @@ MainToolBar::MainToolBar(AppState* state, QWidget* parent)
     m_settingsPopover = new Popover(this);
     auto* settingsView = new SettingsView(state);
     settingsView->setTakesKeyboardFocus(false);
-    m_settingsPopover->setContent(settingsView);
+    // The whole form is taller than many screens leave under the toolbar.
+    m_settingsPopover->setContent(new PopoverScrollArea(settingsView, kSettingsPopoverHeight));
     connect(m_settings, &QToolButton::clicked, this,
             [this] { m_settingsPopover->toggleAnchoredTo(m_settings); });
 

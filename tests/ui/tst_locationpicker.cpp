@@ -157,6 +157,9 @@ private Q_SLOTS:
         QVERIFY(!shown(panel(), u"clearButton"_s).size());
         panel()->searchField()->setText(u"千代田"_s);
         QCOMPARE(shown(panel(), u"clearButton"_s).size(), 1);
+        // Waiting out the debounce is searching too, not "nothing found".
+        QCOMPARE(header(panel()), u"検索中…"_s);
+        QVERIFY(shown(panel(), u"noResults"_s).isEmpty());
         m_h->clock.advanceSeconds(PlaceSearchService::kDebounceSeconds);
         QVERIFY(QTest::qWaitFor([&] { return m_h->state->search()->isSearching(); }, 2000));
         QCOMPARE(header(panel()), u"検索中…"_s);

@@ -1,10 +1,12 @@
 #include "ui/Popover.h"
+#include "ui/PopoverScrollArea.h"
 #include "ui/RadarLegendView.h"
 #include "ui/TyphoonDetailView.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -100,6 +102,25 @@ private Q_SLOTS:
         QTRY_VERIFY(popover.height() > before);
         QCOMPARE(view->height(), popover.height() - 2 * Popover::kMargin - Popover::kArrowHeight);
         QVERIFY(view->height() >= view->minimumSizeHint().height());
+    }
+
+    void tallContentScrollsWithinItsHeight()
+    {
+        QWidget window;
+        auto* button = showButton(window);
+        Popover popover(&window);
+        auto* form = new QWidget;
+        form->setMinimumSize(300, 900);
+        auto* area = new PopoverScrollArea(form, 600);
+        popover.setContent(area);
+        popover.showAnchoredTo(button);
+        QCOMPARE(area->height(), 600);
+        QVERIFY(area->width() > 300); // room for the scroll bar beside the form
+        QVERIFY(area->verticalScrollBar()->isVisible());
+
+        form->setMinimumSize(300, 400); // fits: shown whole, without a scroll bar
+        QTRY_COMPARE(area->height(), 400);
+        QCOMPARE(area->width(), 300);
     }
 
     // At 2× the swatches meet on a device pixel: no seam, blend or blurred edge between them.
