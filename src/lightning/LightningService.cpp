@@ -41,10 +41,7 @@ QUrl lidenUrl(const QString& basetime, const QString& validtime)
 
 HttpSessionConfig LightningService::defaultSessionConfig()
 {
-    HttpSessionConfig config;
-    config.cachePolicy = QNetworkRequest::AlwaysNetwork;
-    config.betweenBytesTimeout = std::chrono::seconds(20);
-    return config;
+    return {}; // the defaults: always the network, 20 s between bytes, no overall limit
 }
 
 LightningService::LightningService(QObject* parent, HttpSessionConfig sessionConfig)

@@ -23,8 +23,6 @@ constexpr double kStuckLoadSeconds = 45.0;
 HttpSessionConfig RadarTimeline::defaultSessionConfig()
 {
     HttpSessionConfig config;
-    config.cachePolicy = QNetworkRequest::AlwaysNetwork;
-    config.betweenBytesTimeout = std::chrono::seconds(20);
     config.wholeTransferTimeout = std::chrono::seconds(40);
     return config;
 }

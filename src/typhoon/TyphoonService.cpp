@@ -45,10 +45,7 @@ auto decodeBody(const HttpResponse& response, Decoder decode) -> decltype(decode
 
 HttpSessionConfig TyphoonService::defaultSessionConfig()
 {
-    HttpSessionConfig config;
-    config.cachePolicy = QNetworkRequest::AlwaysNetwork;
-    config.betweenBytesTimeout = std::chrono::seconds(20);
-    return config;
+    return {}; // the defaults: always the network, 20 s between bytes, no overall limit
 }
 
 TyphoonService::TyphoonService(QObject* parent, HttpSessionConfig sessionConfig)

@@ -10,7 +10,6 @@
 #include "weather/Fmt.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 
 #include <cmath>
 #include <cstdlib>
@@ -92,10 +91,11 @@ LiveStatusBar::Status LiveStatusBar::status(const RadarPlayer& player, const QDa
 }
 
 LiveStatusBar::LiveStatusBar(RadarPlayer* player, RadarTimeline* timeline, QWidget* parent)
-    : QWidget(parent)
+    : MaterialPanel(Material::Kind::Bar, parent)
     , m_player(player)
     , m_timeline(timeline)
 {
+    setCornerRadius(8);
     using Tone = ToneLabel::Tone;
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -155,14 +155,6 @@ bool LiveStatusBar::showsSpinner() const
     return !m_spinner->isHidden();
 }
 
-void LiveStatusBar::setCornerRadius(qreal radius)
-{
-    if (qFuzzyCompare(m_cornerRadius, radius))
-        return;
-    m_cornerRadius = radius;
-    update();
-}
-
 void LiveStatusBar::refreshStatus()
 {
     const Status next = m_player ? status(*m_player, Clock::current().now()) : Status{};
@@ -207,10 +199,4 @@ void LiveStatusBar::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     m_refreshTimer.cancel();
-}
-
-void LiveStatusBar::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    Material::paint(painter, QRectF(rect()), m_cornerRadius, Material::Kind::Bar, palette());
 }

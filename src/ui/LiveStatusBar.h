@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
+#include "ui/Material.h"
 
 #include <QDateTime>
 #include <QList>
@@ -21,7 +22,7 @@ class ToneLabel;
 // timeline loads, the stepped slider that looks ahead into the forecast, and which frame is
 // shown (observation or forecast, its clock time, its age or how far ahead it lies). It only
 // reads the player and the timeline; choosing a step goes out through onSelectOffset.
-class LiveStatusBar : public QWidget {
+class LiveStatusBar : public MaterialPanel {
     Q_OBJECT
 
 public:
@@ -69,11 +70,7 @@ public:
     const Status& shownStatus() const { return m_status; }
     bool showsSpinner() const;
 
-    qreal cornerRadius() const { return m_cornerRadius; }
-    void setCornerRadius(qreal radius);
-
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -91,6 +88,5 @@ private:
     ToneLabel* m_kind = nullptr;
     ToneLabel* m_detail = nullptr;
     Status m_status;
-    qreal m_cornerRadius = 8;
     ScheduledTimer m_refreshTimer;
 };

@@ -8,7 +8,6 @@
 #include "weather/Fmt.h"
 
 #include <QHBoxLayout>
-#include <QPainter>
 
 #include <algorithm>
 #include <cmath>
@@ -43,9 +42,10 @@ QString TimelineSliderView::playToolTip(bool isPlaying)
 }
 
 TimelineSliderView::TimelineSliderView(RadarPlayer* player, QWidget* parent)
-    : QWidget(parent)
+    : MaterialPanel(Material::Kind::Bar, parent)
     , m_player(player)
 {
+    setCornerRadius(8);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
@@ -101,14 +101,6 @@ const TimelineSliderView::Label& TimelineSliderView::shownLabel() const
     return m_label->label();
 }
 
-void TimelineSliderView::setCornerRadius(qreal radius)
-{
-    if (qFuzzyCompare(m_cornerRadius, radius))
-        return;
-    m_cornerRadius = radius;
-    update();
-}
-
 void TimelineSliderView::refreshButton()
 {
     const bool playing = m_player && m_player->isPlaying();
@@ -143,10 +135,4 @@ void TimelineSliderView::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     m_refreshTimer.cancel();
-}
-
-void TimelineSliderView::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    Material::paint(painter, QRectF(rect()), m_cornerRadius, Material::Kind::Bar, palette());
 }

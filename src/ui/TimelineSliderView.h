@@ -3,6 +3,7 @@
 #include "platform/Clock.h"
 #include "radar/RadarFrame.h"
 #include "radar/RadarPlayer.h"
+#include "ui/Material.h"
 
 #include <QDateTime>
 #include <QPointer>
@@ -20,7 +21,7 @@ class TimelineTrack;
 // (forecasts orange, observations in the accent colour) and a thumb where the player stands,
 // and the shown frame's time. It never changes the player itself: every user action goes out
 // through a callback, and the view redraws from the player's notifications.
-class TimelineSliderView : public QWidget {
+class TimelineSliderView : public MaterialPanel {
     Q_OBJECT
 
 public:
@@ -56,11 +57,7 @@ public:
     TimelineTrack* track() const { return m_track; }
     const Label& shownLabel() const;
 
-    qreal cornerRadius() const { return m_cornerRadius; }
-    void setCornerRadius(qreal radius);
-
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -74,6 +71,5 @@ private:
     SymbolButton* m_playButton = nullptr;
     TimelineTrack* m_track = nullptr;
     TimelineFrameLabel* m_label = nullptr;
-    qreal m_cornerRadius = 8;
     ScheduledTimer m_refreshTimer;
 };

@@ -20,8 +20,6 @@ constexpr double kBusyRetrySeconds = 60;
 HttpSessionConfig FeedUpdater::defaultSessionConfig()
 {
     HttpSessionConfig config;
-    config.cachePolicy = QNetworkRequest::AlwaysNetwork;
-    config.betweenBytesTimeout = std::chrono::seconds(20);
     config.wholeTransferTimeout = std::chrono::seconds(60);
     return config;
 }

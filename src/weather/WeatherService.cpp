@@ -52,8 +52,6 @@ HttpSessionConfig WeatherService::defaultSessionConfig()
 {
     HttpSessionConfig config;
     config.cachePolicy = QNetworkRequest::PreferNetwork;
-    config.betweenBytesTimeout = std::chrono::seconds(20);
-    config.wholeTransferTimeout = std::chrono::milliseconds(0);
     return config;
 }
 
