@@ -532,7 +532,8 @@ private Q_SLOTS:
         QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
         QTRY_VERIFY(!content->overviewPane()->mapView().typhoons.isEmpty());
         QTRY_VERIFY(!content->overviewPane()->mapView().lightningStrikes.isEmpty());
-        shell->window().playPauseAction()->trigger(); // hold 14:30 still
+        shell->app().settings().setShowRangeCircles(true); // every layer in the picture
+        shell->window().playPauseAction()->trigger();      // hold 14:30 still
         QCOMPARE(shownClocks(*shell).first(), QStringLiteral("14:30"));
         const QStringList folders = {QCoreApplication::applicationDirPath(),
                                      QStringLiteral("/tmp/shots/e2e")};

@@ -28,12 +28,6 @@ QList<int> liveMinutes()
     return minutes;
 }
 
-// Widget x of stop `position` on a slider whose stops lie `stepWidth` apart.
-double stopOnWidget(int position, double stepWidth)
-{
-    return LiveOffsetSlider::kPadding + LiveOffsetSlider::stopX(position, stepWidth);
-}
-
 } // namespace
 
 class TestLiveStatusBar : public QObject {
@@ -139,61 +133,6 @@ private Q_SLOTS:
         QCOMPARE(LiveOffsetSlider::positionAt(x, 20, count), position);
     }
 
-    void tickLabelsFromThePlayersSteps()
-    {
-        FakeClock clock;
-        RadarPlayer player;
-        player.update(liveTimeline());
-        const auto labels = LiveStatusBar::tickLabels(player, player.liveSteps(), 40);
-        QCOMPARE(labels.size(), 8);
-        QCOMPARE(labels.last().text, u"15時間"_s);
-        QCOMPARE(labels.last().position, 26);
-    }
-
-    void stepWidthNeverBelowOne()
-    {
-        QCOMPARE(LiveOffsetSlider::stepWidth(5, 0), 1.0);
-        QCOMPARE(LiveOffsetSlider::stepWidth(113, 1), 100.0);
-    }
-
-    void pressAndDragSelectOffsets()
-    {
-        FakeClock clock;
-        RadarPlayer player;
-        player.update(liveTimeline());
-        player.setMode(RadarPlaybackMode::Live);
-        LiveOffsetSlider slider(&player);
-        QList<int> chosen;
-        // As the controller does: the chosen offset re-targets the player.
-        slider.setOnSelectOffset([&](int minutes) {
-            chosen.append(minutes);
-            player.setLiveOffsetMinutes(minutes);
-        });
-        slider.resize(2 * LiveOffsetSlider::kPadding + 13 + 26 * 20, LiveOffsetSlider::kHeight);
-        QCOMPARE(slider.currentStepWidth(), 20.0);
-        const int y = LiveOffsetSlider::kTrackCenterY;
-
-        // Pressing the step already shown calls nothing.
-        QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(int(stopOnWidget(0, 20)), y));
-        QVERIFY(chosen.isEmpty());
-        QTest::mouseMove(&slider, QPoint(int(stopOnWidget(2, 20)), y));
-        QCOMPARE(chosen, QList<int>({10}));
-        QCOMPARE(slider.currentPosition(), 2);
-        // Still over the step now shown: nothing more.
-        QTest::mouseMove(&slider, QPoint(int(stopOnWidget(2, 20)) + 4, y));
-        QCOMPARE(chosen, QList<int>({10}));
-        QTest::mouseMove(&slider, QPoint(slider.width() + 30, y));
-        QCOMPARE(chosen, QList<int>({10, 900}));
-        QTest::mouseMove(&slider, QPoint(-30, y));
-        QCOMPARE(chosen, QList<int>({10, 900, 0}));
-        QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(-30, y));
-        QCOMPARE(chosen.size(), 3);
-        // Moving without a button held is no drag.
-        QTest::mouseMove(&slider, QPoint(int(stopOnWidget(5, 20)), y));
-        QCOMPARE(chosen.size(), 3);
-        QCOMPARE(slider.focusPolicy(), Qt::NoFocus);
-    }
-
     void withoutStepsAPressSelectsNothing()
     {
         FakeClock clock;
@@ -248,27 +187,6 @@ private Q_SLOTS:
         const int pending = clock.pendingTimers();
         clock.advance(60s);
         QCOMPARE(clock.pendingTimers(), pending);
-    }
-
-    void dotPulsesBetweenRestAndFull_data()
-    {
-        QTest::addColumn<int>("elapsedMs");
-        QTest::addColumn<double>("opacity");
-        QTest::newRow("at rest") << 0 << 0.2;
-        QTest::newRow("half way up") << 550 << 0.6;
-        QTest::newRow("full") << 1100 << 1.0;
-        QTest::newRow("back at rest") << 2200 << 0.2;
-        QTest::newRow("forever") << 2200 * 50 + 1100 << 1.0;
-    }
-
-    void dotPulsesBetweenRestAndFull()
-    {
-        QFETCH(int, elapsedMs);
-        QFETCH(double, opacity);
-        QVERIFY(qAbs(PulsingDot::opacityAt(elapsedMs) - opacity) < 0.005);
-        // Ease-in-out: slow near the ends, so a tenth of the way in it is well under a tenth
-        // of the change.
-        QVERIFY(PulsingDot::opacityAt(110) < 0.2 + 0.8 * 0.05);
     }
 
     void spinnerFollowsTheTimelineLoad()

@@ -239,43 +239,6 @@ private Q_SLOTS:
         QCOMPARE(m_picker->query(), u"千代田"_s);
         QCOMPARE(shown(panel(), u"resultRow"_s).size(), 2);
     }
-
-    void screenshots()
-    {
-        const QString dir = qEnvironmentVariable("SHIGUREN_SHOT_DIR");
-        if (!dir.isEmpty())
-            QDir().mkpath(dir);
-        const auto save = [&](QWidget* widget, const QColor& ground, const QString& name) {
-            for (qreal ratio : {1.0, 2.0}) {
-                QImage image(widget->size() * ratio, QImage::Format_ARGB32_Premultiplied);
-                image.setDevicePixelRatio(ratio);
-                image.fill(ground);
-                widget->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-                QVERIFY(!widget->size().isEmpty());
-                if (!dir.isEmpty())
-                    image.save(u"%1/%2@%3x.png"_s.arg(dir, name).arg(int(ratio)));
-            }
-        };
-        serveSearch("address_search_empty.json", "photon/search_shinjuku_reconstructed.json");
-        addFavourite(u"皇居"_s, 35.6850, 139.7540);
-        for (bool dark : {false, true}) {
-            Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
-            QCoreApplication::processEvents(); // the palette reaches every window
-            const QString theme = dark ? u"dark"_s : u"light"_s;
-            const QColor map = dark ? QColor(70, 80, 90) : QColor(200, 215, 225);
-            m_picker->setQuery(QString());
-            m_picker->setPresented(true);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            save(m_picker->popover(), map, u"picker-favourites-"_s + theme);
-            save(m_picker, m_picker->palette().color(QPalette::Window),
-                 u"picker-button-"_s + theme);
-            searchFor(u"新宿御苑"_s);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            save(m_picker->popover(), map, u"picker-results-"_s + theme);
-            m_picker->setPresented(false);
-        }
-        Appearance::instance().apply(Appearance::Mode::Light);
-    }
 };
 
 QTEST_MAIN(TestLocationPicker)

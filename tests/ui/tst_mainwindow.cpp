@@ -77,23 +77,6 @@ private Q_SLOTS:
         h.reset();
     }
 
-    void startsOnceAndShowsTheRadarUpdateTime()
-    {
-        open();
-        ContentView* content = window->content();
-        // Before the first load: only the attribution.
-        QCOMPARE(content->statusText(), QString());
-        QVERIFY(waitForPlayers());
-        QVERIFY(QTest::qWaitFor(
-            [&] { return content->statusText().startsWith(QStringLiteral("レーダー更新 ")); },
-            3000));
-        QVERIFY(!content->statusIsWarning());
-        window->hide();
-        window->show();
-        QCOMPARE(h->wakeMonitorsMade, 1);
-        QCOMPARE(h->log.matching(QStringLiteral("start() ")).size(), 1);
-    }
-
     void locationRefusalOutranksTheTimelineError()
     {
         open({}, false, [] { return std::make_unique<RefusedPositionSource>(); });
@@ -131,25 +114,6 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Space);
         QCOMPARE(field->text(), QStringLiteral(" "));
         QVERIFY(!h->state->detailPlayer()->isPlaying());
-    }
-
-    void screenshots()
-    {
-        const QString directory = QStringLiteral(SHIGUREN_SCREENSHOT_DIR);
-        QDir().mkpath(directory);
-        open({true, [](AppSettings& s) { s.setTheme(ThemePreference::Light); }});
-        QVERIFY(waitForPlayers());
-        QVERIFY(QTest::qWaitFor([&] { return !h->state->typhoon()->typhoons().isEmpty(); }, 5000));
-        QVERIFY(QTest::qWaitFor([&] { return h->state->weather()->snapshot().has_value(); }, 5000));
-        h->state->togglePlayback(h->state->detailPlayer()); // hold one frame still
-        for (const ThemePreference theme : {ThemePreference::Light, ThemePreference::Dark}) {
-            h->settings->setTheme(theme);
-            QTest::qWait(1500); // tiles arrive and are drawn
-            const bool dark = theme == ThemePreference::Dark;
-            QVERIFY(window->grab().toImage().save(
-                directory + QStringLiteral("/mainwindow-%1.png")
-                                .arg(dark ? QStringLiteral("dark") : QStringLiteral("light"))));
-        }
     }
 };
 

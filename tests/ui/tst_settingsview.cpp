@@ -108,39 +108,6 @@ private Q_SLOTS:
         QVERIFY(part(view, u"showPrefectureLabels"_s)->isEnabled());
     }
 
-    void slidersOfferTheirSteps_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("text size")
-            << u"textScale"_s << QStringList{u"80%"_s,  u"90%"_s,  u"100%"_s, u"110%"_s, u"120%"_s,
-                                             u"130%"_s, u"140%"_s, u"150%"_s, u"160%"_s};
-        QStringList steps;
-        for (int minutes = 5; minutes <= 60; minutes += 5)
-            steps.append(QString::number(minutes) + u" 分ごと"_s);
-        QTest::newRow("step minutes") << u"stepMinutes"_s << steps;
-        QStringList hours;
-        for (int h = 1; h <= 15; ++h)
-            hours.append(SettingsView::forecastHorizonText(h));
-        QTest::newRow("horizon") << u"forecastHorizonHours"_s << hours;
-    }
-
-    void slidersOfferTheirSteps()
-    {
-        QFETCH(QString, name);
-        QFETCH(QStringList, texts);
-        AppStateHarness h;
-        SettingsView view(h.state.get());
-        auto* slider = part<SettingsStepSlider>(view, name);
-        QCOMPARE(slider->positions(), texts.size());
-        QStringList seen;
-        for (int position = slider->minimum(); position <= slider->maximum(); ++position) {
-            slider->setValue(position);
-            seen.append(text(view, name + u"Value"_s));
-        }
-        QCOMPARE(seen, texts);
-    }
-
     void playbackSlidersReachThePlayers()
     {
         AppStateHarness h;
@@ -197,39 +164,6 @@ private Q_SLOTS:
             if (qobject_cast<QAbstractButton*>(each) || qobject_cast<QAbstractSlider*>(each))
                 QVERIFY2(each->focusPolicy() == Qt::NoFocus, qPrintable(each->objectName()));
         }
-    }
-
-    void screenshots()
-    {
-        const QString dir = qEnvironmentVariable("SHIGUREN_SHOT_DIR");
-        if (!dir.isEmpty())
-            QDir().mkpath(dir);
-        AppStateHarness h;
-        for (bool dark : {false, true}) {
-            Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
-            QCoreApplication::processEvents(); // the palette reaches every window
-            // Inside a window, as in the settings window or a popover, at its preferred size.
-            QWidget window;
-            SettingsView view(h.state.get(), &window);
-            window.show();
-            QVERIFY(QTest::qWaitForWindowExposed(&window));
-            view.resize(view.sizeHint()); // once polished: the fonts decide the height
-            window.resize(view.size());
-            QCoreApplication::processEvents();
-            QVERIFY(view.height() >= SettingsView::kMinimumHeight);
-            // At its preferred size the whole form shows, without scrolling.
-            QVERIFY(!view.findChild<QScrollArea*>()->verticalScrollBar()->isVisible());
-            for (qreal ratio : {1.0, 2.0}) {
-                QImage image(view.size() * ratio, QImage::Format_ARGB32_Premultiplied);
-                image.setDevicePixelRatio(ratio);
-                image.fill(view.palette().color(QPalette::Window));
-                view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-                if (!dir.isEmpty())
-                    image.save(u"%1/settings-%2@%3x.png"_s.arg(dir, dark ? u"dark"_s : u"light"_s)
-                                   .arg(int(ratio)));
-            }
-        }
-        Appearance::instance().apply(Appearance::Mode::Light);
     }
 };
 

@@ -186,66 +186,6 @@ private Q_SLOTS:
         header.setTextScale(1.0);
         QTRY_COMPARE(header.forecastStrip()->card(0)->width(), 90); // a new card
     }
-
-    void screenshots_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::addColumn<double>("scale");
-        QTest::newRow("light") << false << 1.0;
-        QTest::newRow("dark") << true << 1.0;
-        QTest::newRow("light, large text") << false << 1.5;
-    }
-    void screenshots()
-    {
-        QFETCH(bool, dark);
-        QFETCH(double, scale);
-        Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
-        QWidget window;
-        window.setAutoFillBackground(true);
-        auto* header = new WeatherHeaderView(&window);
-        header->setSnapshot(tokyo());
-        header->setTextScale(scale);
-        window.resize(1280, 288);
-        header->resize(1280, 288);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        const QImage shot = window.grab().toImage();
-        QCOMPARE(shot.size(), QSize(1280, 288) * window.devicePixelRatio());
-
-        // The title's ink is the palette's text colour: light on dark, dark on light.
-        const QRect title = header->currentPanel()->titleText()->geometry();
-        int darkest = 255, lightest = 0;
-        for (int y = title.top(); y <= title.bottom(); ++y) {
-            for (int x = title.left(); x <= title.right(); ++x) {
-                const int v = qGray(shot.pixel(QPoint(x, y) * window.devicePixelRatio()));
-                darkest = std::min(darkest, v);
-                lightest = std::max(lightest, v);
-            }
-        }
-        QVERIFY(dark ? lightest > 200 : darkest < 60);
-
-        const QString folder = qEnvironmentVariable("SHIGUREN_SCREENSHOT_DIR",
-                                                    QStringLiteral(SHIGUREN_SCREENSHOT_DIR));
-        QDir().mkpath(folder);
-        const QString theme = dark ? u"dark"_qs : u"light"_qs;
-        QVERIFY(shot.save(QDir(folder).filePath(QStringLiteral("weather-header-%1-%2-%3x.png")
-                                                    .arg(theme)
-                                                    .arg(int(scale * 100))
-                                                    .arg(window.devicePixelRatio()))));
-        if (scale != 1.0)
-            return;
-
-        header->setSnapshot(std::nullopt);
-        header->setTextScale(1.6);
-        header->setErrorMessage(QStringLiteral(
-            "天気予報を取得できませんでした（サーバがエラーを返しました: HTTP 500）"));
-        QTest::qWait(0); // widgets added to a shown window appear on the next turn
-        QVERIFY(window.grab().toImage().save(
-            QDir(folder).filePath(QStringLiteral("weather-header-error-%1-%2x.png")
-                                      .arg(theme)
-                                      .arg(window.devicePixelRatio()))));
-        Appearance::instance().apply(Appearance::Mode::Light);
-    }
 };
 
 QTEST_MAIN(TestWeatherHeader)

@@ -308,32 +308,6 @@ private Q_SLOTS:
         QVERIFY(!m_store->contains(FeedUpdater::kLastCheckKey));
     }
 
-    void settingsTabScreenshots_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::newRow("light") << false;
-        QTest::newRow("dark") << true;
-    }
-    void settingsTabScreenshots()
-    {
-        QFETCH(bool, dark);
-        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-        Appearance::instance().apply(dark ? Appearance::Mode::Dark : Appearance::Mode::Light);
-        auto owned = std::make_unique<FakeUpdater>();
-        owned->last = QDateTime(QDate(2025, 8, 29), QTime(5, 30), Qt::UTC);
-        SoftwareUpdaterModel model(std::move(owned));
-        SoftwareUpdateSettingsView view(&model);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QCOMPARE(view.lastCheckLabel()->text(), u"2025年8月29日 14:30");
-        const QString folder = qEnvironmentVariable("SHIGUREN_SCREENSHOT_DIR",
-                                                    QStringLiteral(SHIGUREN_SCREENSHOT_DIR));
-        QDir().mkpath(folder);
-        QVERIFY(view.grab().toImage().save(QDir(folder).filePath(
-            QStringLiteral("update-settings-%1.png").arg(dark ? u"dark"_qs : u"light"_qs))));
-        Appearance::instance().apply(Appearance::Mode::Light);
-    }
-
     void theAlertOpensTheDownloadPage()
     {
         QList<QUrl> opened;
