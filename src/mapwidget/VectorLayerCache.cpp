@@ -121,27 +121,25 @@ void VectorLayerCache::findBlocks()
     for (int top = 0; top < height; top += kBlock) {
         const int rows = std::min(kBlock, height - top);
         int runStart = -1;
-        for (int left = 0; left <= width; left += kBlock) {
+        for (int left = 0; left < width; left += kBlock) {
+            const int columns = std::min(kBlock, width - left);
             bool used = false;
-            if (left < width) {
-                const int columns = std::min(kBlock, width - left);
-                for (int y = top; y < top + rows && !used; ++y) {
-                    const auto* line = reinterpret_cast<const QRgb*>(m_image.constScanLine(y));
-                    for (int x = left; x < left + columns; ++x) {
-                        if (line[x] != 0) {
-                            used = true;
-                            break;
-                        }
-                    }
-                }
+            for (int y = top; y < top + rows && !used; ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(m_image.constScanLine(y));
+                used = std::any_of(line + left, line + left + columns,
+                                   [](QRgb pixel) { return pixel != 0; });
             }
             // Neighbouring used blocks in a row make one rectangle: fewer, larger blits.
             if (used && runStart < 0)
                 runStart = left;
             if (!used && runStart >= 0) {
-                m_blocks.append(QRect(runStart, top, std::min(left, width) - runStart, rows));
+                m_blocks.append(QRect(runStart, top, left - runStart, rows));
                 runStart = -1;
             }
         }
+        // A run that reaches the right edge (the picture is rarely a whole number of blocks
+        // wide) ends with the row.
+        if (runStart >= 0)
+            m_blocks.append(QRect(runStart, top, width - runStart, rows));
     }
 }

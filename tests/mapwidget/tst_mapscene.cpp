@@ -106,6 +106,21 @@ private Q_SLOTS:
         QCOMPARE(scene.overlays().last(), scene.overlays(MapOverlayLevel::AboveLabels).last());
     }
 
+    // A shape that covers the whole view (a typhoon's forecast circle around the detail map)
+    // is drawn up to the right edge, and what lies under it stays drawn.
+    void aShapeCoveringTheWholeViewIsDrawn()
+    {
+        MapScene scene(withoutBaseMap());
+        prepare(scene, QSizeF(400, 300)); // a cached picture that is no whole number of blocks
+        filledCircle(scene, 40000, Qt::green);
+        filledCircle(scene, 3'000'000, QColor(255, 0, 0, 128));
+        const QImage image = scene.render();
+        // Half red over the scene's background in both far corners, half red over green inside.
+        for (const QPointF corner : {QPointF(8, 8), QPointF(396, 296)})
+            QVERIFY(pixelAt(image, corner).red() - pixelAt(image, corner).green() > 80);
+        QVERIFY(near(pixelAt(image, scene.pointForCoordinate(kCenter)), QColor(128, 127, 0)));
+    }
+
     // Width and dash reach the picture: a 4-point line covers 2 points either side, and a
     // dashed one leaves gaps.
     void shapesStrokeWidthAndDash()
