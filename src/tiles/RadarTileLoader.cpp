@@ -25,6 +25,8 @@ constexpr size_t kPrefetchWindow = 6;
 constexpr int kMaxAgencyZoom = 10;
 // Derived pictures shown within this long are not evicted for newcomers.
 constexpr qint64 kDerivedKeepMs = 20'000;
+// Zoom-10 tiles kept decoded while their squares are cut out: more than a detail map shows.
+constexpr int kDecodedAncestors = 32;
 
 QString derivedKey(const RadarFrame& frame, int z, int x, int y, int side)
 {
@@ -53,6 +55,7 @@ RadarTileLoader::RadarTileLoader(Options options, QObject* parent)
     , m_options(std::move(options))
     , m_diskCache(new QNetworkDiskCache(this))
     , m_derived(m_options.derivedCacheBytes, kDerivedKeepMs)
+    , m_ancestors(std::make_shared<DecodedAncestors>(kDecodedAncestors))
 {
     if (m_options.cacheDirectory.isEmpty())
         m_options.cacheDirectory = defaultCacheDirectory();
@@ -218,8 +221,10 @@ RadarTileLoader::croppedTile(RadarFrame frame, int z, int x, int y, int side)
         empty.empty = true;
         co_return empty;
     }
-    auto work = async::runInPool([bytes = *ancestor, scale, x, y, side] {
-        return TileImages::crop(bytes, scale, x % scale, y % scale, side);
+    auto work = async::runInPool([bytes = *ancestor, scale, x, y, side, ancestors = m_ancestors,
+                                  key = derivedKey(frame, kMaxAgencyZoom, x >> k, y >> k, 0)] {
+        return TileImages::cropPicture(ancestors->decoded(key, bytes), bytes, scale, x % scale,
+                                       y % scale, side);
     });
     std::optional<std::optional<TileImages::DisplayTile>> cropped = co_await work;
     if (!cropped)

@@ -6,6 +6,7 @@
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
 #include "radar/RadarFrame.h"
+#include "tiles/DecodedAncestors.h"
 #include "tiles/TileImages.h"
 
 #include <QCache>
@@ -14,6 +15,7 @@
 #include <QMutex>
 #include <QObject>
 
+#include <memory>
 #include <optional>
 
 class QNetworkDiskCache;
@@ -93,6 +95,8 @@ private:
     QCache<QString, QByteArray> m_memory;
     // Pictures made from agency tiles, by frame and tile; GUI thread only.
     RecencyCache<QString, TileImages::DisplayTile> m_derived;
+    // Shared with the pool tasks that cut squares out of zoom-10 tiles.
+    std::shared_ptr<DecodedAncestors> m_ancestors;
 
     mutable QMutex m_lock;
     HttpSession* m_session; // replaced as a whole through HttpSession::reset()

@@ -1,5 +1,7 @@
 #include "tiles/TileImages.h"
 
+#include "tiles/PaletteResampler.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
@@ -57,23 +59,25 @@ std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4
     if (canvas.isNull())
         return std::nullopt;
     canvas.fill(Qt::transparent);
-    QPainter painter(&canvas);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const int half = side / 2;
     for (int i = 0; i < 4; ++i) {
         // An empty quadrant is transparent already; skip its decode.
         if (isEmptyTile(*quadrants[i]))
             continue;
-        const QImage image = decode(*quadrants[i]);
+        const QImage image = QImage::fromData(*quadrants[i]);
         if (image.isNull())
             continue; // stays transparent
         const QRect target((i % 2) * half, (i / 2) * half, half, half);
-        if (image.size() == target.size())
-            painter.drawImage(target.topLeft(), image);
-        else
+        if (PaletteResampler::handles(image) && image.size() == 2 * target.size()) {
+            PaletteResampler::halveInto(image, canvas, target.topLeft());
+        } else if (PaletteResampler::handles(image) && image.size() == target.size()) {
+            PaletteResampler::copyInto(image, canvas, target.topLeft());
+        } else {
+            QPainter painter(&canvas);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(target, image);
+        }
     }
-    painter.end();
     return DisplayTile{{}, canvas, false};
 }
 
@@ -81,7 +85,12 @@ std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, in
 {
     if (isEmptyTile(bytes))
         return DisplayTile{bytes, {}, true};
-    const QImage image = decode(bytes);
+    return cropPicture(QImage::fromData(bytes), bytes, scale, subX, subY, side);
+}
+
+std::optional<DisplayTile> cropPicture(const QImage& image, const QByteArray& bytes, int scale,
+                                       int subX, int subY, int side)
+{
     if (image.isNull())
         return std::nullopt;
     if (scale < 1)
@@ -92,7 +101,9 @@ std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, in
     const QRect square(subX * w, subY * w, w, w);
     if (!image.rect().contains(square))
         return std::nullopt;
-    QImage cut = image.copy(square);
+    if (side > w && side % w == 0 && PaletteResampler::handles(image))
+        return DisplayTile{{}, PaletteResampler::enlarge(image, square, side / w), false};
+    QImage cut = image.copy(square).convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (side > w)
         cut = cut.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return DisplayTile{{}, cut, false};

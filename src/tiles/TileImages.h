@@ -40,6 +40,9 @@ std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4
 // bytes give nothing.
 std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, int subY,
                                 int side = 0);
+// The same with the bytes (not empty) already decoded.
+std::optional<DisplayTile> cropPicture(const QImage& image, const QByteArray& bytes, int scale,
+                                       int subX, int subY, int side);
 
 // The side in pixels of a derived tile drawn at a device-pixel ratio: the size it covers on
 // screen, so the map blits it instead of scaling it at every repaint.

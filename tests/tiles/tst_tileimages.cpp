@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "tiles/DecodedAncestors.h"
 #include "tiles/TileImages.h"
 
 #include <QTest>
@@ -100,6 +101,20 @@ private Q_SLOTS:
         const auto tooSmall = crop(rain, 512, 0, 0); // 256 / 512 < 1: returned as it is
         QVERIFY(tooSmall);
         QCOMPARE(tooSmall->encoded, rain);
+    }
+
+    // The squares of one zoom-10 tile share its decode, and a key never hands out the picture
+    // of other bytes.
+    void ancestorsAreDecodedOncePerBytes()
+    {
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        const QByteArray other = tileFile("palette_tiny_content_p4.png");
+        DecodedAncestors ancestors(2);
+        const QImage first = ancestors.decoded(QStringLiteral("f/10/1/2"), rain);
+        QCOMPARE(ancestors.decoded(QStringLiteral("f/10/1/2"), rain).cacheKey(), first.cacheKey());
+        const QImage replaced = ancestors.decoded(QStringLiteral("f/10/1/2"), other);
+        QCOMPARE(replaced, QImage::fromData(other));
+        QVERIFY(ancestors.decoded(QStringLiteral("g/10/1/2"), QByteArray("junk")).isNull());
     }
 };
 
