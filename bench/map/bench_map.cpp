@@ -152,7 +152,8 @@ struct Map {
     {
         while (!complete())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        canvas.fill(Qt::transparent);
+        // No clearing first: without its base map the scene fills the view with the
+        // background itself, as the blit floor clears its canvas once.
         QPainter painter(&canvas);
         scene().paint(painter);
     }
