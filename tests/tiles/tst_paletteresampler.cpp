@@ -64,16 +64,6 @@ private Q_SLOTS:
         QCOMPARE(qAlpha(corner.pixel(40, 50)), 0);
     }
 
-    void copyMatchesConversion()
-    {
-        const QImage source = rainTile();
-        QImage copied(300, 300, QImage::Format_ARGB32_Premultiplied);
-        copied.fill(Qt::transparent);
-        PaletteResampler::copyInto(source, copied, {44, 44});
-        QCOMPARE(copied.copy(44, 44, 256, 256),
-                 source.convertToFormat(QImage::Format_ARGB32_Premultiplied));
-    }
-
     void enlargingMatchesSmoothScaling_data()
     {
         QTest::addColumn<QRect>("square");

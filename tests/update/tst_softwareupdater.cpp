@@ -1,6 +1,5 @@
 #include "FakeClock.h"
 #include "FakeDataHosts.h"
-#include "platform/Appearance.h"
 #include "platform/Preferences.h"
 #include "update/FeedUpdater.h"
 #include "update/SoftwareUpdateCommands.h"
@@ -9,14 +8,11 @@
 #include "update/UpdateAlert.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,45 +30,35 @@ QByteArray feedWith(const char* shortVersion, const char* version)
            "</sparkle:version><link>https://shiguren.jp/download</link></item></channel></rss>";
 }
 
-// What the user was shown: "found 1.3.0 user", "found 1.3.0 auto", "upToDate", "error …".
-struct Shown {
-    QStringList outcomes;
-};
-
+// Records what the user was shown: "found 1.3.0 user", "found 1.3.0 auto", "upToDate", "error …".
 class RecordingDriver : public UpdateUserDriver {
 public:
-    explicit RecordingDriver(Shown* shown)
+    explicit RecordingDriver(QStringList* shown)
         : m_shown(shown)
     {}
-    void showUpdateFound(const AppcastItem& item, bool userInitiated) override
+    void showUpdateFound(const AppcastItem& item, bool user) override
     {
-        m_shown->outcomes.append(QStringLiteral("found ") + item.shortVersion +
-                                 (userInitiated ? u" user"_qs : u" auto"_qs));
+        m_shown->append(u"found "_qs + item.shortVersion + (user ? u" user"_qs : u" auto"_qs));
     }
-    void showUpToDate() override { m_shown->outcomes.append(QStringLiteral("upToDate")); }
+    void showUpToDate() override { m_shown->append(u"upToDate"_qs); }
     void showUpdateError(const QString& message) override
     {
-        m_shown->outcomes.append(QStringLiteral("error ") + message);
+        m_shown->append(u"error "_qs + message);
     }
 
 private:
-    Shown* m_shown;
+    QStringList* m_shown;
 };
 
 // Counts what the model asks of its updater.
 class FakeUpdater : public Updater {
 public:
-    bool started = false;
     bool canCheck = false;
     bool automatic = true;
     int writes = 0;
     int checks = 0;
 
-    void start() override
-    {
-        started = true;
-        setCan(true);
-    }
+    void start() override { setCan(true); }
     bool canCheckForUpdates() const override { return canCheck; }
     bool automaticallyChecksForUpdates() const override { return automatic; }
     void setAutomaticallyChecksForUpdates(bool enabled) override
@@ -80,8 +66,7 @@ public:
         ++writes;
         automatic = enabled;
     }
-    std::optional<QDateTime> lastUpdateCheckDate() const override { return last; }
-    std::optional<QDateTime> last;
+    std::optional<QDateTime> lastUpdateCheckDate() const override { return {}; }
     void checkForUpdates() override { ++checks; }
     void setCan(bool can)
     {
@@ -99,21 +84,29 @@ class TestSoftwareUpdater : public QObject {
     int m_files = 0;
     std::optional<FakeDataHosts> m_server;
     std::unique_ptr<QSettings> m_store;
-    Shown m_shown;
+    QStringList m_shown;
 
-    std::unique_ptr<FeedUpdater> makeUpdater(const QString& shortVersion = u"1.2.0"_qs,
-                                             const QString& version = u"45"_qs)
+    std::unique_ptr<FeedUpdater> makeUpdater()
     {
         FeedUpdater::Options options;
         options.defaults = m_store.get();
         options.userDriver = std::make_unique<RecordingDriver>(&m_shown);
-        options.shortVersion = shortVersion;
-        options.version = version;
+        options.shortVersion = u"1.2.0"_qs;
+        options.version = u"45"_qs;
         return std::make_unique<FeedUpdater>(std::move(options));
     }
+    int requests() const { return m_server->requestCount(kFeedPath); }
     bool waitForRequests(int count)
     {
-        return QTest::qWaitFor([&] { return m_server->requestCount(kFeedPath) >= count; });
+        return QTest::qWaitFor([&] { return requests() >= count; });
+    }
+    bool waitForShown()
+    {
+        return QTest::qWaitFor([&] { return !m_shown.isEmpty(); });
+    }
+    static void expectFailureLog()
+    {
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^アップデート確認失敗"_qs));
     }
 
 private Q_SLOTS:
@@ -122,25 +115,12 @@ private Q_SLOTS:
         QVERIFY(m_server.emplace().start());
         m_server->setRoute(kFeedPath, FakeResponse::text(feedWith("1.2.0", "45")));
         m_store = Preferences::openFile(m_dir.filePath(QStringLiteral("%1.json").arg(++m_files)));
-        m_shown = {};
+        m_shown.clear();
     }
     void cleanup()
     {
         m_store.reset();
         m_server.reset();
-    }
-
-    void freshInstallHasNeverChecked()
-    {
-        FakeClock clock;
-        SoftwareUpdaterModel model(makeUpdater());
-        SoftwareUpdateSettingsView view(&model);
-        QVERIFY(model.canCheckForUpdates());
-        QVERIFY(!model.automaticallyChecksForUpdates());
-        QVERIFY(!view.automaticChecksToggle()->isChecked());
-        QCOMPARE(view.lastCheckLabel()->text(), u"未確認");
-        clock.advance(48h);
-        QCOMPARE(m_server->requestCount(kFeedPath), 0); // no consent, no checks
     }
 
     void aRunningCheckDisablesTheCommandAndTheButton()
@@ -151,10 +131,14 @@ private Q_SLOTS:
         SoftwareUpdateCommands commands(&model);
         SoftwareUpdateSettingsView view(&model);
         QAction* command = commands.checkForUpdatesAction();
-        QVERIFY(command->isEnabled());
+        // A fresh install has never checked, and without consent it never checks on its own.
+        QVERIFY(!view.automaticChecksToggle()->isChecked());
+        QCOMPARE(view.lastCheckLabel()->text(), u"未確認");
+        clock.advance(48h);
+        QCOMPARE(requests(), 0);
 
+        QVERIFY(command->isEnabled());
         command->trigger();
-        QVERIFY(!model.canCheckForUpdates());
         QVERIFY(!command->isEnabled());
         QVERIFY(!view.checkNowButton()->isEnabled());
         // Neither starts a second check meanwhile.
@@ -162,10 +146,9 @@ private Q_SLOTS:
         view.checkNowButton()->click();
 
         QVERIFY(QTest::qWaitFor([&] { return model.canCheckForUpdates(); }));
-        QVERIFY(command->isEnabled());
-        QVERIFY(view.checkNowButton()->isEnabled());
-        QCOMPARE(m_server->requestCount(kFeedPath), 1);
-        QCOMPARE(m_shown.outcomes, QStringList{u"found 1.3.0 user"_qs});
+        QVERIFY(command->isEnabled() && view.checkNowButton()->isEnabled());
+        QCOMPARE(requests(), 1);
+        QCOMPARE(m_shown, QStringList{u"found 1.3.0 user"_qs});
         QCOMPARE(model.lastUpdateCheckDate(), clock.now());
         QCOMPARE(view.lastCheckLabel()->text(), u"2025年8月29日 14:30");
     }
@@ -174,14 +157,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<FakeResponse>("response");
         QTest::addColumn<QString>("outcome");
+        const QString failed = u"error アップデート情報を取得できませんでした"_qs;
         QTest::newRow("up to date") << FakeResponse::text(feedWith("1.2.0", "45")) << "upToDate";
         QTest::newRow("server error")
-            << FakeResponse::error(500)
-            << "error アップデート情報を取得できませんでした（サーバがエラーを返しました: HTTP "
-               "500）";
-        QTest::newRow("not a feed") << FakeResponse::text("<html/>")
-                                    << "error アップデート情報を取得できませんでした"
-                                       "（データが正しい形式ではないため読み込めませんでした）";
+            << FakeResponse::error(500) << failed + u"（サーバがエラーを返しました: HTTP 500）";
+        QTest::newRow("not a feed")
+            << FakeResponse::text("<html/>")
+            << failed + u"（データが正しい形式ではないため読み込めませんでした）";
     }
     void userChecksReportEveryOutcome()
     {
@@ -191,10 +173,10 @@ private Q_SLOTS:
         FakeClock clock;
         SoftwareUpdaterModel model(makeUpdater());
         if (outcome.startsWith(u"error"))
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^アップデート確認失敗"_qs));
+            expectFailureLog();
         model.checkForUpdates();
-        QVERIFY(QTest::qWaitFor([&] { return !m_shown.outcomes.isEmpty(); }));
-        QCOMPARE(m_shown.outcomes, QStringList{outcome});
+        QVERIFY(waitForShown());
+        QCOMPARE(m_shown, QStringList{outcome});
         QVERIFY(model.canCheckForUpdates());
     }
 
@@ -205,16 +187,14 @@ private Q_SLOTS:
         SoftwareUpdaterModel model(std::move(owned));
         SoftwareUpdateSettingsView view(&model);
         QSignalSpy changed(&model, &SoftwareUpdaterModel::automaticallyChecksForUpdatesChanged);
-        QVERIFY(updater->started);
+        QVERIFY(model.canCheckForUpdates()); // started
         QVERIFY(view.automaticChecksToggle()->isChecked());
 
         view.automaticChecksToggle()->click(); // off
-        QCOMPARE(updater->writes, 1);
-        QCOMPARE(updater->automatic, false);
         model.setAutomaticallyChecksForUpdates(false);
         QCOMPARE(updater->writes, 1);
+        QVERIFY(!updater->automatic);
         QCOMPARE(changed.count(), 1);
-
         model.setAutomaticallyChecksForUpdates(true);
         QCOMPARE(updater->writes, 2);
         QVERIFY(view.automaticChecksToggle()->isChecked());
@@ -235,7 +215,7 @@ private Q_SLOTS:
             updater->start();
             updater->setAutomaticallyChecksForUpdates(true);
             updater->checkForUpdates();
-            QVERIFY(QTest::qWaitFor([&] { return !m_shown.outcomes.isEmpty(); }));
+            QVERIFY(waitForShown());
         }
         QCOMPARE(m_store->value(FeedUpdater::kAutomaticChecksKey), QVariant(true));
         QCOMPARE(m_store->value(FeedUpdater::kLastCheckKey).typeId(), QMetaType::Double);
@@ -259,28 +239,28 @@ private Q_SLOTS:
         FakeClock clock;
         m_store->setValue(FeedUpdater::kAutomaticChecksKey, true);
         SoftwareUpdaterModel model(makeUpdater());
+        // Lets `wait` pass and the check it starts finish and plan the next.
+        const auto checkAfter = [&](auto wait, int count) {
+            clock.advance(wait);
+            return waitForRequests(count) &&
+                   QTest::qWaitFor([&] { return model.canCheckForUpdates(); }) &&
+                   clock.waitForTimers();
+        };
 
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^アップデート確認失敗"_qs));
-        clock.advanceSeconds(FeedUpdater::kFirstCheckDelaySeconds);
-        QVERIFY(waitForRequests(1));
-        QVERIFY(QTest::qWaitFor([&] { return model.canCheckForUpdates(); }));
+        expectFailureLog();
+        QVERIFY(checkAfter(std::chrono::seconds(FeedUpdater::kFirstCheckDelaySeconds), 1));
         // A failure waits for the next day too, and scheduled checks keep quiet about it.
-        QVERIFY(clock.waitForTimers());
         clock.advance(23h);
-        QCOMPARE(m_server->requestCount(kFeedPath), 1);
-        clock.advance(1h);
-        QVERIFY(waitForRequests(2));
-        QVERIFY(QTest::qWaitFor([&] { return model.canCheckForUpdates(); }));
-        QVERIFY(clock.waitForTimers());
-        clock.advance(24h);
-        QVERIFY(waitForRequests(3));
-        QVERIFY(QTest::qWaitFor([&] { return !m_shown.outcomes.isEmpty(); }));
-        QCOMPARE(m_shown.outcomes, QStringList{u"found 1.4.0 auto"_qs});
+        QCOMPARE(requests(), 1);
+        QVERIFY(checkAfter(1h, 2));
+        QVERIFY(checkAfter(24h, 3));
+        QVERIFY(waitForShown());
+        QCOMPARE(m_shown, QStringList{u"found 1.4.0 auto"_qs});
 
         model.setAutomaticallyChecksForUpdates(false);
         clock.advance(72h);
         QTest::qWait(50);
-        QCOMPARE(m_server->requestCount(kFeedPath), 3);
+        QCOMPARE(requests(), 3);
     }
 
     void aLastCheckInTheFutureDoesNotStopChecks()
@@ -304,7 +284,7 @@ private Q_SLOTS:
         QVERIFY(waitForRequests(1));
         model.reset();
         QTest::qWait(20);
-        QVERIFY(m_shown.outcomes.isEmpty());
+        QVERIFY(m_shown.isEmpty());
         QVERIFY(!m_store->contains(FeedUpdater::kLastCheckKey));
     }
 
@@ -315,22 +295,17 @@ private Q_SLOTS:
             opened.append(url);
             return true;
         });
-        AppcastItem item;
-        item.shortVersion = QStringLiteral("1.3.0");
-        item.version = QStringLiteral("50");
-        item.downloadPage = QUrl(QStringLiteral("https://shiguren.jp/download"));
-        alert.showUpdateFound(item, true);
+        const QUrl page(QStringLiteral("https://shiguren.jp/download"));
+        alert.showUpdateFound({{}, u"1.3.0"_qs, u"50"_qs, page, {}}, true);
         QMessageBox* box = alert.window();
-        QVERIFY(box);
-        QVERIFY(box->text().contains(u"1.3.0 (50)"));
-        QPushButton* open = nullptr;
-        for (QAbstractButton* button : box->buttons()) {
-            if (button->text() == u"ダウンロードページを開く")
-                open = qobject_cast<QPushButton*>(button);
-        }
-        QVERIFY(open);
-        open->click();
-        QCOMPARE(opened, QList{item.downloadPage});
+        QVERIFY(box && box->text().contains(u"1.3.0 (50)"));
+        const QList<QAbstractButton*> buttons = box->buttons();
+        const auto open = std::find_if(buttons.begin(), buttons.end(), [](auto* button) {
+            return button->text() == u"ダウンロードページを開く";
+        });
+        QVERIFY(open != buttons.end());
+        (*open)->click();
+        QCOMPARE(opened, QList{page});
 
         alert.showUpToDate(); // replaces the window
         QVERIFY(QTest::qWaitFor([&] { return alert.window() && alert.window() != box; }));
