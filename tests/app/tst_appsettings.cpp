@@ -46,60 +46,48 @@ private Q_SLOTS:
         m_desktopPalette = QGuiApplication::palette();
     }
 
-    void unexpectedStoredValuesGiveDefaults()
-    {
-        auto store = newStore();
-        store->setValue(key("theme"), QStringLiteral("Dark"));
-        store->setValue(key("textScale"), QByteArray("2"));
-        store->setValue(key("framesPerSecond"), QStringLiteral("8"));
-        store->setValue(key("loopPause"), QVariant(qlonglong(3)));
-        store->setValue(key("showTyphoon"), QStringLiteral("false"));
-        store->setValue(key("showRangeCircles"), 1.0);
-        store->setValue(key("range"), QByteArray("twelveHours"));
-        store->setValue(key("playbackMode"), QStringLiteral("Live"));
-
-        const AppSettings settings(store.get());
-        QCOMPARE(settings.theme(), ThemePreference::System);
-        QCOMPARE(settings.textScale(), 1.0);
-        QCOMPARE(settings.framesPerSecond(), 4.0);
-        QCOMPARE(settings.loopPause(), 3.0);
-        QCOMPARE(settings.showTyphoon(), true);
-        QCOMPARE(settings.showRangeCircles(), false);
-        QCOMPARE(settings.range(), RadarRange::ThreeHours);
-        QCOMPARE(settings.playbackMode(), RadarPlaybackMode::Animation);
-    }
-
+    // Each property: its default, a value it takes, how that value is written, and a stored
+    // value of the wrong shape (foreign) with what it reads as (the default unless given).
     void everyPropertyDefaultsWritesNotifiesAndSurvivesReopening_data()
     {
         QTest::addColumn<QByteArray>("property");
         QTest::addColumn<QVariant>("fallback");
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<QVariant>("foreign");
+        QTest::addColumn<QVariant>("foreignReads");
         auto row = [](const char* property, const QVariant& fallback, const QVariant& value,
-                      const QVariant& stored) {
-            QTest::newRow(property) << QByteArray(property) << fallback << value << stored;
+                      const QVariant& stored, const QVariant& foreign = {},
+                      const QVariant& foreignReads = {}, const char* tag = "") {
+            QTest::addRow("%s%s", property, tag)
+                << QByteArray(property) << fallback << value << stored << foreign
+                << (foreignReads.isValid() ? foreignReads : fallback);
         };
-        auto same = [&row](const char* property, const QVariant& fallback, const QVariant& v) {
-            row(property, fallback, v, v);
-        };
-        row("theme", QVariant::fromValue(ThemePreference::System),
-            QVariant::fromValue(ThemePreference::Dark), QStringLiteral("dark"));
-        same("framesPerSecond", 4.0, 12.0);
-        same("loopPause", 1.2, 0.5);
-        same("stepMinutes", 5.0, 2.0);
-        same("radarOpacity", 0.75, 0.3);
-        row("range", QVariant::fromValue(RadarRange::ThreeHours),
-            QVariant::fromValue(RadarRange::TwelveHours), QStringLiteral("twelveHours"));
-        row("playbackMode", QVariant::fromValue(RadarPlaybackMode::Animation),
-            QVariant::fromValue(RadarPlaybackMode::Live), QStringLiteral("live"));
-        same("includeForecast", true, false);
-        same("forecastHorizonHours", 6.0, 1.0);
-        same("showTyphoon", true, false);
-        same("showLightning", true, false);
-        same("showPrefectureBorders", true, false);
-        same("showPrefectureLabels", true, false);
-        same("showRangeCircles", false, true);
-        same("textScale", 1.0, 1.5);
+        const auto theme = [](ThemePreference t) { return QVariant::fromValue(t); };
+        const auto range = [](RadarRange r) { return QVariant::fromValue(r); };
+        const auto mode = [](RadarPlaybackMode m) { return QVariant::fromValue(m); };
+        row("theme", theme(ThemePreference::System), theme(ThemePreference::Dark),
+            QStringLiteral("dark"), QStringLiteral("Dark"));
+        row("framesPerSecond", 4.0, 12.0, 12.0, QStringLiteral("8"));
+        row("framesPerSecond", 4.0, 0.0, 0.0, {}, {}, " zero"); // written as given
+        row("framesPerSecond", 4.0, -1.0, -1.0, {}, {}, " negative");
+        row("loopPause", 1.2, 0.5, 0.5, QVariant(qlonglong(3)), 3.0); // integers are numbers
+        row("stepMinutes", 5.0, 2.0, 2.0);
+        row("radarOpacity", 0.75, 0.3, 0.3);
+        row("range", range(RadarRange::ThreeHours), range(RadarRange::TwelveHours),
+            QStringLiteral("twelveHours"), QByteArray("twelveHours"));
+        row("range", range(RadarRange::ThreeHours), range(RadarRange::ThreeHours),
+            QStringLiteral("threeHours"), {}, {}, " default is written too");
+        row("playbackMode", mode(RadarPlaybackMode::Animation), mode(RadarPlaybackMode::Live),
+            QStringLiteral("live"), QStringLiteral("Live"));
+        row("includeForecast", true, false, false);
+        row("forecastHorizonHours", 6.0, 1.0, 1.0);
+        row("showTyphoon", true, false, false, QStringLiteral("false"));
+        row("showLightning", true, false, false);
+        row("showPrefectureBorders", true, false, false);
+        row("showPrefectureLabels", true, false, false);
+        row("showRangeCircles", false, true, true, 1.0);
+        row("textScale", 1.0, 1.5, 1.5, QByteArray("2"));
     }
 
     void everyPropertyDefaultsWritesNotifiesAndSurvivesReopening()
@@ -108,43 +96,34 @@ private Q_SLOTS:
         QFETCH(QVariant, fallback);
         QFETCH(QVariant, value);
         QFETCH(QVariant, stored);
+        QFETCH(QVariant, foreign);
+        QFETCH(QVariant, foreignReads);
         const char* name = property.constData();
         auto store = newStore();
+        if (foreign.isValid()) {
+            store->setValue(key(name), foreign);
+            QCOMPARE(AppSettings(store.get()).property(name), foreignReads);
+            store->remove(key(name));
+        }
         AppSettings settings(store.get());
         QCOMPARE(settings.property(name), fallback);
         const QMetaObject* meta = settings.metaObject();
         QSignalSpy changed(&settings, meta->property(meta->indexOfProperty(name)).notifySignal());
+        const int notifications = value == fallback ? 0 : 1;
 
         QVERIFY(settings.setProperty(name, value));
-        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.size(), notifications);
         QCOMPARE(store->value(key(name)).metaType(), stored.metaType());
         QCOMPARE(store->value(key(name)), stored);
 
         store->remove(key(name));
         QVERIFY(settings.setProperty(name, value));
-        QCOMPARE(changed.size(), 1);
+        QCOMPARE(changed.size(), notifications);
         QCOMPARE(store->value(key(name)), stored);
 
         auto reopened = reopen(*store);
         QVERIFY(reopened);
         QCOMPARE(AppSettings(reopened.get()).property(name), value);
-    }
-
-    void rangeAndFrameRatesAreWrittenAsGiven()
-    {
-        auto store = newStore();
-        AppSettings settings(store.get());
-        settings.setRange(RadarRange::TwelveHours);
-        settings.setRange(RadarRange::ThreeHours);
-        QCOMPARE(store->value(key("range")), QVariant(QStringLiteral("threeHours")));
-        for (double rate : {0.0, -1.0}) {
-            settings.setFramesPerSecond(rate);
-            QCOMPARE(settings.framesPerSecond(), rate);
-            auto reopened = reopen(*store);
-            QVERIFY(reopened);
-            QCOMPARE(reopened->value(key("framesPerSecond")), QVariant(rate));
-            QCOMPARE(AppSettings(reopened.get()).framesPerSecond(), rate);
-        }
     }
 
     void themeIsAppliedOnAssignmentOnly()
@@ -167,19 +146,15 @@ private Q_SLOTS:
         auto& appearance = Appearance::instance();
         appearance.apply(Appearance::Mode::Light);
         QSignalSpy darkChanged(&appearance, &Appearance::darkChanged);
+        const auto window = [] { return QGuiApplication::palette().color(QPalette::Window); };
 
         appearance.apply(Appearance::Mode::Dark);
         appearance.apply(Appearance::Mode::Dark);
         QCOMPARE(darkChanged.size(), 1);
-        QCOMPARE(darkChanged.at(0).at(0), QVariant(true));
-        QCOMPARE(QGuiApplication::palette().color(QPalette::Window),
-                 Appearance::darkPalette().color(QPalette::Window));
-
+        QCOMPARE(window(), Appearance::darkPalette().color(QPalette::Window));
         appearance.apply(Appearance::Mode::Light);
         QCOMPARE(darkChanged.size(), 2);
-        QVERIFY(!appearance.isDark());
-        QCOMPARE(QGuiApplication::palette().color(QPalette::Window),
-                 Appearance::lightPalette().color(QPalette::Window));
+        QCOMPARE(window(), Appearance::lightPalette().color(QPalette::Window));
 
         appearance.apply(Appearance::Mode::System);
         for (auto role : {QPalette::Window, QPalette::Highlight})

@@ -33,12 +33,13 @@ private Q_SLOTS:
     void animationWindow_data()
     {
         QTest::addColumn<int>("count");
-        QTest::addColumn<int>("current"); // -1: no current frame
+        QTest::addColumn<int>("current"); // -1: no current frame; -2: one not in the list
         QTest::addColumn<QList<int>>("expected");
         QTest::newRow("near the start") << 30 << 3 << range(0, 13);
         QTest::newRow("near the end") << 30 << 27 << range(17, 29);
         QTest::newRow("middle") << 30 << 15 << range(5, 25);
         QTest::newRow("no current frame") << 30 << -1 << range(18, 29);
+        QTest::newRow("current frame not in the list") << 30 << -2 << range(18, 29);
         QTest::newRow("short list, no current frame") << 12 << -1 << range(0, 11);
         QTest::newRow("empty") << 0 << -1 << QList<int>{};
     }
@@ -48,19 +49,13 @@ private Q_SLOTS:
         QFETCH(int, current);
         QFETCH(QList<int>, expected);
         const RadarFrames frames = RadarFrameFactory::frames(kBase, count, {});
-        const std::optional<RadarFrame> currentFrame =
-            current >= 0 ? std::optional(frames[current]) : std::nullopt;
+        std::optional<RadarFrame> currentFrame;
+        if (current >= 0)
+            currentFrame = frames[current];
+        else if (current == -2)
+            currentFrame = RadarFrameFactory::frameAt(kBase, 600, RadarFrame::Kind::Forecast);
         QCOMPARE(positions(frames, PrefetchPlan::aroundCurrentFrame(frames, currentFrame)),
                  expected);
-    }
-
-    void currentFrameNotInListCountsAsNone()
-    {
-        const RadarFrames frames = RadarFrameFactory::frames(kBase, 30, {});
-        const RadarFrame stranger =
-            RadarFrameFactory::frameAt(kBase, 600, RadarFrame::Kind::Forecast);
-        QCOMPARE(positions(frames, PrefetchPlan::aroundCurrentFrame(frames, stranger)),
-                 range(18, 29));
     }
 
     void liveNeighbourhood_data()

@@ -11,17 +11,19 @@
 
 using namespace std::chrono_literals;
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kN3 = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N3.json");
+const QString kN3 = u"/bosai/jmatile/data/nowc/targetTimes_N3.json"_s;
 // Only the address with its id=liden query is served; anything else answers 404.
 const QString kLiden = QStringLiteral("/bosai/jmatile/data/nowc/20250829053000/none/20250829053000/"
                                       "surf/liden/data.geojson?id=liden");
-const QString kFailed = QStringLiteral("雷観測取得失敗: ");
+const QString kFailed = u"雷観測取得失敗: "_s;
 
 FakeResponse fixture(const char* name)
 {
-    return FakeResponse::json(TestData::read(QStringLiteral("jma/liden/") + QLatin1String(name)));
+    return FakeResponse::json(TestData::read(u"jma/liden/"_s + QLatin1String(name)));
 }
 
 } // namespace
@@ -88,9 +90,9 @@ private Q_SLOTS:
         // One feature without properties.id fails the whole file.
         m_server->setRoute(kLiden, fixture("invalid_missing_id_synthetic.geojson"));
         m_clock.advance(60s);
-        QTest::ignoreMessage(QtWarningMsg,
-                             qUtf8Printable(kFailed + QStringLiteral("データが正しい形式ではないため"
-                                                                     "読み込めませんでした")));
+        QTest::ignoreMessage(
+            QtWarningMsg, qUtf8Printable(kFailed + QStringLiteral("データが正しい形式ではないため"
+                                                                  "読み込めませんでした")));
         reload();
         QCOMPARE(m_service->errorMessage(),
                  QStringLiteral("雷観測情報を取得できませんでした（データが"
@@ -105,19 +107,18 @@ private Q_SLOTS:
         reload();
         QCOMPARE(m_service->strikes(), good);
 
+        // A stamp that would leave its directory is refused before anything is fetched.
+        m_server->setRoute(kN3, fixture("targetTimes_N3_unsafe_stamp.json"));
+        m_server->clearRequests();
+        QTest::ignoreMessage(QtWarningMsg, qUtf8Printable(kFailed + u"URL が正しくありません"_s));
+        reload();
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_service->strikes(), good);
+
         serveScenario();
         reload();
         QVERIFY(m_service->errorMessage().isNull());
         QCOMPARE(m_service->lastUpdated(), m_clock.now());
-    }
-
-    void stampThatLeavesItsDirectoryIsRefused()
-    {
-        m_server->setRoute(kN3, fixture("targetTimes_N3_unsafe_stamp.json"));
-        QTest::ignoreMessage(QtWarningMsg, qUtf8Printable(kFailed + u"URL が正しくありません"));
-        reload();
-        QVERIFY(!m_service->errorMessage().isNull());
-        QCOMPARE(m_server->requests().size(), 1);
     }
 
     void loopRunsAtOnceThenAnIntervalAfterEachPass()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "locations/Geocoder.h"
+#include "platform/async/Sleep.h"
 
 #include <QList>
 #include <QString>
@@ -20,11 +21,37 @@ public:
     QList<GeoCoordinate> searchBiases;
     QList<GeoCoordinate> reverses;
 
-    async::Task<Expected<GeocodedPlaces>> search(QString text, GeoCoordinate near) override;
-    async::Task<Expected<GeocodedPlaces>> reverse(GeoCoordinate at) override;
+    async::Task<Expected<GeocodedPlaces>> search(QString text, GeoCoordinate near) override
+    {
+        searches.append(text);
+        searchBiases.append(near);
+        return answer(searchDelaySeconds,
+                      [this, text] { return onSearch ? onSearch(text) : GeocodedPlaces{}; });
+    }
+    async::Task<Expected<GeocodedPlaces>> reverse(GeoCoordinate at) override
+    {
+        reverses.append(at);
+        return answer(reverseDelaySeconds,
+                      [this, at] { return onReverse ? onReverse(at) : GeocodedPlaces{}; });
+    }
+
+private:
+    static async::Task<Expected<GeocodedPlaces>>
+    answer(double delaySeconds, std::function<Expected<GeocodedPlaces>()> respond)
+    {
+        if (delaySeconds > 0)
+            co_await async::sleepSeconds(delaySeconds);
+        if (async::isCancelled())
+            co_return Failure{QStringLiteral("通信が取り消されました")};
+        co_return respond();
+    }
 };
 
-GeocodedPlace namedPlace(const QString& name, GeoCoordinate at,
-                         std::optional<QString> region = std::nullopt,
-                         std::optional<QString> city = std::nullopt,
-                         std::optional<QString> fullAddress = std::nullopt);
+inline GeocodedPlace namedPlace(const QString& name, GeoCoordinate at,
+                                std::optional<QString> region = std::nullopt,
+                                std::optional<QString> city = std::nullopt,
+                                std::optional<QString> fullAddress = std::nullopt)
+{
+    return GeocodedPlace{name, at, std::move(region), std::move(city), std::move(fullAddress),
+                         false};
+}

@@ -154,24 +154,20 @@ private Q_SLOTS:
         QCOMPARE(m_delivered.size(), 1);
     }
 
-    void aPlaceWithoutAName()
+    void aPlaceWithoutANameThenDestroyedWhileNaming()
     {
         m_geocoder->onReverse = [](GeoCoordinate) { return GeocodedPlaces{}; }; // at sea
         request();
         fix();
         QCOMPARE(m_delivered.constFirst().name, u"現在地"_s);
         QCOMPARE(m_delivered.constFirst().subtitle, std::optional<QString>());
-        QCOMPARE(m_provider->status(), CurrentLocationStatus::idle());
-    }
 
-    void destroyedWhileNamingIsSafe()
-    {
         m_geocoder->reverseDelaySeconds = 2;
         request();
         fix();
         m_provider.reset();
         m_clock->advanceSeconds(5);
-        QVERIFY(m_delivered.isEmpty());
+        QCOMPARE(m_delivered.size(), 1);
     }
 };
 

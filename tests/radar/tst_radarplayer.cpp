@@ -1,5 +1,5 @@
+#include "../app/RadarFrameFactory.h"
 #include "FakeClock.h"
-#include "radar/JMATime.h"
 #include "radar/RadarPlayer.h"
 
 #include <QSignalSpy>
@@ -11,31 +11,26 @@ namespace {
 
 const QDateTime kLatest = FakeClock::scenarioNow(); // newest observation
 
-RadarFrame frameAt(int minutesFromLatest, RadarFrame::Kind kind, int baseMinutes = 0)
+// A forecast `minutes` after the newest observation, from the run `baseMinutes` after it.
+RadarFrame forecast(int minutes, int baseMinutes = 0)
 {
-    const QDateTime valid = kLatest.addSecs(minutesFromLatest * 60);
-    const QString base = JMATime::format(
-        kind == RadarFrame::Kind::Observation ? valid : kLatest.addSecs(baseMinutes * 60));
-    return RadarFrame{RadarProduct::Nowcast, base, JMATime::format(valid), kind, valid};
+    return RadarFrameFactory::frameAt(kLatest.addSecs(baseMinutes * 60), minutes - baseMinutes,
+                                      RadarFrame::Kind::Forecast);
 }
 
 // `count` observations 5 minutes apart ending at kLatest.
 RadarFrames observations(int count)
 {
-    RadarFrames frames;
-    for (int i = count - 1; i >= 0; --i)
-        frames.append(frameAt(-5 * i, RadarFrame::Kind::Observation));
-    return frames;
+    return RadarFrameFactory::frames(kLatest, count, {});
 }
 
 // Observations, nowcasts every 5 minutes to +60, then hourly forecasts to +6 h.
 RadarFrames liveTimeline()
 {
-    RadarFrames frames = observations(4);
-    for (int m = 5; m <= 60; m += 5)
-        frames.append(frameAt(m, RadarFrame::Kind::Forecast));
+    RadarFrames frames =
+        RadarFrameFactory::frames(kLatest, 4, {5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 55, 60});
     for (int h = 2; h <= 6; ++h)
-        frames.append(frameAt(60 * h, RadarFrame::Kind::Forecast, -10));
+        frames.append(forecast(60 * h, -10));
     return frames;
 }
 
@@ -133,7 +128,7 @@ private Q_SLOTS:
         QCOMPARE(indexSpy.count(), 0);
 
         RadarFrames shifted = first.mid(1);
-        shifted.append(frameAt(5, RadarFrame::Kind::Observation));
+        shifted.append(RadarFrameFactory::frameAt(kLatest, 5, RadarFrame::Kind::Observation));
         player.update(shifted);
         QCOMPARE(player.index(), 2);
         QCOMPARE(player.currentFrame()->date, first.at(3).date);
@@ -167,11 +162,11 @@ private Q_SLOTS:
     void hourlyTablePrefersNewerRunsThenTheCloserStep()
     {
         RadarFrames frames = observations(1);
-        frames.append(frameAt(65, RadarFrame::Kind::Forecast, -60));  // hour 1: left out
-        frames.append(frameAt(100, RadarFrame::Kind::Forecast, -60)); // hour 2
-        frames.append(frameAt(130, RadarFrame::Kind::Forecast, -60)); // hour 2, closer
-        frames.append(frameAt(170, RadarFrame::Kind::Forecast, -30)); // hour 3, newer run
-        frames.append(frameAt(180, RadarFrame::Kind::Forecast, -60)); // hour 3, older run
+        frames.append(forecast(65, -60));  // hour 1: left out
+        frames.append(forecast(100, -60)); // hour 2
+        frames.append(forecast(130, -60)); // hour 2, closer
+        frames.append(forecast(170, -30)); // hour 3, newer run
+        frames.append(forecast(180, -60)); // hour 3, older run
         RadarPlayer player;
         player.update(frames);
         QCOMPARE(player.liveSteps(), (QList<int>{0, 3, 4}));
@@ -191,8 +186,8 @@ private Q_SLOTS:
 
         // Two newer observations arrive: the offset now counts from +10 minutes.
         RadarFrames newer = liveTimeline();
-        newer[4] = frameAt(5, RadarFrame::Kind::Observation);
-        newer[5] = frameAt(10, RadarFrame::Kind::Observation);
+        newer[4] = RadarFrameFactory::frameAt(kLatest, 5, RadarFrame::Kind::Observation);
+        newer[5] = RadarFrameFactory::frameAt(kLatest, 10, RadarFrame::Kind::Observation);
         player.update(newer);
         QCOMPARE(player.minutesAhead(player.index()), 30);
         QCOMPARE(player.currentFrame()->date, shown.addSecs(10 * 60));

@@ -9,6 +9,9 @@
 
 using namespace std::chrono_literals;
 
+enum class ListFailure { HtmlPage, CutShort, InvalidList, NoAnswer, SessionReset };
+Q_DECLARE_METATYPE(ListFailure)
+
 namespace {
 
 const QString kN1 = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json");
@@ -63,13 +66,15 @@ private Q_SLOTS:
         QCOMPARE(timeline.frames().size(), 37 + 12 + 5);
         QCOMPARE(timeline.frames().last().validtime, QStringLiteral("20250829112000"));
         QCOMPARE(timeline.frames().last().product, RadarProduct::Analysis);
+        QCOMPARE(timeline.frames().first().validtime, QStringLiteral("20250829023000"));
+        QVERIFY(timeline.frames().at(36).isObservation() && timeline.frames().at(37).isForecast());
+        QVERIFY(std::is_sorted(timeline.frames().begin(), timeline.frames().end(),
+                               [](const auto& a, const auto& b) { return a.date < b.date; }));
         QCOMPARE(timeline.lastUpdated(), clock.now());
         QVERIFY(timeline.errorMessage().isNull());
-        QVERIFY(!timeline.isLoading());
-        QVERIFY(!timeline.loadStartedAt().isValid());
+        QVERIFY(!timeline.isLoading() && !timeline.loadStartedAt().isValid());
         QCOMPARE(framesSpy.count(), 1);
         QCOMPARE(loadingSpy.count(), 2);
-        QCOMPARE(m_server->requestCount(kRasrf), 1);
 
         // The same answer again changes nothing observable but the time stamp.
         clock.advance(60s);
@@ -78,66 +83,92 @@ private Q_SLOTS:
         QCOMPARE(timeline.lastUpdated(), clock.now());
     }
 
-    void oneHourHorizonFetchesNoHourlyForecasts()
+    void horizonAndRangeChooseTheLists()
     {
         serveAgencyLists();
-        RadarTimeline timeline;
-        timeline.setForecastHorizonHours(0.5);
-        QVERIFY(runTask(timeline.reload()));
-        QCOMPARE(timeline.frames().size(), 37 + 12);
+        RadarTimeline oneHour; // fetches no hourly forecasts
+        oneHour.setForecastHorizonHours(0.5);
+        QVERIFY(runTask(oneHour.reload()));
+        QCOMPARE(oneHour.frames().size(), 37 + 12);
         QCOMPARE(m_server->requestCount(kRasrf), 0);
+
+        RadarTimeline twelveHours; // reads only the analysis list
+        twelveHours.setRange(RadarRange::TwelveHours);
+        QVERIFY(runTask(twelveHours.reload()));
+        QCOMPARE(twelveHours.frames().size(), 14 + 15);
+        QCOMPARE(twelveHours.frames().first().product, RadarProduct::Analysis);
+        QCOMPARE(m_server->requestCount(kN1), 1);
     }
 
-    void twelveHourRangeReadsOnlyTheRasrfList()
+    // Each failure counts, keeps the frames shown and says why; the next good load clears it.
+    void failedListCountsAndKeepsThePreviousFrames_data()
     {
-        serveAgencyLists();
-        RadarTimeline timeline;
-        timeline.setRange(RadarRange::TwelveHours);
-        QVERIFY(runTask(timeline.reload()));
-        QCOMPARE(timeline.frames().size(), 14 + 15);
-        QCOMPARE(m_server->requestCount(kN1), 0);
-        QCOMPARE(timeline.frames().first().product, RadarProduct::Analysis);
+        QTest::addColumn<ListFailure>("failure");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("reason"); // empty: any
+        QTest::newRow("HTML error page") << ListFailure::HtmlPage << kN1
+                                         << QStringLiteral("データが正しい形式ではないため"
+                                                           "読み込めませんでした");
+        QTest::newRow("cut short") << ListFailure::CutShort << kN1 << QString();
+        QTest::newRow("an entry lacks elements") << ListFailure::InvalidList << kN2 << QString();
+        QTest::newRow("no answer within 40 s")
+            << ListFailure::NoAnswer << kN2 << QStringLiteral("要求がタイムアウトしました");
+        QTest::newRow("session reset")
+            << ListFailure::SessionReset << kN1 << QStringLiteral("通信が取り消されました");
     }
-
     void failedListCountsAndKeepsThePreviousFrames()
     {
+        QFETCH(ListFailure, failure);
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
         serveAgencyLists();
+        FakeClock clock;
         RadarTimeline timeline;
         QVERIFY(runTask(timeline.reload()));
         const RadarFrames good = timeline.frames();
 
-        m_server->setRoute(kN1, FakeResponse::text("<html>Not Found</html>", 404));
-        QTest::ignoreMessage(
-            QtWarningMsg,
-            "targetTimes 取得失敗: データが正しい形式ではないため読み込めませんでした");
-        QVERIFY(runTask(timeline.reload()));
-        QCOMPARE(timeline.consecutiveFailures(), 1);
-        QCOMPARE(timeline.errorMessage(),
-                 QStringLiteral("レーダー情報を取得できませんでした（データが正しい形式ではないため"
-                                "読み込めませんでした）"));
+        switch (failure) {
+        case ListFailure::HtmlPage:
+            m_server->setRoute(path, FakeResponse::text("<html>Not Found</html>", 404));
+            break;
+        case ListFailure::CutShort:
+            m_server->setRoute(path, FakeResponse::dropped("[{\"basetime\":\"2025"));
+            break;
+        case ListFailure::InvalidList:
+            m_server->setRoute(path, fixture("nowc/targetTimes_N1_invalid_missing_elements.json"));
+            break;
+        case ListFailure::NoAnswer:
+        case ListFailure::SessionReset:
+            m_server->setRoute(path, FakeResponse::hanging());
+            break;
+        }
+        const QRegularExpression logged(QStringLiteral("^targetTimes 取得失敗: ") +
+                                        QRegularExpression::escape(reason));
+        for (int round = 1; round <= 2; ++round) {
+            QTest::ignoreMessage(QtWarningMsg, logged);
+            async::TaskScope scope;
+            scope.spawn(timeline.reload());
+            QVERIFY(QTest::qWaitFor([&] { return m_server->requestCount(path) > round; }, 3000));
+            if (failure == ListFailure::NoAnswer) {
+                clock.advance(39s);
+                QVERIFY(timeline.isLoading());
+                clock.advance(1s);
+            } else if (failure == ListFailure::SessionReset) {
+                timeline.resetSession();
+            }
+            QTRY_VERIFY(!timeline.isLoading());
+            // A reset starts the count afresh before the request it cut off fails.
+            QCOMPARE(timeline.consecutiveFailures(),
+                     failure == ListFailure::SessionReset ? 1 : round);
+        }
+        QVERIFY(timeline.errorMessage().startsWith(
+            QStringLiteral("レーダー情報を取得できませんでした（") + reason));
         QCOMPARE(timeline.frames(), good);
-
-        m_server->setRoute(kN1, FakeResponse::dropped("[{\"basetime\":\"2025"));
-        QTest::ignoreMessage(QtWarningMsg,
-                             QRegularExpression(QStringLiteral("^targetTimes 取得失敗: ")));
-        QVERIFY(runTask(timeline.reload()));
-        QCOMPARE(timeline.consecutiveFailures(), 2);
 
         serveAgencyLists();
         QVERIFY(runTask(timeline.reload()));
         QCOMPARE(timeline.consecutiveFailures(), 0);
         QVERIFY(timeline.errorMessage().isNull());
-    }
-
-    void invalidListFailsAsAWhole()
-    {
-        serveAgencyLists();
-        m_server->setRoute(kN2, fixture("nowc/targetTimes_N1_invalid_missing_elements.json"));
-        RadarTimeline timeline;
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("取得失敗")));
-        QVERIFY(runTask(timeline.reload()));
-        QVERIFY(timeline.frames().isEmpty());
-        QCOMPARE(timeline.consecutiveFailures(), 1);
     }
 
     void emptyAfterTheForecastFilterKeepsOldFramesAndCounter()
@@ -179,23 +210,6 @@ private Q_SLOTS:
         QCOMPARE(timeline.frames().size(), 54);
     }
 
-    void wholeTransferLimitFailsAHangingList()
-    {
-        serveAgencyLists();
-        m_server->setRoute(kN2, FakeResponse::hanging());
-        FakeClock clock;
-        RadarTimeline timeline;
-        async::TaskScope scope;
-        scope.spawn(timeline.reload());
-        QVERIFY(waitForRequest(kN2));
-        QTest::ignoreMessage(QtWarningMsg, "targetTimes 取得失敗: 要求がタイムアウトしました");
-        clock.advance(39s);
-        QVERIFY(timeline.isLoading());
-        clock.advance(1s);
-        QTRY_VERIFY(!timeline.isLoading());
-        QCOMPARE(timeline.consecutiveFailures(), 1);
-    }
-
     void cancellingAReloadPublishesNothing()
     {
         serveAgencyLists();
@@ -210,27 +224,6 @@ private Q_SLOTS:
         QCOMPARE(timeline.consecutiveFailures(), 0);
         QCOMPARE(errorSpy.count(), 0);
         QVERIFY(timeline.frames().isEmpty());
-    }
-
-    void sessionResetFailsTheRequestInFlightAndTheNextLoadWorks()
-    {
-        serveAgencyLists();
-        m_server->setRoute(kN1, FakeResponse::hanging());
-        RadarTimeline timeline;
-        async::TaskScope scope;
-        scope.spawn(timeline.reload());
-        QVERIFY(waitForRequest(kN1));
-        QTest::ignoreMessage(QtWarningMsg, "targetTimes 取得失敗: 通信が取り消されました");
-        timeline.resetSession();
-        QTRY_VERIFY(!timeline.isLoading());
-        QCOMPARE(timeline.consecutiveFailures(), 1);
-        QCOMPARE(timeline.errorMessage(),
-                 QStringLiteral("レーダー情報を取得できませんでした（通信が取り消されました）"));
-
-        m_server->setRoute(kN1, fixture("nowc/targetTimes_N1.json"));
-        QVERIFY(runTask(timeline.reload()));
-        QCOMPARE(timeline.frames().size(), 54);
-        QCOMPARE(timeline.consecutiveFailures(), 0);
     }
 };
 

@@ -14,6 +14,18 @@ TargetTimeEntry entry(const char* base, const char* valid, const char* element =
         QString::fromLatin1(base), QString::fromLatin1(valid), {QString::fromLatin1(element)}};
 }
 
+// The analysis run issued at 29 August `base` (HHmm), valid at each of `valid` (HHmm).
+QList<TargetTimeEntry> run(const char* base, std::initializer_list<const char*> valid)
+{
+    const QString day = QStringLiteral("20250829");
+    QList<TargetTimeEntry> out;
+    for (const char* time : valid)
+        out.append({day + QLatin1String(base) + QStringLiteral("00"),
+                    day + QLatin1String(time) + QStringLiteral("00"),
+                    {QStringLiteral("rasrf")}});
+    return out;
+}
+
 QStringList validtimes(const RadarFrames& frames)
 {
     QStringList out;
@@ -42,23 +54,6 @@ class TestTimelineAssembly : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void nowcastTimelineFromTheAgencyLists()
-    {
-        const NowcastPlan plan =
-            planNowcast(fixture(QStringLiteral("nowc/targetTimes_N1.json")),
-                        fixture(QStringLiteral("nowc/targetTimes_N2.json")), 6.0);
-        QCOMPARE(plan.frames.size(), 37 + 12);
-        QVERIFY(std::is_sorted(plan.frames.begin(), plan.frames.end(),
-                               [](const auto& a, const auto& b) { return a.date < b.date; }));
-        QCOMPARE(plan.frames.first().validtime, QStringLiteral("20250829023000"));
-        QCOMPARE(plan.frames.last().validtime, QStringLiteral("20250829063000"));
-        QVERIFY(plan.frames.at(36).isObservation());
-        QVERIFY(plan.frames.at(37).isForecast());
-        QVERIFY(plan.extended);
-        QCOMPARE(plan.extended->after, *JMATime::parse(QStringLiteral("20250829063000")));
-        QCOMPARE(plan.extended->until, *JMATime::parse(QStringLiteral("20250829113000")));
-    }
-
     void horizonIsClampedToOneAndFifteenHours()
     {
         const QList<TargetTimeEntry> observed{entry("20250829053000", "20250829053000")};
@@ -78,10 +73,7 @@ private Q_SLOTS:
         const NowcastPlan plan = planNowcast({entry("20250829053000", "20250829053000")},
                                              {entry("20250829053000", "20250829063000")}, 3.0);
         QCOMPARE(validtimes(plan.frames).last(), QStringLiteral("0630"));
-        const QList<TargetTimeEntry> rasrf{entry("20250829050000", "20250829063000", "rasrf"),
-                                           entry("20250829050000", "20250829073000", "rasrf"),
-                                           entry("20250829050000", "20250829083000", "rasrf"),
-                                           entry("20250829050000", "20250829093000", "rasrf")};
+        const QList<TargetTimeEntry> rasrf = run("0500", {"0630", "0730", "0830", "0930"});
         const RadarFrames extended = extendedForecastFrames(rasrf, *plan.extended);
         QCOMPARE(validtimes(extended), strings({"0730", "0830"}));
         for (const RadarFrame& frame : extended) {
@@ -120,14 +112,8 @@ private Q_SLOTS:
     // run only extends it further ahead.
     void forecastRunsAreNotInterleaved()
     {
-        const QList<TargetTimeEntry> rasrf{
-            entry("20250829050000", "20250829070000", "rasrf"),
-            entry("20250829050000", "20250829080000", "rasrf"),
-            entry("20250829050000", "20250829090000", "rasrf"),
-            entry("20250829050000", "20250829100000", "rasrf"),
-            entry("20250829052000", "20250829072000", "rasrf"),
-            entry("20250829052000", "20250829082000", "rasrf"),
-        };
+        const QList<TargetTimeEntry> rasrf =
+            run("0500", {"0700", "0800", "0900", "1000"}) + run("0520", {"0720", "0820"});
         const ExtendedWindow window{*JMATime::parse(QStringLiteral("20250829063000")),
                                     *JMATime::parse(QStringLiteral("20250829113000"))};
         const RadarFrames frames = extendedForecastFrames(rasrf, window);

@@ -1,17 +1,14 @@
 #include "../app/AppStateHarness.h"
 #include "TestData.h"
 #include "locations/PlaceSearchService.h"
-#include "platform/Appearance.h"
 #include "ui/LocationPickerPanel.h"
 #include "ui/LocationPickerRows.h"
 #include "ui/LocationPickerView.h"
 #include "ui/Popover.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QStyleFactory>
 #include <QTest>
 
@@ -57,7 +54,7 @@ class TestLocationPicker : public QObject {
     Q_OBJECT
 
     std::unique_ptr<AppStateHarness> m_h;
-    std::unique_ptr<QWidget> m_window;
+    std::unique_ptr<QWidget> m_window; // holds the picker
     LocationPickerView* m_picker = nullptr;
 
     LocationPickerPanel* panel() const { return m_picker->panel(); }
@@ -115,7 +112,6 @@ private Q_SLOTS:
         QVERIFY(m_picker->isPresented() && m_picker->popover()->isVisible());
         QVERIFY(panel()->height() >= 260 && panel()->height() <= 380);
         QCOMPARE(header(panel()), u"お気に入り"_s);
-        QCOMPARE(texts(panel(), u"addCurrentLocation"_s), QStringList{u"現在地を追加"_s});
 
         addFavourite(u"皇居"_s, 35.6850, 139.7540);
         QTest::mouseClick(shown(panel(), u"favouriteRow"_s).at(1), Qt::LeftButton);
@@ -127,25 +123,16 @@ private Q_SLOTS:
     void deleteButtonsOnlyWithTwoFavourites()
     {
         m_picker->setPresented(true);
-        QCOMPARE(shown(panel(), u"favouriteRow"_s).size(), 1);
-        QCOMPARE(shown(panel(), u"deleteButton"_s).size(), 0);
-        const auto selectedSymbol = [&](int i) {
-            return shown<LocationPickerRow>(panel(), u"favouriteRow"_s).at(i)->symbol();
-        };
-        QCOMPARE(selectedSymbol(0), u"largecircle.fill.circle"_s);
 
         addFavourite(u"大阪"_s, 34.7025, 135.4959);
         QCOMPARE(texts(panel(), u"favouriteRow"_s), (QStringList{u"東京"_s, u"大阪"_s}));
         QCOMPARE(shown(panel(), u"deleteButton"_s).size(), 2);
-        QCOMPARE(selectedSymbol(1), u"circle"_s);
-        QCOMPARE(shown(panel(), u"deleteButton"_s).at(0)->toolTip(), u"お気に入りから削除"_s);
 
         // Deleting the selected one selects the other; the popover stays open.
         QTest::mouseClick(shown(panel(), u"deleteButton"_s).at(0), Qt::LeftButton);
         QCOMPARE(texts(panel(), u"favouriteRow"_s), QStringList{u"大阪"_s});
         QCOMPARE(shown(panel(), u"deleteButton"_s).size(), 0);
         QCOMPARE(m_h->locations->selected().name, u"大阪"_s);
-        QCOMPARE(selectedSymbol(0), u"largecircle.fill.circle"_s);
         QVERIFY(m_picker->isPresented());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -154,9 +141,7 @@ private Q_SLOTS:
     {
         serveSearch("address_search_reconstructed_chiyoda.json", "photon/empty.json", 400);
         m_picker->setPresented(true);
-        QVERIFY(!shown(panel(), u"clearButton"_s).size());
         panel()->searchField()->setText(u"千代田"_s);
-        QCOMPARE(shown(panel(), u"clearButton"_s).size(), 1);
         // Waiting out the debounce is searching too, not "nothing found".
         QCOMPARE(header(panel()), u"検索中…"_s);
         QVERIFY(shown(panel(), u"noResults"_s).isEmpty());
@@ -169,19 +154,16 @@ private Q_SLOTS:
         QCOMPARE(texts(panel(), u"resultRow"_s),
                  (QStringList{u"千代田区丸の内一丁目"_s, u"千代田区千代田"_s}));
         QVERIFY(shown(panel(), u"credit"_s).isEmpty()); // GSI needs no OpenStreetMap credit
-        QVERIFY(shown(panel(), u"favouriteRow"_s).isEmpty());
-        QCOMPARE(m_h->server.requestCount(kAddressSearch), 1);
 
         // The clear button brings the favourites back and empties the results.
         QTest::mouseClick(shown(panel(), u"clearButton"_s).at(0), Qt::LeftButton);
-        QCOMPARE(panel()->query(), QString());
         QVERIFY(m_h->state->search()->results().isEmpty());
         QCOMPARE(header(panel()), u"お気に入り"_s);
         QCOMPARE(shown(panel(), u"favouriteRow"_s).size(), 1);
         QVERIFY(shown(panel(), u"clearButton"_s).isEmpty());
     }
 
-    void noMatches()
+    void noMatchesThenPhotonResultsWithTheirCredit()
     {
         serveSearch("address_search_empty.json");
         m_picker->setPresented(true);
@@ -189,14 +171,11 @@ private Q_SLOTS:
         QCOMPARE(header(panel()), u"検索結果"_s);
         QCOMPARE(texts(panel(), u"noResults"_s), QStringList{u"見つかりませんでした"_s});
         QVERIFY(shown(panel(), u"resultRow"_s).isEmpty());
-    }
 
-    void photonResultsCarryTheCredit()
-    {
         serveSearch("address_search_empty.json", "photon/search_shinjuku_reconstructed.json");
-        m_picker->setPresented(true);
         searchFor(u"新宿御苑"_s);
-        QVERIFY(!shown(panel(), u"resultRow"_s).isEmpty());
+        QVERIFY(!shown(panel(), u"resultRow"_s).isEmpty() &&
+                shown(panel(), u"noResults"_s).isEmpty());
         QCOMPARE(texts(panel(), u"credit"_s), QStringList{u"© OpenStreetMap contributors"_s});
     }
 
@@ -211,17 +190,13 @@ private Q_SLOTS:
         QTest::mouseClick(shown(panel(), u"resultRow"_s).at(1), Qt::LeftButton);
         QCOMPARE(m_h->locations->selected().name, u"皇居"_s);
         QCOMPARE(m_h->locations->locations().size(), 2);
-        QCOMPARE(panel()->query(), QString());
-        QVERIFY(m_h->state->search()->results().isEmpty());
-        QVERIFY(!m_picker->isPresented());
-        QCOMPARE(m_picker->button()->text(), u"皇居"_s);
+        QVERIFY(!m_picker->isPresented() && panel()->query().isEmpty());
 
         // A result away from every favourite is added and selected. The results now come
         // nearest to 皇居 first.
         m_picker->setPresented(true);
         searchFor(u"千代田"_s);
         const QList<LocationPickerRow*> rows = shown<LocationPickerRow>(panel(), u"resultRow"_s);
-        QCOMPARE(rows.size(), 2);
         QCOMPARE(rows.at(1)->name(), u"千代田区丸の内一丁目"_s);
         QTest::mouseClick(rows.at(1), Qt::LeftButton);
         QCOMPARE(m_h->locations->locations().size(), 3);

@@ -3,8 +3,8 @@
 #include "ui/RadarLegendView.h"
 #include "ui/TyphoonDetailView.h"
 
-#include <QApplication>
 #include <QImage>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -19,17 +19,36 @@ Q_DECLARE_METATYPE(Popover::Placement)
 class TestPanePopover : public QObject {
     Q_OBJECT
 
-    static QPushButton* showButton(QWidget& window)
+    QWidget m_window;
+    QPointer<QPushButton> m_button;
+    std::unique_ptr<Popover> m_popover;
+
+    // A shown popover with `content`, anchored to a button of a shown window.
+    void present(QWidget* content)
     {
-        auto* button = new QPushButton(u"凡例"_s, &window);
-        window.resize(400, 300);
-        window.show();
-        if (!QTest::qWaitForWindowExposed(&window))
-            qFatal("window not exposed");
-        return button;
+        m_popover->setContent(content);
+        m_popover->showAnchoredTo(m_button);
     }
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        m_window.resize(400, 300);
+        m_window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_window));
+    }
+    void init()
+    {
+        m_button = new QPushButton(u"凡例"_s, &m_window);
+        m_button->show();
+        m_popover = std::make_unique<Popover>(&m_window);
+    }
+    void cleanup()
+    {
+        m_popover.reset();
+        delete m_button;
+    }
+
     void placement_data()
     {
         QTest::addColumn<QRect>("anchor");
@@ -54,66 +73,47 @@ private Q_SLOTS:
 
     void closesWithItsButton()
     {
-        QWidget window;
-        auto* button = showButton(window);
-        Popover popover(&window);
-        popover.setContent(new RadarLegendView);
-        QSignalSpy closed(&popover, &Popover::closed);
-        popover.showAnchoredTo(button);
-        QVERIFY(popover.isVisible());
-        QCOMPARE(popover.arrowEdge(), Edge::Top);
-        // The content sits inside the margins, under the arrow.
-        QCOMPARE(popover.content()->geometry().topLeft(),
-                 QPoint(Popover::kMargin, Popover::kMargin + Popover::kArrowHeight));
-        QCOMPARE(popover.content()->size(), popover.content()->sizeHint());
+        QSignalSpy closed(m_popover.get(), &Popover::closed);
+        present(new RadarLegendView);
+        QVERIFY(m_popover->isVisible());
+        QCOMPARE(m_popover->content()->size(), m_popover->content()->sizeHint());
 
-        button->hide();
-        QVERIFY(!popover.isVisible());
-        QCOMPARE(closed.count(), 1);
-
-        button->show();
-        popover.showAnchoredTo(button);
-        QTest::keyClick(&popover, Qt::Key_Escape);
-        QVERIFY(!popover.isVisible());
+        m_button->hide();
+        QVERIFY(!m_popover->isVisible());
+        m_button->show();
+        m_popover->showAnchoredTo(m_button);
+        QTest::keyClick(m_popover.get(), Qt::Key_Escape);
+        QVERIFY(!m_popover->isVisible());
         QCOMPARE(closed.count(), 2);
 
-        popover.showAnchoredTo(button);
-        delete button;
-        QVERIFY(!popover.isVisible());
-        QCOMPARE(popover.anchor(), nullptr);
+        m_popover->showAnchoredTo(m_button);
+        delete m_button;
+        QVERIFY(!m_popover->isVisible());
+        QCOMPARE(m_popover->anchor(), nullptr);
     }
 
     void followsItsContentsSize()
     {
-        QWidget window;
-        auto* button = showButton(window);
-        Popover popover(&window);
         auto* view = new TyphoonDetailView;
-        popover.setContent(view);
-        popover.showAnchoredTo(button);
-        QCOMPARE(popover.width(), TyphoonDetailView::kWidth + 2 * Popover::kMargin);
-        const int before = popover.height();
-
+        present(view);
+        const int before = m_popover->height();
         TyphoonInfo info;
         info.typhoonNumber = u"14"_s;
         info.location = u"日本の南"_s;
         info.pressureHpa = u"985"_s;
         view->setContent({{info, info}, false, {}, {}});
-        QTRY_VERIFY(popover.height() > before);
-        QCOMPARE(view->height(), popover.height() - 2 * Popover::kMargin - Popover::kArrowHeight);
+        QTRY_VERIFY(m_popover->height() > before);
+        QCOMPARE(view->height(),
+                 m_popover->height() - 2 * Popover::kMargin - Popover::kArrowHeight);
         QVERIFY(view->height() >= view->minimumSizeHint().height());
     }
 
     void tallContentScrollsWithinItsHeight()
     {
-        QWidget window;
-        auto* button = showButton(window);
-        Popover popover(&window);
         auto* form = new QWidget;
         form->setMinimumSize(300, 900);
         auto* area = new PopoverScrollArea(form, 600);
-        popover.setContent(area);
-        popover.showAnchoredTo(button);
+        present(area);
         QCOMPARE(area->height(), 600);
         QVERIFY(area->width() > 300); // room for the scroll bar beside the form
         QVERIFY(area->verticalScrollBar()->isVisible());

@@ -7,7 +7,6 @@
 #include "ui/TimelineSliderView.h"
 #include "ui/TimelineTrack.h"
 
-#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -41,14 +40,6 @@ private Q_SLOTS:
     void init() { h = std::make_unique<AppStateHarness>(AppStateHarness::Options{false, {}}); }
     void cleanup() { h.reset(); }
 
-    void badgeShowsAtOnceWithoutAFrame()
-    {
-        auto view = pane();
-        QVERIFY(view->showsLoadingBadge());
-        giveFrames();
-        QVERIFY(!view->showsLoadingBadge());
-    }
-
     void badgeWaitsForLongLoads_data()
     {
         QTest::addColumn<int>("loadingMs");
@@ -60,8 +51,10 @@ private Q_SLOTS:
     {
         QFETCH(int, loadingMs);
         QFETCH(bool, shownWhileLoading);
-        giveFrames();
         auto view = pane();
+        QVERIFY(view->showsLoadingBadge()); // at once without a frame
+        giveFrames();
+        QVERIFY(!view->showsLoadingBadge());
         view->setTilesLoading(true);
         h->clock.advance(std::chrono::milliseconds(399));
         QVERIFY(!view->showsLoadingBadge());
@@ -88,24 +81,20 @@ private Q_SLOTS:
     void rangeButtonTogglesAndStoresTheSetting()
     {
         auto view = pane();
-        QSignalSpy changed(h->settings.get(), &AppSettings::showRangeCirclesChanged);
         const bool before = h->settings->showRangeCircles();
         QTest::mouseClick(view->rangeButton(), Qt::LeftButton);
         QCOMPARE(h->settings->showRangeCircles(), !before);
         QVERIFY(view->mapView().showRangeCircles != before);
         QTest::mouseClick(view->rangeButton(), Qt::LeftButton);
         QCOMPARE(h->settings->showRangeCircles(), before);
-        QCOMPARE(changed.count(), 2);
     }
 
     void overviewScrubMovesTheDetailPlayer()
     {
         giveFrames();
         auto view = pane(AppState::Pane::Overview);
-        QCOMPARE(view->timelineSlider()->parentWidget()->parentWidget(), view.get());
         h->state->detailPlayer()->play();
-        TimelineSliderView* slider = view->timelineSlider();
-        QWidget* track = slider->track();
+        QWidget* track = view->timelineSlider()->track();
         QTest::mousePress(track, Qt::LeftButton, {}, QPoint(2, track->height() / 2));
         QTest::mouseRelease(track, Qt::LeftButton, {}, QPoint(2, track->height() / 2));
         QVERIFY(!h->state->detailPlayer()->isPlaying());
@@ -117,7 +106,6 @@ private Q_SLOTS:
     {
         auto view = pane();
         auto* bottom = qobject_cast<QStackedWidget*>(view->timelineSlider()->parentWidget());
-        QVERIFY(bottom);
         QCOMPARE(bottom->currentWidget(), view->timelineSlider());
         h->state->setPlaybackMode(RadarPlaybackMode::Live);
         QCOMPARE(bottom->currentWidget(), static_cast<QWidget*>(view->liveStatusBar()));

@@ -119,8 +119,6 @@ private Q_SLOTS:
         QCOMPARE(view.body(), body);
         const bool cards = body == Body::Cards;
         QCOMPARE(view.findChildren<TyphoonCard*>().size(), cards ? content.typhoons.size() : 0);
-        QCOMPARE(view.findChildren<QWidget*>(u"divider"_s).size(),
-                 cards ? content.typhoons.size() - 1 : 0);
         QCOMPARE(labelTexts(view, u"status"_s),
                  status.isNull() ? QStringList() : QStringList{status});
         QCOMPARE(labelTexts(view, u"error"_s),
@@ -138,22 +136,20 @@ private Q_SLOTS:
         FakeHttpServer server;
         QVERIFY(server.listen());
         DataHosts::pointAllAt(server.baseUrl());
-        const auto fixture = [](const QString& name) {
-            return FakeResponse::json(TestData::read(u"jma/typhoon/scenario/"_s + name));
+        const auto serve = [&](const QString& name) {
+            server.setRoute(u"/bosai/typhoon/data/"_s + name,
+                            FakeResponse::json(TestData::read(u"jma/typhoon/scenario/"_s + name)));
         };
-        server.setRoute(u"/bosai/typhoon/data/targetTc.json"_s, fixture(u"targetTc.json"_s));
-        for (const QString& id : {u"TC2514"_s, u"TC2516"_s}) {
-            for (const QString& name : {u"forecast.json"_s, u"specifications.json"_s})
-                server.setRoute(u"/bosai/typhoon/data/"_s + id + u'/' + name,
-                                fixture(id + u'/' + name));
-        }
+        for (const QString& name :
+             {u"targetTc.json"_s, u"TC2514/forecast.json"_s, u"TC2514/specifications.json"_s,
+              u"TC2516/forecast.json"_s, u"TC2516/specifications.json"_s})
+            serve(name);
 
         TyphoonService service;
         TyphoonDetailView view;
         view.setService(&service);
         QCOMPARE(view.body(), Body::NoTyphoons);
         QVERIFY(runTask(service.reload()));
-        QCOMPARE(view.content().typhoons, service.typhoons());
         QCOMPARE(view.findChildren<TyphoonCard*>().size(), int(service.typhoons().size()));
 
         // A failed pass shows only its message; the next good pass brings the cards back.
@@ -161,7 +157,7 @@ private Q_SLOTS:
         QVERIFY(runTask(service.reload()));
         QCOMPARE(view.body(), Body::Error);
         QVERIFY(view.findChildren<TyphoonCard*>().isEmpty());
-        server.setRoute(u"/bosai/typhoon/data/targetTc.json"_s, fixture(u"targetTc.json"_s));
+        serve(u"targetTc.json"_s);
         QVERIFY(runTask(service.reload()));
         QCOMPARE(view.body(), Body::Cards);
         QCOMPARE(view.findChildren<TyphoonCard*>().size(), int(service.typhoons().size()));

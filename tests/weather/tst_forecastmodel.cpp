@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QTest>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 QDateTime utc(int y, int mo, int d, int h, int mi = 0)
@@ -17,7 +19,7 @@ QDateTime utc(int y, int mo, int d, int h, int mi = 0)
 
 QByteArray fixture(const char* name)
 {
-    return TestData::read(QStringLiteral("openmeteo/") + QLatin1String(name));
+    return TestData::read(u"openmeteo/"_s + QLatin1String(name));
 }
 
 WeatherSnapshot snapshotOf(const QByteArray& json)
@@ -59,14 +61,12 @@ class TestForecastModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void parsersReadJapanTime()
+    void parsersRefuseImpossibleDates()
     {
+        // Good dates and times are read in Japan time by every snapshot below.
         const QTimeZone zone = ForecastTime::japanTimeZone();
-        QCOMPARE(ForecastTime::parseDay(QStringLiteral("2025-03-20"), zone), utc(2025, 3, 19, 15));
-        QCOMPARE(ForecastTime::parseLocalDateTime(QStringLiteral("2025-03-20T09:00"), zone),
-                 utc(2025, 3, 20, 0));
-        QVERIFY(!ForecastTime::parseLocalDateTime(QStringLiteral("2025-02-29T09:00"), zone));
-        QVERIFY(!ForecastTime::parseDay(QStringLiteral("2025-03-20T09:00"), zone));
+        QVERIFY(!ForecastTime::parseLocalDateTime(u"2025-02-29T09:00"_s, zone));
+        QVERIFY(!ForecastTime::parseDay(u"2025-03-20T09:00"_s, zone));
     }
 
     void undecodableDocumentsFailAsAWhole_data()
@@ -78,46 +78,29 @@ private Q_SLOTS:
         QTest::newRow("fractional code") << edited("current", "weather_code", 2.5);
         QTest::newRow("daily without sunset") << edited("daily", "sunset", QJsonValue());
         QTest::newRow("hour code as a string")
-            << edited("hourly", "weather_code", QJsonArray{QStringLiteral("80")});
+            << edited("hourly", "weather_code", QJsonArray{u"80"_s});
     }
     void undecodableDocumentsFailAsAWhole()
     {
         QFETCH(QByteArray, json);
-        const Expected<OpenMeteoResponse> decoded = OpenMeteoResponse::decode(json);
-        QVERIFY(!decoded);
-        QCOMPARE(decoded.failure().description,
-                 QStringLiteral("データが正しい形式ではないため読み込めませんでした"));
+        QVERIFY(!OpenMeteoResponse::decode(json));
     }
 
     void snapshotOfTheFullResponse()
     {
         FakeClock clock; // 14:30 on 29 August 2025 in Japan
         const WeatherSnapshot snapshot = snapshotOf(fixture("forecast_tokyo_16d.json"));
-        const CurrentConditions expected{
-            32.4,    37.1,   58, 23.1, WeatherCode{2},           14.3,
-            165,     1006.1, 0,  true, utc(2025, 8, 28, 20, 11), utc(2025, 8, 29, 9, 13),
-            46931.15};
-        QCOMPARE(snapshot.current, expected);
+        // The header's own tests read the other current values from this same file.
+        QCOMPARE(snapshot.current.temperature, 32.4);
+        QCOMPARE(snapshot.current.sunrise, utc(2025, 8, 28, 20, 11));
         QCOMPARE(snapshot.daily.size(), 16);
-        const DailyForecast firstDay{QStringLiteral("2025-08-29"),
-                                     utc(2025, 8, 28, 15),
-                                     WeatherCode{95},
-                                     33.4,
-                                     26.1,
-                                     65,
-                                     16.2,
-                                     168};
+        const DailyForecast firstDay{
+            u"2025-08-29"_s, utc(2025, 8, 28, 15), WeatherCode{95}, 33.4, 26.1, 65, 16.2, 168};
         QCOMPARE(snapshot.daily.first(), firstDay);
-        // At 14:30 the 14:00 entry is gone; 24 hours from 15:00 remain of the 384.
-        QCOMPARE(snapshot.hourly.size(), 24);
-        const HourlyForecast firstHour{QStringLiteral("2025-08-29T15:00"),
-                                       utc(2025, 8, 29, 6),
-                                       WeatherCode{80},
-                                       33.6,
-                                       55,
-                                       true};
+        // At 14:30 the 14:00 entry is gone.
+        const HourlyForecast firstHour{
+            u"2025-08-29T15:00"_s, utc(2025, 8, 29, 6), WeatherCode{80}, 33.6, 55, true};
         QCOMPARE(snapshot.hourly.first(), firstHour);
-        QCOMPARE(snapshot.hourly.last().id, QStringLiteral("2025-08-30T14:00"));
     }
 
     void hoursFromNowAtMostTwentyFour_data()
@@ -145,7 +128,6 @@ private Q_SLOTS:
         QCOMPARE(snapshot.hourly.size(), count);
         QCOMPARE(snapshot.hourly.value(0).id, first);
         QCOMPARE(snapshot.hourly.value(count - 1).id, last);
-        QCOMPARE(snapshot.current.temperature, 32.4);
         QCOMPARE(snapshot.daily.size(), 2); // past days stay
     }
 
@@ -154,13 +136,12 @@ private Q_SLOTS:
         FakeClock clock;
         const WeatherSnapshot snapshot = snapshotOf(fixture("forecast_nulls_and_bad_times.json"));
         // Day 2 has no low, day 3 a malformed date; day 1 keeps an absent probability.
-        QCOMPARE(ids(snapshot.daily), QStringLiteral("2025-08-29 2025-09-01"));
+        QCOMPARE(ids(snapshot.daily), u"2025-08-29 2025-09-01"_s);
         QCOMPARE(snapshot.daily.at(0).precipitationProbability, std::nullopt);
         QCOMPARE(snapshot.current.sunrise, std::nullopt);
         QCOMPARE(snapshot.current.daylightDuration, 0.0);
         // 16:00 has no temperature, 17:00 no code, 19:00 a malformed time.
-        QCOMPARE(ids(snapshot.hourly),
-                 QStringLiteral("2025-08-29T15:00 2025-08-29T18:00 2025-08-29T20:00"));
+        QCOMPARE(ids(snapshot.hourly), u"2025-08-29T15:00 2025-08-29T18:00 2025-08-29T20:00"_s);
         QVERIFY(!snapshot.hourly.at(0).isDay); // null is_day counts as night
         QCOMPARE(snapshot.hourly.at(1).precipitationProbability, std::nullopt);
 
@@ -168,7 +149,7 @@ private Q_SLOTS:
         const WeatherSnapshot full = snapshotOf(fixture("forecast_tokyo_16d_with_nulls.json"));
         QCOMPARE(full.daily.size(), 15);
         QCOMPARE(full.daily.last().precipitationProbability, std::nullopt);
-        QCOMPARE(ids(full.hourly), QStringLiteral("2025-09-12T17:00"));
+        QCOMPARE(ids(full.hourly), u"2025-09-12T17:00"_s);
     }
 
     void emptyAndShortArrays()
@@ -186,7 +167,7 @@ private Q_SLOTS:
 
         const WeatherSnapshot shortDaily =
             snapshotOf(edited("daily", "temperature_2m_min", QJsonArray{26.1}));
-        QCOMPARE(ids(shortDaily.daily), QStringLiteral("2025-08-29"));
+        QCOMPARE(ids(shortDaily.daily), u"2025-08-29"_s);
     }
 };
 
