@@ -1,6 +1,7 @@
 // Costs of the radar tile paths, each beside the cost of decoding the same input PNGs once,
 // so the figures read as ratios on any machine.
 #include "FakeHttpServer.h"
+#include "platform/AllocatorTuning.h"
 #include "platform/DataHosts.h"
 #include "platform/async/TaskScope.h"
 #include "radar/JMATime.h"
@@ -48,20 +49,23 @@ void BM_DecodeFourPngs(benchmark::State& state)
 }
 BENCHMARK(BM_DecodeFourPngs);
 
+// At the canvas side of a 1× screen (each quarter halved) and of a 2× one (copied).
 void BM_ComposeFourRainTiles(benchmark::State& state)
 {
     const std::array<std::optional<QByteArray>, 4> four{rain(), rain(), rain(), rain()};
     for (auto _ : state)
-        benchmark::DoNotOptimize(TileImages::compose(four));
+        benchmark::DoNotOptimize(TileImages::compose(four, int(state.range(0))));
 }
-BENCHMARK(BM_ComposeFourRainTiles);
+BENCHMARK(BM_ComposeFourRainTiles)->Arg(256)->Arg(512);
 
-void BM_CropZoom10ForZoom12(benchmark::State& state)
+// A zoom-11 square (half the tile) and a zoom-12 one (a quarter), enlarged to 256 pixels.
+void BM_CropZoom10(benchmark::State& state)
 {
+    const int scale = int(state.range(0));
     for (auto _ : state)
-        benchmark::DoNotOptimize(TileImages::crop(rain(), 4, 1, 0));
+        benchmark::DoNotOptimize(TileImages::crop(rain(), scale, 1, 0, 256));
 }
-BENCHMARK(BM_CropZoom10ForZoom12);
+BENCHMARK(BM_CropZoom10)->Arg(2)->Arg(4);
 
 void BM_IsEmptyTile(benchmark::State& state)
 {
@@ -130,6 +134,7 @@ BENCHMARK(BM_WarmDisplayTile)->Arg(6)->Arg(7)->Arg(12)->UseRealTime();
 
 int main(int argc, char** argv)
 {
+    tuneAllocatorForTileImages(); // as the program does at start-up
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
