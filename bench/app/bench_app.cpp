@@ -23,6 +23,7 @@
 #include "platform/Preferences.h"
 #include "platform/SystemEvents.h"
 #include "radar/RadarPlayer.h"
+#include "support/CpuTime.h"
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
@@ -37,16 +38,8 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <ctime>
 
 namespace {
-
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 double residentMiB()
 {

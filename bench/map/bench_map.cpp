@@ -14,6 +14,7 @@
 #include "platform/DataHosts.h"
 #include "platform/async/TaskScope.h"
 #include "radar/JMATime.h"
+#include "support/CpuTime.h"
 #include "tiles/RadarTileLoader.h"
 
 #include <QApplication>
@@ -26,27 +27,9 @@
 #include <QThreadPool>
 
 #include <benchmark/benchmark.h>
-#include <ctime>
 #include <memory>
 
 namespace {
-
-// CPU time of the whole process (the GUI thread and the decoding workers), in seconds: on a
-// shared machine the wall clock mostly measures the neighbours.
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
-
-// CPU time of the calling (GUI) thread alone, in seconds.
-double threadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 constexpr int kFrames = 12;
 const QSize kViewSize(1280, 800);

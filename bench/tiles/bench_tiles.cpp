@@ -1,6 +1,7 @@
 // Costs of the radar tile paths, each beside the cost of decoding the same input PNGs once,
 // so the figures read as ratios on any machine.
 #include "FakeHttpServer.h"
+#include "mapwidget/TileDecoder.h"
 #include "platform/AllocatorTuning.h"
 #include "platform/DataHosts.h"
 #include "platform/async/TaskScope.h"
@@ -36,7 +37,7 @@ const RadarFrame kFrame{RadarProduct::Nowcast, QStringLiteral("20250829053000"),
 void BM_DecodeOnePng(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(TileImages::decode(rain()));
+        benchmark::DoNotOptimize(TileDecoder::decode(rain()));
 }
 BENCHMARK(BM_DecodeOnePng);
 
@@ -44,7 +45,7 @@ void BM_DecodeFourPngs(benchmark::State& state)
 {
     for (auto _ : state) {
         for (int i = 0; i < 4; ++i)
-            benchmark::DoNotOptimize(TileImages::decode(rain()));
+            benchmark::DoNotOptimize(TileDecoder::decode(rain()));
     }
 }
 BENCHMARK(BM_DecodeFourPngs);

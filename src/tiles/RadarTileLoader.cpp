@@ -35,6 +35,12 @@ QString derivedKey(const RadarFrame& frame, int z, int x, int y, int side)
            QString::number(side);
 }
 
+// An agency tile shown as its own bytes.
+TileImages::DisplayTile agencyTile(const QByteArray& bytes)
+{
+    return {bytes, {}, TileImages::isEmptyTile(bytes)};
+}
+
 QString defaultCacheDirectory()
 {
     return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
@@ -111,14 +117,10 @@ RadarTileLoader::displayTileData(RadarFrame frame, int z, int x, int y, double c
         const std::optional<QByteArray> bytes = co_await tileData(frame, z, x, y);
         if (!bytes)
             co_return std::nullopt;
-        TileImages::DisplayTile tile;
-        tile.encoded = *bytes;
-        tile.empty = TileImages::isEmptyTile(*bytes);
-        co_return tile;
+        co_return agencyTile(*bytes);
     }
     const int side = TileImages::displaySide(contentScale);
-    if (const TileImages::DisplayTile* kept =
-            m_derived.find(derivedKey(frame, z, x, y, side), steadyClockMs()))
+    if (const TileImages::DisplayTile* kept = findDerived(frame, z, x, y, side))
         co_return *kept;
     if (z < kMaxAgencyZoom)
         co_return co_await composedTile(frame, z, x, y, side);
@@ -132,8 +134,8 @@ std::optional<TileImages::DisplayTile> RadarTileLoader::displayTileInMemory(cons
     if (z < 0 || z > 30 || x < 0 || y < 0)
         return std::nullopt;
     if (z > kMaxAgencyZoom || z % 2 == 1) {
-        const QString key = derivedKey(frame, z, x, y, TileImages::displaySide(contentScale));
-        const TileImages::DisplayTile* kept = m_derived.find(key, steadyClockMs());
+        const TileImages::DisplayTile* kept =
+            findDerived(frame, z, x, y, TileImages::displaySide(contentScale));
         return kept ? std::optional(*kept) : std::nullopt;
     }
     const std::optional<QString> member = resolvedMember(frame);
@@ -147,10 +149,13 @@ std::optional<TileImages::DisplayTile> RadarTileLoader::displayTileInMemory(cons
         QMutexLocker locker(&m_lock);
         m_consecutiveFailures = 0;
     }
-    TileImages::DisplayTile tile;
-    tile.encoded = *bytes;
-    tile.empty = TileImages::isEmptyTile(*bytes);
-    return tile;
+    return agencyTile(*bytes);
+}
+
+const TileImages::DisplayTile* RadarTileLoader::findDerived(const RadarFrame& frame, int z, int x,
+                                                            int y, int side)
+{
+    return m_derived.find(derivedKey(frame, z, x, y, side), steadyClockMs());
 }
 
 // Only pictures are worth keeping (empty tiles cost no work), and none made while the
@@ -188,10 +193,7 @@ RadarTileLoader::composedTile(RadarFrame frame, int z, int x, int y, int side)
     }
     if (std::all_of(quadrants.begin(), quadrants.end(),
                     [](const auto& part) { return TileImages::isEmptyTile(*part); })) {
-        TileImages::DisplayTile empty;
-        empty.encoded = *quadrants[0];
-        empty.empty = true;
-        co_return empty;
+        co_return agencyTile(*quadrants[0]);
     }
     auto work =
         async::runInPool([quadrants, side] { return TileImages::compose(quadrants, side); });
@@ -216,10 +218,7 @@ RadarTileLoader::croppedTile(RadarFrame frame, int z, int x, int y, int side)
     if (!ancestor)
         co_return std::nullopt;
     if (TileImages::isEmptyTile(*ancestor)) {
-        TileImages::DisplayTile empty;
-        empty.encoded = *ancestor;
-        empty.empty = true;
-        co_return empty;
+        co_return agencyTile(*ancestor);
     }
     auto work = async::runInPool([bytes = *ancestor, scale, x, y, side, ancestors = m_ancestors,
                                   key = derivedKey(frame, kMaxAgencyZoom, x >> k, y >> k, 0)] {

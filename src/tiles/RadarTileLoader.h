@@ -79,6 +79,8 @@ private:
                                                                      int y, int side);
     async::Task<std::optional<TileImages::DisplayTile>> croppedTile(RadarFrame frame, int z, int x,
                                                                     int y, int side);
+    const TileImages::DisplayTile* findDerived(const RadarFrame& frame, int z, int x, int y,
+                                               int side);
     void keepDerived(const QString& key, const RadarFrame& frame,
                      const std::optional<TileImages::DisplayTile>& tile, bool hasEmptySource);
     async::Task<std::optional<QByteArray>> attempt(QStringList members, RadarFrame frame, int z,

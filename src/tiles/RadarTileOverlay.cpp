@@ -179,16 +179,7 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
     if (QThread::currentThread() == m_loader->thread()) {
         if (auto ready = m_loader->displayTileInMemory(*current, path.z, path.x, path.y,
                                                        path.contentScaleFactor)) {
-            std::shared_ptr<Request> superseded;
-            {
-                QMutexLocker locker(&m_taskLock);
-                if (auto existing = m_inFlight.find(key); existing != m_inFlight.end()) {
-                    superseded = existing->request;
-                    m_inFlight.erase(existing);
-                }
-            }
-            if (superseded)
-                cancelRequest(superseded);
+            replaceInFlight(key, std::nullopt);
             result(toResult(*ready));
             noteSuccess();
             noteDelivered(key);
@@ -197,15 +188,7 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
     }
 
     auto request = std::make_shared<Request>();
-    std::shared_ptr<Request> superseded;
-    {
-        QMutexLocker locker(&m_taskLock);
-        if (auto existing = m_inFlight.find(key); existing != m_inFlight.end())
-            superseded = existing->request;
-        m_inFlight.insert(key, InFlight{id, request});
-    }
-    if (superseded)
-        cancelRequest(superseded);
+    replaceInFlight(key, InFlight{id, request});
 
     std::weak_ptr<RadarTileOverlay> weak = weak_from_this();
     RadarTileLoader* loader = m_loader;
@@ -244,6 +227,23 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
         request->task = loader->tasks().spawn(run(weak, loader, frameCopy, path, key, id, once));
     });
     reportBusyChange();
+}
+
+// A newer request for a key supersedes the one in flight, which is cancelled.
+void RadarTileOverlay::replaceInFlight(const QString& key, std::optional<InFlight> newer)
+{
+    std::shared_ptr<Request> superseded;
+    {
+        QMutexLocker locker(&m_taskLock);
+        if (auto existing = m_inFlight.find(key); existing != m_inFlight.end()) {
+            superseded = existing->request;
+            m_inFlight.erase(existing);
+        }
+        if (newer)
+            m_inFlight.insert(key, *newer);
+    }
+    if (superseded)
+        cancelRequest(superseded);
 }
 
 void RadarTileOverlay::clearInFlightTask(const QString& key, quint64 id)

@@ -61,6 +61,7 @@ private:
     void noteSuccess();
     void noteDelivered(const QString& key);
     void scheduleRetryIfNeeded();
+    void replaceInFlight(const QString& key, std::optional<InFlight> newer);
     void clearInFlightTask(const QString& key, quint64 id);
     static void cancelRequest(const std::shared_ptr<Request>& request);
 

@@ -2,9 +2,6 @@
 
 #include "tiles/PaletteResampler.h"
 
-#include <QBuffer>
-#include <QImageReader>
-#include <QImageWriter>
 #include <QPainter>
 
 #include <algorithm>
@@ -15,27 +12,6 @@ namespace TileImages {
 bool isEmptyTile(const QByteArray& bytes)
 {
     return bytes.size() >= 26 && bytes.size() <= 400 && quint8(bytes.at(25)) == 6;
-}
-
-QImage decode(const QByteArray& bytes)
-{
-    QImage image;
-    if (!image.loadFromData(bytes))
-        return {};
-    if (image.format() != QImage::Format_ARGB32_Premultiplied)
-        image.convertTo(QImage::Format_ARGB32_Premultiplied);
-    return image;
-}
-
-QByteArray encodePng(const QImage& image)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(image))
-        return {};
-    return bytes;
 }
 
 int displaySide(double contentScale)
@@ -68,9 +44,10 @@ std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4
         if (image.isNull())
             continue; // stays transparent
         const QRect target((i % 2) * half, (i / 2) * half, half, half);
-        if (PaletteResampler::handles(image) && image.size() == 2 * target.size()) {
+        const bool palette = PaletteResampler::handles(image);
+        if (palette && image.size() == 2 * target.size()) {
             PaletteResampler::halveInto(image, canvas, target.topLeft());
-        } else if (PaletteResampler::handles(image) && image.size() == target.size()) {
+        } else if (palette && image.size() == target.size()) {
             PaletteResampler::copyInto(image, canvas, target.topLeft());
         } else {
             QPainter painter(&canvas);

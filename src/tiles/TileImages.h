@@ -15,10 +15,6 @@ namespace TileImages {
 // PNGs (colour type 3), however small.
 bool isEmptyTile(const QByteArray& bytes);
 
-// The first image of the bytes, premultiplied (the format the map draws fastest).
-QImage decode(const QByteArray& bytes);
-QByteArray encodePng(const QImage& image);
-
 // What a tile looks like for the map: the agency's own bytes, or a picture made from them.
 struct DisplayTile {
     QByteArray encoded; // set when the agency's bytes are shown as they are

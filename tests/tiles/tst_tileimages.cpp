@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "mapwidget/TileDecoder.h"
 #include "tiles/DecodedAncestors.h"
 #include "tiles/TileImages.h"
 
@@ -55,7 +56,7 @@ private Q_SLOTS:
         QCOMPARE(mixed->image.size(), QSize(512, 512));
         QCOMPARE(mixed->image.format(), QImage::Format_ARGB32_Premultiplied);
         // The rain tile lands in the top-right square, scaled 1:1.
-        const QImage source = decode(rain);
+        const QImage source = TileDecoder::decode(rain);
         int checked = 0;
         for (int y = 0; y < 256; y += 16) {
             for (int x = 0; x < 256; x += 16) {
@@ -84,7 +85,7 @@ private Q_SLOTS:
     void cropCutsTheSubSquareWithoutEnlarging()
     {
         const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
-        const QImage source = decode(rain);
+        const QImage source = TileDecoder::decode(rain);
         const auto cut = crop(rain, 4, 1, 0);
         QVERIFY(cut);
         QCOMPARE(cut->image.size(), QSize(64, 64));
