@@ -107,7 +107,7 @@ void AppState::start()
     m_weather->startAutoRefresh(kForecastRefreshSeconds, [self] {
         return self ? self->m_locations->selected().coordinate() : GeoCoordinate{0, 0};
     });
-    m_tasks.spawn(firstTimelineLoad());
+    reloadTimelineAndSync();
     startTimelineAutoRefresh(timelineRefreshInterval());
     m_tasks.spawn(m_typhoon->reload());
     m_typhoon->startAutoRefresh(kTyphoonRefreshSeconds);
@@ -118,23 +118,20 @@ void AppState::start()
     startKeyMonitor();
 }
 
-async::Task<void> AppState::firstTimelineLoad()
-{
-    co_await m_timeline->reload();
-    if (async::isCancelled())
-        co_return;
-    qCInfo(lcApp, "タイムライン取得完了 コマ数=%lld", qlonglong(m_timeline->frames().size()));
-    syncPlayers();
-    m_detailPlayer->play();
-    m_overviewPlayer->play();
-}
-
 void AppState::syncPlayers()
 {
     noteRadarActivity();
     m_overviewPlayer->update(m_timeline->frames());
     m_detailPlayer->update(m_timeline->frames());
     m_overviewPlayer->setIndex(m_detailPlayer->index());
+    // Whichever load first brings frames starts the animation: starting offline must not
+    // leave a still picture once the agency answers.
+    if (m_autoplayPending && !m_timeline->frames().isEmpty()) {
+        m_autoplayPending = false;
+        qCInfo(lcApp, "タイムライン取得完了 コマ数=%lld", qlonglong(m_timeline->frames().size()));
+        m_detailPlayer->play();
+        m_overviewPlayer->play();
+    }
     startPrefetch();
 }
 
@@ -252,14 +249,22 @@ void AppState::setForecastHorizonHours(double hours)
 
 void AppState::togglePlayback(RadarPlayer* player)
 {
-    noteRadarActivity();
     if (player && player->isPlaying()) {
-        m_detailPlayer->pause();
-        m_overviewPlayer->pause();
-    } else {
-        m_detailPlayer->play();
-        m_overviewPlayer->play();
+        pausePlayback();
+        return;
     }
+    noteRadarActivity();
+    m_autoplayPending = false;
+    m_detailPlayer->play();
+    m_overviewPlayer->play();
+}
+
+void AppState::pausePlayback()
+{
+    noteRadarActivity();
+    m_autoplayPending = false;
+    m_detailPlayer->pause();
+    m_overviewPlayer->pause();
 }
 
 void AppState::setLiveOffset(int minutes)
@@ -279,10 +284,13 @@ void AppState::stepLiveOffset(int delta)
     setLiveOffset(m_detailPlayer->minutesAhead(steps[target]));
 }
 
-void AppState::updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region, Pane pane)
+void AppState::updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region, Pane pane,
+                                  bool movedByUser)
 {
-    m_mapCameras->save(region, pane);
-    noteRadarActivity();
+    if (movedByUser) {
+        m_mapCameras->save(region, pane);
+        noteRadarActivity();
+    }
     m_visibleTiles[pane] = tiles;
     startPrefetch();
 }

@@ -94,11 +94,16 @@ public:
     void setIncludeForecast(bool include);
     void setForecastHorizonHours(double hours);
     void togglePlayback(RadarPlayer* player);
+    // The user's pause (button, scrub, frame keys): playback then never starts by itself.
+    void pausePlayback();
     void setLiveOffset(int minutes);
     void stepLiveOffset(int delta);
     void select(const SavedLocation& location);
     void useCurrentLocation();
-    void updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region, Pane pane);
+    // What a pane's map shows, for the prefetch. The region is stored as the pane's camera
+    // only when the user moved the map there; being placed at start or resized is not that.
+    void updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion& region, Pane pane,
+                            bool movedByUser = true);
 
     // The toolbar's 再描画: the maps fetch and draw their radar tiles again.
     void forceRadarRedraw() { raiseRedrawToken(); }
@@ -144,7 +149,6 @@ private:
     void reloadTimelineAndSync();
     void startTimelineAutoRefresh(double intervalSeconds);
     double timelineRefreshInterval() const;
-    async::Task<void> firstTimelineLoad();
     async::Task<void> reloadAndSync();
     async::Task<void> timelineRefreshLoop(double intervalSeconds);
     async::Task<void> freshnessLoop();
@@ -179,6 +183,8 @@ private:
     std::unique_ptr<KeyControl::Monitor> m_keyMonitor;
     std::unique_ptr<NetworkMonitor> m_networkMonitor;
     bool m_wasNetworkSatisfied = true;
+    // Animation starts with the first load that brings frames, not only the first load.
+    bool m_autoplayPending = true;
     int m_staleRounds = 0;
 
     async::TaskHandle m_prefetchTask;

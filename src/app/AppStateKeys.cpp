@@ -32,9 +32,7 @@ bool AppState::handleKey(QKeyEvent* event, QWidget* receiver)
         if (live) {
             stepLiveOffset(delta);
         } else {
-            noteRadarActivity();
-            m_detailPlayer->pause();
-            m_overviewPlayer->pause();
+            pausePlayback();
             m_detailPlayer->scrub(m_detailPlayer->index() + delta);
         }
         return true;
@@ -43,9 +41,7 @@ bool AppState::handleKey(QKeyEvent* event, QWidget* receiver)
         if (live) {
             setLiveOffset(0);
         } else {
-            noteRadarActivity();
-            m_detailPlayer->pause();
-            m_overviewPlayer->pause();
+            pausePlayback();
             m_detailPlayer->jumpToLatestObservation();
         }
         return true;

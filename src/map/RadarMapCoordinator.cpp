@@ -77,14 +77,16 @@ void RadarMapCoordinator::attach(MapWidget* map, const RadarMapView& view)
     connect(map, &MapWidget::regionChanged, this, &RadarMapCoordinator::regionDidChange);
     connect(map, &MapWidget::annotationSelected, this, &RadarMapCoordinator::didSelect);
     connect(map, &MapWidget::tapped, this, &RadarMapCoordinator::handleMapTap);
+    // A theme switch may come while no pane update is due for minutes (paused, live).
+    connect(&Appearance::instance(), &Appearance::darkChanged, this,
+            [this] { followAppearance(); });
 
-    // The map has no size yet: the region waits for the first update that finds one.
-    if (view.initialCamera)
-        m_pendingRegion = view.initialCamera->region();
-    else
-        m_pendingRegion = view.defaultRegion();
     m_appliedLocationID = view.location.id;
     addPin(view.location);
+    // Without a size the map keeps the region until it has one.
+    setRegionQuietly(view.initialCamera ? view.initialCamera->region() : view.defaultRegion());
+    notePlacement();
+    update(view);
 }
 
 void RadarMapCoordinator::setRegionQuietly(const MapRegion& region)
@@ -101,17 +103,9 @@ void RadarMapCoordinator::update(const RadarMapView& view)
     MapWidget& map = *m_map;
     m_style = view.style;
 
-    // 1. The region saved for a new map, once the map has a width.
-    if (m_pendingRegion && map.scene().viewport().size().width() > 1) {
-        const MapRegion region = *m_pendingRegion;
-        m_pendingRegion.reset();
-        setRegionQuietly(region);
-    }
-
     // 2. A new place: centre on it at the style's span.
     if (view.location.id != m_appliedLocationID) {
         m_appliedLocationID = view.location.id;
-        m_pendingRegion.reset();
         map.setRegion(view.defaultRegion(), true);
         addPin(view.location);
     }
@@ -159,13 +153,12 @@ void RadarMapCoordinator::update(const RadarMapView& view)
         lightningChanged = true;
     }
 
-    // 8. Appearance.
-    const bool wasDark = m_isDarkMap;
-    m_isDarkMap = Appearance::instance().isDark();
+    // 8. Appearance; a change redraws the themed layers, prefectures last.
+    const bool appearanceChanged = followAppearance();
 
-    // 9. Prefectures, back on top of whatever was just added and drawn for the appearance.
+    // 9. Prefectures, back on top of whatever was just added.
     const bool forceFront =
-        typhoonsChanged || lightningChanged || installed || wasDark != m_isDarkMap;
+        (typhoonsChanged || lightningChanged || installed) && !appearanceChanged;
     applyPrefectures(view.showPrefectureBorders, view.showPrefectureLabels, forceFront);
 
     // 10. Range rings.
@@ -213,6 +206,7 @@ void RadarMapCoordinator::applyTyphoons(const TyphoonInfos& typhoons)
     if (!m_map)
         return;
     ++m_typhoonApplyCount;
+    m_shownTyphoons = typhoons;
     m_typhoons.apply(m_map->scene(), typhoons);
 }
 
@@ -221,6 +215,7 @@ void RadarMapCoordinator::applyLightning(const LightningStrikes& strikes)
     if (!m_map)
         return;
     ++m_lightningApplyCount;
+    m_shownStrikes = strikes;
     m_lightning.apply(m_map->scene(), strikes);
 }
 
@@ -234,6 +229,22 @@ void RadarMapCoordinator::applyRangeCircles(bool show, const GeoCoordinate& cent
 {
     if (m_map)
         m_rangeCircles.apply(m_map->scene(), show, center, force);
+}
+
+bool RadarMapCoordinator::followAppearance()
+{
+    const bool dark = Appearance::instance().isDark();
+    if (!m_map || dark == m_isDarkMap)
+        return false;
+    m_isDarkMap = dark;
+    // Renderers and views take their colours when they are made, so every themed layer is
+    // made again, the prefectures last to stay on top.
+    applyTyphoons(m_shownTyphoons);
+    applyLightning(m_shownStrikes);
+    if (m_rangeShow && m_rangeCenter)
+        applyRangeCircles(true, *m_rangeCenter, true);
+    applyPrefectures(m_prefectures.appliedShowBorders(), m_prefectures.appliedShowLabels(), true);
+    return true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -304,21 +315,50 @@ void RadarMapCoordinator::regionDidChange(bool)
 {
     if (m_isRestoringRegion)
         return;
+    if (!m_regionPlaced) {
+        notePlacement();
+        return;
+    }
+    // A resize keeps the centre and the scale; a move within the same debounce still counts.
+    const QSizeF size = m_map->scene().viewport().size();
+    const bool resized = size != m_reportedViewportSize;
+    m_reportedViewportSize = size;
+    if (!resized || !m_prefetchDebounce.isActive() ||
+        m_settlingReport != RadarMapView::RegionReport::Moved)
+        m_settlingReport =
+            resized ? RadarMapView::RegionReport::Resized : RadarMapView::RegionReport::Moved;
     m_prefetchDebounce.cancel();
-    m_prefetchDebounce = m_tasks.spawn(settleRegion());
+    m_prefetchDebounce = m_tasks.spawn(settleRegion(m_settlingReport));
 }
 
-async::Task<void> RadarMapCoordinator::settleRegion()
+void RadarMapCoordinator::notePlacement()
+{
+    // Until the map has a size it shows the whole world around 0°, 0°: nobody's region, not
+    // to be stored nor prefetched.
+    if (m_regionPlaced || !m_map || m_map->scene().viewport().isEmpty() ||
+        m_map->scene().hasPendingRegion())
+        return;
+    m_regionPlaced = true;
+    m_reportedViewportSize = m_map->scene().viewport().size();
+    if (m_rangeShow && m_rangeCenter)
+        applyRangeCircles(true, *m_rangeCenter, false);
+    m_prefetchDebounce.cancel();
+    m_prefetchDebounce = m_tasks.spawn(settleRegion(RadarMapView::RegionReport::Placed));
+}
+
+async::Task<void> RadarMapCoordinator::settleRegion(RadarMapView::RegionReport report)
 {
     co_await async::sleepSeconds(kRegionDebounceSeconds);
     if (async::isCancelled() || !m_map)
         co_return;
     const QList<TilePath> tiles = TileMath::visibleTiles(tileViewport(*m_map), kZoomRange, 1, 90);
     if (m_callbacks.onRegionSettled)
-        m_callbacks.onRegionSettled(m_map->region(), tiles);
+        m_callbacks.onRegionSettled(m_map->region(), tiles, report);
     if (!m_map)
         co_return;
-    scheduleCoverageCheck(kCoverageCheckSeconds);
+    // A new overlay checks its own coverage; a move or resize needs a check of its own.
+    if (report != RadarMapView::RegionReport::Placed)
+        scheduleCoverageCheck(kCoverageCheckSeconds);
     if (m_rangeShow && m_rangeCenter)
         applyRangeCircles(true, *m_rangeCenter, false);
 }

@@ -48,8 +48,9 @@ public:
                                  QObject* parent = nullptr);
     ~RadarMapCoordinator() override;
 
-    // Takes charge of a new map: becomes its delegate, listens to it, places the pin and
-    // remembers the region to show once the map has a size.
+    // Takes charge of a new map: becomes its delegate, listens to it, places it on its saved
+    // or default region (kept by the map until it has a size) and draws everything that
+    // needs no radar data, so the first paint already shows the place, borders and rings.
     void attach(MapWidget* map, const RadarMapView& view);
     // Brings the map in line with `view`.
     void update(const RadarMapView& view);
@@ -78,7 +79,8 @@ public:
     const std::shared_ptr<RadarTileOverlay>& overlay() const { return m_overlay; }
     const std::shared_ptr<TileOverlayRenderer>& renderer() const { return m_renderer; }
     double appliedOpacity() const { return m_appliedOpacity; }
-    std::optional<MapRegion> pendingRegion() const { return m_pendingRegion; }
+    // The map shows the region it was placed on, or one the user moved it to since.
+    bool isRegionPlaced() const { return m_regionPlaced; }
     bool isDarkMap() const { return m_isDarkMap; }
     std::optional<bool> publishedTileLoading() const { return m_publishedTileLoading; }
     std::optional<QDateTime> stallWatchSince() const { return m_stallWatchSince; }
@@ -103,7 +105,10 @@ private:
     void regionDidChange(bool animated);
     void didSelect(const std::shared_ptr<MapAnnotation>& annotation);
     void handleMapTap();
-    async::Task<void> settleRegion();
+    async::Task<void> settleRegion(RadarMapView::RegionReport report);
+    void notePlacement();
+    // Redraws the themed layers when the appearance changed; true if it did.
+    bool followAppearance();
 
     // Supervision (RadarMapSupervision.cpp).
     void onOverlayLoadFailure(RadarTileOverlay::Recovery recovery);
@@ -131,7 +136,11 @@ private:
     std::shared_ptr<TileOverlayRenderer> m_renderer;
     std::optional<QUuid> m_appliedLocationID;
     double m_appliedOpacity = -1.0;
-    std::optional<MapRegion> m_pendingRegion;
+    bool m_regionPlaced = false;
+    QSizeF m_reportedViewportSize;
+    RadarMapView::RegionReport m_settlingReport = RadarMapView::RegionReport::Placed;
+    TyphoonInfos m_shownTyphoons;
+    LightningStrikes m_shownStrikes;
     bool m_isRestoringRegion = false;
     std::optional<QString> m_selectedTyphoonID;
     RadarMapView m_callbacks; // only the four callbacks are used

@@ -23,6 +23,10 @@ struct RadarMapView {
     using Coordinator = RadarMapCoordinator;
 
     enum class Style { Detail, Overview };
+    // Why a settled region is reported: the map was just placed on its first region (saved
+    // or default), its size changed, or it moved (the user's gestures, a new place). Only a
+    // move makes a region the user's.
+    enum class RegionReport { Placed, Resized, Moved };
 
     Style style = Style::Detail;
     SavedLocation location;
@@ -40,7 +44,8 @@ struct RadarMapView {
 
     std::function<void(const QString& typhoonID)> onTyphoonSelect;
     std::function<void()> onClearSelection;
-    std::function<void(const MapRegion& region, const QList<TilePath>& tiles)> onRegionSettled;
+    std::function<void(const MapRegion& region, const QList<TilePath>& tiles, RegionReport report)>
+        onRegionSettled;
     std::function<void(bool loading)> onTileLoadingChange;
 
     // Latitude and longitude span of a new map: 1.1° for the detail map, 26° for the overview.

@@ -60,6 +60,8 @@ public:
     // Fits the whole region into the view, centred on its centre. Before the view has a
     // size the region waits and is applied when the size comes.
     void setRegion(const MapRegion& region, bool animated = false);
+    // A region set while the scene had no size waits for one; until then region() is not it.
+    bool hasPendingRegion() const { return m_pendingRegion.has_value(); }
     GeoCoordinate centerCoordinate() const { return m_viewport.centerCoordinate(); }
     void setCenterCoordinate(const GeoCoordinate& center, bool animated = false);
     MapRect visibleMapRect() const { return m_viewport.visibleMapRect(); }

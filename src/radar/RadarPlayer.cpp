@@ -47,19 +47,21 @@ void RadarPlayer::update(const RadarFrames& frames)
         currentFrame() ? std::optional(currentFrame()->date) : std::nullopt;
     const qsizetype oldCount = m_frames.size();
     m_frames = frames;
-    Q_EMIT framesChanged();
 
-    if (m_mode == RadarPlaybackMode::Live) {
-        jumpToLiveTarget();
-        return;
-    }
-    if (oldCount > 0 && shownDate) {
-        if (auto nearest = nearestIndex(*shownDate)) {
-            setIndex(*nearest);
-            return;
-        }
-    }
-    jumpToLatestObservation();
+    int index = -1;
+    if (m_mode == RadarPlaybackMode::Live)
+        index = liveTargetIndex();
+    else if (oldCount > 0 && shownDate)
+        index = nearestIndex(*shownDate).value_or(latestObservationOrLast());
+    else
+        index = latestObservationOrLast();
+    // Frames and index change together: a listener of either never sees the new list at
+    // the old index, which would show a wrong frame for one paint.
+    const bool indexMoved = assignIfChanged(m_index, index);
+    Q_EMIT framesChanged();
+    if (indexMoved)
+        Q_EMIT indexChanged();
+    passIndexToFollower(index);
 }
 
 std::optional<int> RadarPlayer::nearestIndex(const QDateTime& date) const
@@ -101,10 +103,12 @@ void RadarPlayer::scrub(int index)
 
 void RadarPlayer::jumpToLatestObservation()
 {
-    if (auto latest = latestObservationIndex())
-        setIndex(*latest);
-    else
-        setIndex(std::max(0, int(m_frames.size()) - 1));
+    setIndex(latestObservationOrLast());
+}
+
+int RadarPlayer::latestObservationOrLast() const
+{
+    return latestObservationIndex().value_or(std::max(0, int(m_frames.size()) - 1));
 }
 
 void RadarPlayer::restartLoop()
@@ -191,11 +195,14 @@ QList<int> RadarPlayer::liveSteps() const
 
 void RadarPlayer::jumpToLiveTarget()
 {
+    setIndex(liveTargetIndex());
+}
+
+int RadarPlayer::liveTargetIndex() const
+{
     const QList<int> steps = liveSteps();
-    if (m_liveOffsetMinutes < 1 || steps.size() < 2) {
-        jumpToLatestObservation();
-        return;
-    }
+    if (m_liveOffsetMinutes < 1 || steps.size() < 2)
+        return latestObservationOrLast();
     int best = steps.at(1);
     for (int s = 2; s < steps.size(); ++s) {
         const int candidate = steps.at(s);
@@ -203,13 +210,18 @@ void RadarPlayer::jumpToLiveTarget()
             std::abs(minutesAhead(best) - m_liveOffsetMinutes))
             best = candidate;
     }
-    setIndex(best);
+    return best;
 }
 
 void RadarPlayer::setIndex(int index)
 {
     if (assignIfChanged(m_index, index))
         Q_EMIT indexChanged();
+    passIndexToFollower(index);
+}
+
+void RadarPlayer::passIndexToFollower(int index)
+{
     // Guards against a follower chain that loops back to this player.
     if (m_propagating || !m_follower || index < 0 || index >= m_follower->frames().size())
         return;

@@ -85,6 +85,9 @@ private:
     int nextIndex(int from) const;
     std::optional<int> nearestIndex(const QDateTime& date) const;
     void jumpToLiveTarget();
+    int liveTargetIndex() const;
+    int latestObservationOrLast() const;
+    void passIndexToFollower(int index);
 
     RadarFrames m_frames;
     int m_index = 0;

@@ -69,6 +69,9 @@ public:
     LiveOffsetSlider* slider() const { return m_slider; }
     const Status& shownStatus() const { return m_status; }
     bool showsSpinner() const;
+    // What stands in for the status while there is no frame: "読み込み中", or after a failed
+    // fetch "取得できません（再試行します）".
+    QString placeholderText() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

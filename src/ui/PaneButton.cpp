@@ -60,16 +60,21 @@ void PaneButton::paintEvent(QPaintEvent*)
                      Qt::AlignLeft | Qt::AlignVCenter, text());
 }
 
+const QString LoadingBadge::kLoadingText = QStringLiteral("雨雲を読み込み中");
+const QString LoadingBadge::kFailedText =
+    QStringLiteral("雨雲を取得できませんでした。自動で再試行します");
+
 LoadingBadge::LoadingBadge(QWidget* parent)
     : QWidget(parent)
+    , m_spinner(new ActivitySpinner(ActivitySpinner::kMini, this))
+    , m_label(new QLabel(kLoadingText, this))
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(kPaddingX, kPaddingY, kPaddingX, kPaddingY);
     layout->setSpacing(5);
-    layout->addWidget(new ActivitySpinner(ActivitySpinner::kMini, this));
-    auto* label = new QLabel(QStringLiteral("雨雲を読み込み中"), this);
-    label->setFont(PaneStyle::font(10));
-    layout->addWidget(label);
+    layout->addWidget(m_spinner);
+    m_label->setFont(PaneStyle::font(10));
+    layout->addWidget(m_label);
     auto* effect = new QGraphicsOpacityEffect(this);
     effect->setOpacity(0);
     setGraphicsEffect(effect);
@@ -93,6 +98,19 @@ void LoadingBadge::setShown(bool shown)
     if (shown)
         show();
     m_fade->start();
+}
+
+void LoadingBadge::setFailed(bool failed, const QString& reason)
+{
+    m_spinner->setVisible(!failed);
+    m_label->setText(failed ? kFailedText : kLoadingText);
+    setToolTip(failed ? reason : QString());
+    adjustSize();
+}
+
+QString LoadingBadge::text() const
+{
+    return m_label->text();
 }
 
 void LoadingBadge::paintEvent(QPaintEvent*)

@@ -75,11 +75,7 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
 
     // Scrubbing always moves the detail player; the overview player follows it.
     m_slider->setOnTogglePlayback([this] { m_state->togglePlayback(m_player); });
-    m_slider->setOnPause([this] {
-        m_state->noteRadarActivity();
-        m_state->detailPlayer()->pause();
-        m_state->overviewPlayer()->pause();
-    });
+    m_slider->setOnPause([this] { m_state->pausePlayback(); });
     m_slider->setOnScrub([this](int index) {
         m_state->noteRadarActivity();
         m_state->detailPlayer()->scrub(index);
@@ -100,6 +96,8 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
         refreshMap();
         refreshBadge();
     });
+    connect(state->timeline(), &RadarTimeline::errorMessageChanged, this,
+            [this] { refreshBadge(); });
     connect(state->locations(), &LocationStore::selectedChanged, this, mapChanged);
     connect(state->typhoon(), &TyphoonService::typhoonsChanged, this, mapChanged);
     connect(state->lightning(), &LightningService::strikesChanged, this, mapChanged);
@@ -154,8 +152,10 @@ RadarMapView RadarPaneView::mapView() const
         self->m_selectedTyphoonID.reset();
         self->refreshMap();
     };
-    view.onRegionSettled = [self](const MapRegion& region, const QList<TilePath>& tiles) {
-        self->m_state->updateVisibleTiles(tiles, region, self->m_pane);
+    view.onRegionSettled = [self](const MapRegion& region, const QList<TilePath>& tiles,
+                                  RadarMapView::RegionReport report) {
+        self->m_state->updateVisibleTiles(tiles, region, self->m_pane,
+                                          report == RadarMapView::RegionReport::Moved);
     };
     view.onTileLoadingChange = [self](bool loading) { self->setTilesLoading(loading); };
     return view;
@@ -196,9 +196,17 @@ bool RadarPaneView::showsLoadingBadge() const
     return !m_player->currentFrame() || m_showsTileLoading;
 }
 
+bool RadarPaneView::showsFetchFailure() const
+{
+    return !m_player->currentFrame() && !m_state->timeline()->errorMessage().isNull();
+}
+
 void RadarPaneView::refreshBadge()
 {
+    const bool failed = showsFetchFailure();
+    m_badge->setFailed(failed, m_state->timeline()->errorMessage());
     m_badge->setShown(showsLoadingBadge());
+    m_slider->setFetchFailed(failed);
 }
 
 bool RadarPaneView::isLegendShown() const

@@ -36,6 +36,10 @@ public:
     RadarMapView mapView() const;
 
     bool showsLoadingBadge() const;
+    // No frame to show, and the last attempt to fetch the frames failed: the badge and the
+    // slider say so instead of "loading".
+    bool showsFetchFailure() const;
+    LoadingBadge* loadingBadge() const { return m_badge; }
     bool isLegendShown() const;
     bool isTyphoonDetailShown() const;
     std::optional<QString> selectedTyphoonID() const { return m_selectedTyphoonID; }

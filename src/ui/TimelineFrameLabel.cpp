@@ -68,7 +68,9 @@ void TimelineFrameLabel::paintEvent(QPaintEvent*)
     if (!m_label.hasFrame) {
         painter.setFont(loadingFont());
         painter.setPen(secondary);
-        painter.drawText(rect(), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("読み込み中"));
+        painter.drawText(rect(), Qt::AlignRight | Qt::AlignVCenter,
+                         m_label.fetchFailed ? QStringLiteral("取得できません")
+                                             : QStringLiteral("読み込み中"));
         return;
     }
 

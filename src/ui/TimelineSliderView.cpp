@@ -109,9 +109,17 @@ void TimelineSliderView::refreshButton()
     m_playButton->setEnabled(m_player && m_player->frames().size() >= 2);
 }
 
+void TimelineSliderView::setFetchFailed(bool failed)
+{
+    m_fetchFailed = failed;
+    refreshLabel();
+}
+
 void TimelineSliderView::refreshLabel()
 {
-    m_label->setLabel(m_player ? label(m_player->currentFrame(), Clock::current().now()) : Label{});
+    Label next = m_player ? label(m_player->currentFrame(), Clock::current().now()) : Label{};
+    next.fetchFailed = !next.hasFrame && m_fetchFailed;
+    m_label->setLabel(next);
 }
 
 void TimelineSliderView::scheduleRefresh()

@@ -27,10 +27,11 @@ class TimelineSliderView : public MaterialPanel {
 public:
     // What the label at the right end shows.
     struct Label {
-        bool hasFrame = false;   // false: "読み込み中"
+        bool hasFrame = false; // false: "読み込み中", or "取得できません" after a failure
         bool isForecast = false; // shows the "予測" badge
         QString clock;           // "9:05"
         QString relative;        // "5分前"
+        bool fetchFailed = false;
         friend bool operator==(const Label&, const Label&) = default;
     };
 
@@ -51,6 +52,8 @@ public:
     void setOnTogglePlayback(std::function<void()> onTogglePlayback);
     void setOnPause(std::function<void()> onPause);
     void setOnScrub(std::function<void(int index)> onScrub);
+    // The last attempt to fetch the frames failed (shown only while there is no frame).
+    void setFetchFailed(bool failed);
 
     RadarPlayer* player() const { return m_player; }
     SymbolButton* playButton() const { return m_playButton; }
@@ -72,4 +75,5 @@ private:
     TimelineTrack* m_track = nullptr;
     TimelineFrameLabel* m_label = nullptr;
     ScheduledTimer m_refreshTimer;
+    bool m_fetchFailed = false;
 };

@@ -148,6 +148,30 @@ private Q_SLOTS:
         QVERIFY(waitForLists(h, lists + 3));
     }
 
+    // Starting offline: the animation starts with the first load that brings frames, unless
+    // the user paused meanwhile.
+    void playbackStartsWithTheFirstLoadThatSucceeds_data()
+    {
+        QTest::addColumn<bool>("userPauses");
+        QTest::newRow("left alone") << false;
+        QTest::newRow("paused by the user") << true;
+    }
+    void playbackStartsWithTheFirstLoadThatSucceeds()
+    {
+        QFETCH(bool, userPauses);
+        AppStateHarness h({false, {}}); // the lists answer 503
+        AppState& state = *h.state;
+        state.start();
+        QVERIFY(QTest::qWaitFor([&] { return !state.timeline()->errorMessage().isNull(); }, 5000));
+        if (userPauses)
+            state.pausePlayback();
+        h.serveAgencyLists();
+        h.clock.advanceSeconds(300); // the next refresh round
+        QVERIFY(h.waitForFrames());
+        QTRY_COMPARE(state.detailPlayer()->isPlaying(), !userPauses);
+        QCOMPARE(state.overviewPlayer()->isPlaying(), !userPauses);
+    }
+
     void liveStepsMoveOneStepAndStopAtTheEnds()
     {
         AppStateHarness h({true, liveMode});

@@ -1,11 +1,15 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "TestData.h"
+#include "map/MapColors.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
 #include "mapwidget/MapWidget.h"
+#include "mapwidget/ShapeRenderer.h"
+#include "mapwidget/TextAnnotationView.h"
 #include "mapwidget/TileOverlayLayer.h"
 #include "mapwidget/TileOverlayRenderer.h"
+#include "platform/Appearance.h"
 #include "platform/DataHosts.h"
 #include "radar/JMATime.h"
 #include "tiles/RadarTileLoader.h"
@@ -59,7 +63,12 @@ class TestRadarMapCoordinator : public QObject {
     std::unique_ptr<RadarMapHost> m_host;
 
     RadarMapView m_view;
-    QList<QPair<MapRegion, QList<TilePath>>> m_settled;
+    struct Settled {
+        MapRegion region;
+        QList<TilePath> tiles;
+        RadarMapView::RegionReport report;
+    };
+    QList<Settled> m_settled;
     QList<bool> m_loading;
     QStringList m_selected;
     int m_cleared = 0;
@@ -131,8 +140,9 @@ private Q_SLOTS:
         m_view = RadarMapView{};
         m_view.location = SavedLocation::create(u"東京"_s, {}, 35.68, 139.76);
         m_view.opacity = 0.8;
-        m_view.onRegionSettled = [this](const MapRegion& region, const QList<TilePath>& tiles) {
-            m_settled.append({region, tiles});
+        m_view.onRegionSettled = [this](const MapRegion& region, const QList<TilePath>& tiles,
+                                        RadarMapView::RegionReport report) {
+            m_settled.append({region, tiles, report});
         };
         m_view.onTileLoadingChange = [this](bool loading) { m_loading.append(loading); };
         m_view.onTyphoonSelect = [this](const QString& id) { m_selected.append(id); };
@@ -152,32 +162,98 @@ private Q_SLOTS:
         DataHosts::setCurrent(DataHosts::production());
     }
 
-    void pendingRegionIsAppliedOnceWithoutASettledReport()
+    // The pane hands its first value over at construction and may not update again for
+    // minutes (agency unreachable): the first paint must already show the place.
+    void aNewMapIsPlacedAndDrawnWithoutAnUpdate()
     {
         m_view.initialCamera = SavedMapCamera{34.7, 135.5, 2.0, 2.0};
+        m_view.showPrefectureBorders = true;
+        m_view.showPrefectureLabels = true;
+        m_view.showRangeCircles = true;
         makeHost(false);
-        update(); // no size yet
-        QVERIFY(coordinator().pendingRegion());
+        QVERIFY(!coordinator().isRegionPlaced());
+        QCOMPARE(coordinator().prefectureLayer().overlays().size(), 4);
+        QCOMPARE(coordinator().prefectureLayer().labels().size(), 1);
+        QVERIFY(
+            map().scene().overlays().contains(coordinator().prefectureLayer().overlays().first()));
+        QVERIFY(map().scene().annotations().contains(coordinator().pin()));
+
         m_host->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_host.get()));
-        update();
-        QVERIFY(!coordinator().pendingRegion());
+        QVERIFY(coordinator().isRegionPlaced());
         QCOMPARE(map().centerCoordinate().latitude, 34.7);
         QVERIFY(near(map().region().latitudeDelta, 2.0, 0.01) ||
                 near(map().region().longitudeDelta, 2.0, 0.01));
+        QCOMPARE(coordinator().rangeCircleLayer().overlays().size(), 3);
+
+        // The placement is reported once as such (for the prefetch), after the debounce.
         m_clock->advanceSeconds(1);
-        QVERIFY(m_settled.isEmpty());
+        QCOMPARE(m_settled.size(), 1);
+        QCOMPARE(m_settled.first().region, map().region());
+        QCOMPARE(m_settled.first().report, RadarMapView::RegionReport::Placed);
+        QVERIFY(!m_settled.first().tiles.isEmpty());
 
         // A move of the user's is reported once, 0.6 s after the last change.
         map().scene().panBy(QPointF(30, 0));
         m_clock->advanceSeconds(0.3);
         map().scene().panBy(QPointF(30, 0));
         m_clock->advanceSeconds(0.5);
-        QVERIFY(m_settled.isEmpty());
-        m_clock->advanceSeconds(0.2);
         QCOMPARE(m_settled.size(), 1);
-        QCOMPARE(m_settled.first().first, map().region());
-        QVERIFY(!m_settled.first().second.isEmpty());
+        m_clock->advanceSeconds(0.2);
+        QCOMPARE(m_settled.size(), 2);
+        QCOMPARE(m_settled.last().region, map().region());
+        QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Moved);
+
+        // A resize is no move of the user's, unless one comes with it.
+        m_host->resize(900, 700);
+        m_clock->advanceSeconds(1);
+        QCOMPARE(m_settled.size(), 3);
+        QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Resized);
+        map().scene().panBy(QPointF(30, 0));
+        m_host->resize(800, 600);
+        m_clock->advanceSeconds(1);
+        QCOMPARE(m_settled.size(), 4);
+        QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Moved);
+    }
+
+    // Themed renderers and label views follow a theme switch without waiting for an update.
+    void aThemeSwitchRedrawsTheThemedLayersAtOnce()
+    {
+        Appearance::instance().apply(Appearance::Mode::Light);
+        m_view.showPrefectureBorders = true;
+        m_view.showPrefectureLabels = true;
+        m_view.typhoons = {typhoonAt(u"TC2501"_s, {30, 135})};
+        makeHost();
+        const auto coreColour = [&] {
+            const auto& borders = coordinator().prefectureLayer().overlays();
+            auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(
+                map().scene().renderer(borders.last().get()));
+            return renderer ? renderer->strokeColor() : QColor();
+        };
+        const auto trackColour = [&] {
+            auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(
+                map().scene().renderer(coordinator().typhoonLayer().overlays().first().get()));
+            return renderer ? renderer->strokeColor() : QColor();
+        };
+        const auto labelColour = [&] {
+            auto view = std::dynamic_pointer_cast<TextAnnotationView>(
+                map().scene().view(coordinator().prefectureLayer().labels().first().get()));
+            return view ? view->textColor() : QColor();
+        };
+        QCOMPARE(coreColour(), PrefectureBorderStyle::coreColor(false));
+        QCOMPARE(labelColour(), MapColors::primaryLabel(false));
+        const QColor lightTrack = trackColour();
+
+        Appearance::instance().apply(Appearance::Mode::Dark);
+        QVERIFY(coordinator().isDarkMap());
+        QCOMPARE(coreColour(), PrefectureBorderStyle::coreColor(true));
+        QCOMPARE(labelColour(), MapColors::primaryLabel(true));
+        QVERIFY(trackColour() != lightTrack);
+        // Borders stay on top of what was made again.
+        QCOMPARE(map().scene().overlays().last(),
+                 std::shared_ptr<MapOverlay>(coordinator().prefectureLayer().overlays().last()));
+        Appearance::instance().apply(Appearance::Mode::Light);
+        QCOMPARE(coreColour(), PrefectureBorderStyle::coreColor(false));
     }
 
     void typhoonSelectionRecentresBeyond500Metres_data()

@@ -52,6 +52,25 @@ class TestRadarPlayer : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Whoever hears of a new list sees the frame the player will show, never the new list
+    // at the old index.
+    void newFramesArriveWithTheirIndex()
+    {
+        FakeClock clock;
+        RadarPlayer player;
+        player.update(observations(12));
+        player.setIndex(5);
+        const std::optional<RadarFrame> shown = player.currentFrame();
+        QList<std::optional<RadarFrame>> seen;
+        const auto note = [&] { seen.append(player.currentFrame()); };
+        connect(&player, &RadarPlayer::framesChanged, note);
+        connect(&player, &RadarPlayer::indexChanged, note);
+        // Three newer observations: the frame shown moves three places down.
+        player.update(RadarFrameFactory::frames(kLatest.addSecs(15 * 60), 12, {}));
+        QCOMPARE(player.index(), 2);
+        QCOMPARE(seen, (QList<std::optional<RadarFrame>>{shown, shown}));
+    }
+
     void playNeedsTwoFramesAndAnimationMode()
     {
         FakeClock clock;

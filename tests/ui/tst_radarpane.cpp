@@ -1,5 +1,9 @@
 #include "../app/AppStateHarness.h"
 #include "../app/RadarFrameFactory.h"
+#include "locations/MapCameraStore.h"
+#include "map/RadarMapCoordinator.h"
+#include "map/RadarMapHost.h"
+#include "mapwidget/MapWidget.h"
 #include "radar/RadarPlayer.h"
 #include "ui/LiveStatusBar.h"
 #include "ui/PaneButton.h"
@@ -64,6 +68,63 @@ private Q_SLOTS:
         QVERIFY(!view->showsLoadingBadge());
         h->clock.advance(1s);
         QVERIFY(!view->showsLoadingBadge());
+    }
+
+    // With no radar data yet (the agency unreachable) the map already shows its place and
+    // borders; neither a resize nor the placement is stored as the user's region, and the
+    // placement is enough to prefetch from once frames come.
+    void mapIsPlacedBeforeAnyRadarDataAndPrefetchesFromIt()
+    {
+        h.reset();
+        h = std::make_unique<AppStateHarness>(); // the agency answers once started
+        auto view = pane();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        const MapWidget& map = view->mapHost()->mapWidget();
+        const SavedLocation place = h->state->locations()->selected();
+        QVERIFY(std::abs(map.centerCoordinate().latitude - place.latitude) < 1e-6);
+        QVERIFY(std::abs(map.region().latitudeDelta - 1.1) < 0.01 ||
+                std::abs(map.region().longitudeDelta - 1.1) < 0.01);
+        QVERIFY(!view->mapHost()->coordinator().prefectureLayer().overlays().isEmpty());
+        view->resize(900, 600);
+        h->clock.advanceSeconds(2);
+        QCOMPARE(h->state->mapCameras()->camera(AppState::Pane::Detail), std::nullopt);
+
+        h->state->start();
+        QVERIFY(h->waitForFrames());
+        // The map shows one frame; tiles of others come from the prefetch.
+        const auto framesAsked = [&] {
+            QSet<QString> validTimes;
+            for (const RecordedRequest& request : h->server.requests()) {
+                const QStringList parts = request.path.split(u'/');
+                if (request.path.endsWith(u".png") && parts.size() > 7)
+                    validTimes.insert(parts[7]);
+            }
+            return validTimes.size();
+        };
+        QVERIFY(QTest::qWaitFor([&] { return framesAsked() > 1; }, 5000));
+    }
+
+    // A failed fetch with no frame to show is said as such, not as loading that never ends;
+    // the first frames bring the ordinary look back.
+    void aFailedFetchIsNotShownAsLoading()
+    {
+        auto view = pane();
+        QCOMPARE(view->loadingBadge()->text(), LoadingBadge::kLoadingText);
+        QVERIFY(!view->timelineSlider()->shownLabel().fetchFailed);
+        h->state->start(); // the lists answer 503
+        QVERIFY(QTest::qWaitFor([&] { return view->showsFetchFailure(); }, 5000));
+        QVERIFY(view->showsLoadingBadge());
+        QCOMPARE(view->loadingBadge()->text(), LoadingBadge::kFailedText);
+        QCOMPARE(view->loadingBadge()->toolTip(), h->state->timeline()->errorMessage());
+        QVERIFY(view->timelineSlider()->shownLabel().fetchFailed);
+        QCOMPARE(view->liveStatusBar()->placeholderText(), u"取得できません（再試行します）");
+
+        h->serveAgencyLists();
+        h->clock.advanceSeconds(300);
+        QVERIFY(h->waitForFrames());
+        QTRY_VERIFY(!view->showsFetchFailure());
+        QCOMPARE(view->loadingBadge()->text(), LoadingBadge::kLoadingText);
+        QVERIFY(view->timelineSlider()->shownLabel().hasFrame);
     }
 
     void typhoonSwitchHidesTheButtonAndItsPopover()
