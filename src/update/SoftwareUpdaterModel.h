@@ -9,6 +9,8 @@
 #include <optional>
 
 class QSettings;
+class QWidget;
+class UpdateAlert;
 
 // The one software-update object of the application: it owns the updater, started as soon
 // as it is created, mirrors whether a check can be started, and keeps the user's choice of
@@ -30,6 +32,9 @@ public:
 
     Updater* controller() const { return m_updater.get(); }
 
+    // The program's own updater shows its outcomes as dialogs of `window` (not owned).
+    void setAlertParent(QWidget* window);
+
     bool canCheckForUpdates() const { return m_canCheck; }
     bool automaticallyChecksForUpdates() const { return m_automatic; }
     // The updater is written only when the value differs from the one it has.
@@ -47,9 +52,17 @@ Q_SIGNALS:
     void automaticallyChecksForUpdatesChanged(bool enabled);
 
 private:
+    struct StandardUpdater {
+        std::unique_ptr<Updater> updater;
+        UpdateAlert* alert; // owned by the updater
+    };
+    static StandardUpdater standardUpdater(QSettings* defaults);
+    SoftwareUpdaterModel(StandardUpdater standard, QObject* parent);
+
     void setCanCheck(bool canCheck);
 
     std::unique_ptr<Updater> m_updater;
+    UpdateAlert* m_alert = nullptr;
     bool m_canCheck = false;
     bool m_automatic = false;
 };

@@ -7,10 +7,13 @@
 #include "ui/ContentView.h"
 #include "ui/MainToolBar.h"
 #include "ui/MainWindow.h"
+#include "update/FeedUpdater.h"
 #include "update/SoftwareUpdaterModel.h"
+#include "update/UpdateAlert.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -142,6 +145,21 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Space);
         QCOMPARE(field->text(), QStringLiteral(" "));
         QVERIFY(!h->state->detailPlayer()->isPlaying());
+    }
+
+    void arrowKeysInAnUpdateAlertStayThere()
+    {
+        open();
+        QVERIFY(QTest::qWaitFor([&] { return h->state->detailPlayer()->isPlaying(); }, 5000));
+        auto* alert = dynamic_cast<UpdateAlert*>(
+            qobject_cast<FeedUpdater*>(updater->controller())->userDriver());
+        QVERIFY(alert);
+        alert->showUpToDate();
+        QMessageBox* box = alert->window();
+        QApplication::setActiveWindow(box);
+        QVERIFY(QTest::qWaitForWindowActive(box));
+        QTest::keyClick(box, Qt::Key_Left);
+        QVERIFY(h->state->detailPlayer()->isPlaying());
     }
 };
 
