@@ -97,11 +97,12 @@ void MainWindow::buildMenus()
     m_playPause->setShortcut(QKeySequence(Qt::Key_Space));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ"));
-    auto* commands = new SoftwareUpdateCommands(m_updater, this);
-    help->addAction(commands->checkForUpdatesAction());
     QAction* about =
         help->addAction(QStringLiteral("Shigurenについて"), this, [this] { showAbout(); });
     about->setMenuRole(QAction::AboutRole);
+    help->addSeparator();
+    auto* commands = new SoftwareUpdateCommands(m_updater, this);
+    help->addAction(commands->checkForUpdatesAction());
 }
 
 void MainWindow::showSettings()

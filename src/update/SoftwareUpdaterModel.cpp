@@ -74,8 +74,8 @@ QString SoftwareUpdaterModel::lastCheckText(const std::optional<QDateTime>& date
 {
     if (!date || !date->isValid())
         return QStringLiteral("未確認");
-    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
-    return japanese.toString(date->toLocalTime(), QStringLiteral("yyyy年M月d日 H:mm"));
+    // The user's own way of writing dates, as every other date on their desktop.
+    return QLocale().toString(date->toLocalTime(), QLocale::ShortFormat);
 }
 
 void SoftwareUpdaterModel::setCanCheck(bool canCheck)

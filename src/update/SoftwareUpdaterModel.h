@@ -44,7 +44,8 @@ public:
     void checkForUpdates();
     std::optional<QDateTime> lastUpdateCheckDate() const;
 
-    // "2025年8月29日 14:30" in the system's time zone, or "未確認" before the first check.
+    // The date and time in the short format of the user's locale ("2025/08/29 14:30" in Japan)
+    // in the system's time zone, or "未確認" before the first check.
     static QString lastCheckText(const std::optional<QDateTime>& date);
 
 Q_SIGNALS:

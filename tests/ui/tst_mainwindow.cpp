@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
@@ -160,6 +161,20 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(box));
         QTest::keyClick(box, Qt::Key_Left);
         QVERIFY(h->state->detailPlayer()->isPlaying());
+    }
+
+    void theUpdateCommandFollowsTheAboutItemAfterADivider()
+    {
+        open();
+        QStringList items;
+        for (QAction* menu : window->menuBar()->actions()) {
+            if (menu->text() != QStringLiteral("ヘルプ"))
+                continue;
+            for (QAction* item : menu->menu()->actions())
+                items.append(item->isSeparator() ? QStringLiteral("—") : item->text());
+        }
+        QCOMPARE(items, (QStringList{QStringLiteral("Shigurenについて"), QStringLiteral("—"),
+                                     QStringLiteral("アップデートを確認...")}));
     }
 };
 
