@@ -23,7 +23,9 @@ namespace {
 constexpr int kPaneMinimumWidth = 320;
 
 const QString kLocationDenied = QStringLiteral(
-    "位置情報が許可されていません（システム設定 > プライバシーとセキュリティ > 位置情報サービス）");
+    "位置情報が許可されていません（デスクトップのプライバシー設定で位置情報サービスを"
+    "許可してください）");
+const QString kLocating = QStringLiteral("現在地を取得中…");
 
 } // namespace
 
@@ -104,8 +106,18 @@ QString ContentView::attributionText()
 
 QString ContentView::statusText() const
 {
-    if (m_state->currentLocation()->status().kind == CurrentLocationStatus::Kind::denied)
+    // A request the user just made outranks the radar's state: it is what they are waiting for.
+    const CurrentLocationStatus& location = m_state->currentLocation()->status();
+    switch (location.kind) {
+    case CurrentLocationStatus::Kind::denied:
         return kLocationDenied;
+    case CurrentLocationStatus::Kind::requesting:
+        return kLocating;
+    case CurrentLocationStatus::Kind::failed:
+        return location.message;
+    case CurrentLocationStatus::Kind::idle:
+        break;
+    }
     const QString error = m_state->timeline()->errorMessage();
     if (!error.isEmpty())
         return error;
@@ -117,8 +129,16 @@ QString ContentView::statusText() const
 
 bool ContentView::statusIsWarning() const
 {
-    return m_state->currentLocation()->status().kind == CurrentLocationStatus::Kind::denied ||
-           !m_state->timeline()->errorMessage().isEmpty();
+    switch (m_state->currentLocation()->status().kind) {
+    case CurrentLocationStatus::Kind::denied:
+    case CurrentLocationStatus::Kind::failed:
+        return true;
+    case CurrentLocationStatus::Kind::requesting:
+        return false;
+    case CurrentLocationStatus::Kind::idle:
+        break;
+    }
+    return !m_state->timeline()->errorMessage().isEmpty();
 }
 
 void ContentView::refreshStatus()

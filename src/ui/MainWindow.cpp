@@ -7,6 +7,7 @@
 #include "ui/MainToolBar.h"
 #include "ui/SettingsWindow.h"
 #include "update/SoftwareUpdateCommands.h"
+#include "update/SoftwareUpdaterModel.h"
 #include "update/VersionText.h"
 
 #include <QApplication>
@@ -57,6 +58,9 @@ MainWindow::MainWindow(AppState* state, SoftwareUpdaterModel* updater, QWidget* 
     resize(1280, 900);
     buildMenus();
     restoreLayout();
+    // Parentless alerts would count as main windows of their own and lose arrow keys to the
+    // radar.
+    updater->setAlertParent(this);
 }
 
 MainWindow::~MainWindow()
@@ -93,11 +97,12 @@ void MainWindow::buildMenus()
     m_playPause->setShortcut(QKeySequence(Qt::Key_Space));
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ"));
-    auto* commands = new SoftwareUpdateCommands(m_updater, this);
-    help->addAction(commands->checkForUpdatesAction());
     QAction* about =
         help->addAction(QStringLiteral("Shigurenについて"), this, [this] { showAbout(); });
     about->setMenuRole(QAction::AboutRole);
+    help->addSeparator();
+    auto* commands = new SoftwareUpdateCommands(m_updater, this);
+    help->addAction(commands->checkForUpdatesAction());
 }
 
 void MainWindow::showSettings()

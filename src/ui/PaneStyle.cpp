@@ -2,6 +2,9 @@
 
 #include "platform/Appearance.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 
 namespace PaneStyle {
@@ -15,6 +18,26 @@ QFont font(int pixelSize, QFont::Weight weight)
     result.setPixelSize(pixelSize);
     result.setWeight(weight);
     return result;
+}
+
+QFont tabularDigits(const QFont& font)
+{
+    // Judged at a large size, where hinting cannot round unequal advances to the same pixel.
+    QFont probe = font;
+    probe.setPixelSize(100);
+    const QFontMetricsF metrics(probe);
+    const qreal zero = metrics.horizontalAdvance(QLatin1Char('0'));
+    bool tabular = true;
+    for (char digit = '1'; digit <= '9'; ++digit)
+        tabular = tabular && qFuzzyCompare(metrics.horizontalAdvance(QLatin1Char(digit)), zero);
+    if (tabular)
+        return font;
+    QFont fixed = font;
+    // The face the desktop resolves its fixed font to: the font's own name may be an alias
+    // ("Monospace") that a family list does not resolve.
+    const QFontInfo desktopFixed(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    fixed.setFamilies(QStringList{desktopFixed.family()} + font.families());
+    return fixed;
 }
 
 bool isDark(const QPalette& palette)

@@ -12,6 +12,10 @@ namespace PaneStyle {
 // Noto Sans CJK JP at `pixelSize`. Its digits all have the same advance, so clock times and
 // ages do not jitter from one frame to the next.
 QFont font(int pixelSize, QFont::Weight weight = QFont::Normal);
+// For labels of figures only (scale steps, clock times): `font` when its digits share one
+// advance, otherwise the system's fixed-pitch face at the same size and weight, so the figures
+// keep their places on a system that lacks the Japanese face.
+QFont tabularDigits(const QFont& font);
 
 bool isDark(const QPalette& palette);
 QColor primaryText(const QPalette& palette);

@@ -1,6 +1,8 @@
 #include "ui/Popover.h"
 
+#include "platform/WindowSystem.h"
 #include "ui/Material.h"
+#include "ui/PaneStyle.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -13,6 +15,21 @@
 #include <algorithm>
 
 namespace {
+
+// What lies between the popup's edge and its content.
+struct Frame {
+    int margin;      // each side
+    int arrowHeight; // added on the arrow's edge
+    int overhang;    // how far the popup reaches over its button
+};
+
+Frame frameFor(Popover::Look look)
+{
+    // The shaped popup's shadow margin lies over the button, so the arrow's tip touches it.
+    if (look == Popover::Look::Shaped)
+        return {Popover::kMargin, Popover::kArrowHeight, Popover::kMargin};
+    return {Popover::kPlainBorder, 0, 0};
+}
 
 QPainterPath panelShape(QRectF body, Popover::ArrowEdge edge, qreal arrowX)
 {
@@ -37,10 +54,22 @@ QPainterPath panelShape(QRectF body, Popover::ArrowEdge edge, qreal arrowX)
 } // namespace
 
 Popover::Popover(QWidget* parent)
+    : Popover(parent, lookForThisDesktop())
+{}
+
+Popover::Popover(QWidget* parent, Look look)
     : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint)
+    , m_look(look)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
+    // The window's visual is chosen when it is created, so the look is fixed from the start.
+    if (look == Look::Shaped)
+        setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::StrongFocus); // Escape reaches it
+}
+
+Popover::Look Popover::lookForThisDesktop()
+{
+    return WindowSystem::composites() ? Look::Shaped : Look::Plain;
 }
 
 Popover::~Popover() = default;
@@ -55,18 +84,18 @@ void Popover::setContent(QWidget* content)
         content->setParent(this);
 }
 
-Popover::Placement Popover::place(QSize contentSize, QRect anchor, QRect screen)
+Popover::Placement Popover::place(QSize contentSize, QRect anchor, QRect screen, Look look)
 {
-    const QSize size(contentSize.width() + 2 * kMargin,
-                     contentSize.height() + 2 * kMargin + kArrowHeight);
+    const Frame frame = frameFor(look);
+    const QSize size(contentSize.width() + 2 * frame.margin,
+                     contentSize.height() + 2 * frame.margin + frame.arrowHeight);
     const int anchorX = anchor.x() + anchor.width() / 2;
 
     Placement placement;
-    // The arrow's tip touches the anchor's edge; the shadow margin lies beyond it.
-    const int belowTop = anchor.y() + anchor.height() - kMargin;
-    const int aboveTop = anchor.y() - (size.height() - kMargin);
+    const int belowTop = anchor.y() + anchor.height() - frame.overhang;
+    const int aboveTop = anchor.y() - (size.height() - frame.overhang);
     const int roomBelow = screen.y() + screen.height() - belowTop;
-    const int roomAbove = anchor.y() + kMargin - screen.y();
+    const int roomAbove = anchor.y() + frame.overhang - screen.y();
     if (roomBelow >= size.height() || roomBelow >= roomAbove) {
         placement.edge = ArrowEdge::Top;
         placement.geometry = QRect(QPoint(0, belowTop), size);
@@ -121,7 +150,7 @@ void Popover::reposition()
     QScreen* screen = m_anchor ? m_anchor->screen() : QGuiApplication::primaryScreen();
     if (screen)
         screenRect = screen->availableGeometry();
-    applyPlacement(place(contentSize, anchorRectOnScreen(), screenRect));
+    applyPlacement(place(contentSize, anchorRectOnScreen(), screenRect, m_look));
 }
 
 bool Popover::event(QEvent* event)
@@ -138,9 +167,10 @@ void Popover::applyPlacement(const Placement& placement)
     m_arrowX = placement.arrowX;
     setGeometry(placement.geometry);
     if (m_content) {
-        const int top = kMargin + (m_edge == ArrowEdge::Top ? kArrowHeight : 0);
-        m_content->setGeometry(kMargin, top, placement.geometry.width() - 2 * kMargin,
-                               placement.geometry.height() - 2 * kMargin - kArrowHeight);
+        const Frame frame = frameFor(m_look);
+        const int top = frame.margin + (m_edge == ArrowEdge::Top ? frame.arrowHeight : 0);
+        m_content->setGeometry(frame.margin, top, placement.geometry.width() - 2 * frame.margin,
+                               placement.geometry.height() - 2 * frame.margin - frame.arrowHeight);
         m_content->show();
     }
     update();
@@ -204,6 +234,24 @@ void Popover::mousePressEvent(QMouseEvent* event)
 void Popover::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    if (m_look == Look::Shaped)
+        paintShaped(painter);
+    else
+        paintPlain(painter);
+}
+
+void Popover::paintPlain(QPainter& painter)
+{
+    // Every pixel opaque: the same tone as the shaped panel, laid over the window colour.
+    painter.fillRect(rect(), palette().color(QPalette::Window));
+    painter.fillRect(rect(), Material::fill(Material::Kind::Bar, palette()));
+    painter.setPen(QPen(PaneStyle::secondaryText(palette()), kPlainBorder));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+}
+
+void Popover::paintShaped(QPainter& painter)
+{
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF body = QRectF(rect()).adjusted(
         kMargin, kMargin + (m_edge == ArrowEdge::Top ? kArrowHeight : 0), -kMargin,
@@ -221,7 +269,7 @@ void Popover::paintEvent(QPaintEvent*)
         painter.drawPath(shape.translated(0, 1));
     }
     painter.restore();
-    // Popups are windows of their own: without a compositor nothing shows through, so the
-    // panel uses the nearly opaque material.
+    // A popup cannot blur what lies beneath its window, so the panel uses the nearly opaque
+    // material.
     Material::paint(painter, shape, Material::Kind::Bar, palette());
 }

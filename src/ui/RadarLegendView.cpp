@@ -19,7 +19,7 @@ QFont titleFont()
 
 QFont labelFont()
 {
-    return PaneStyle::font(8);
+    return PaneStyle::tabularDigits(PaneStyle::font(8));
 }
 
 int lineHeight(const QFont& font)

@@ -5,7 +5,7 @@
 #include "ui/SettingsView.h"
 #include "update/SoftwareUpdateSettingsView.h"
 
-#include <QGuiApplication>
+#include <QEvent>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -17,11 +17,24 @@ SettingsWindow::SettingsWindow(AppState* state, SoftwareUpdaterModel* updater, Q
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     m_tabs = new QTabWidget(this);
-    const QColor ink = PaneStyle::primaryText(QGuiApplication::palette());
-    m_tabs->addTab(new SettingsView(state), Icons::icon(QStringLiteral("gearshape"), ink),
-                   QStringLiteral("一般"));
-    m_tabs->addTab(new SoftwareUpdateSettingsView(updater),
-                   Icons::icon(QStringLiteral("arrow.triangle.2.circlepath"), ink),
-                   QStringLiteral("更新"));
+    m_tabs->addTab(new SettingsView(state), QStringLiteral("一般"));
+    m_tabs->addTab(new SoftwareUpdateSettingsView(updater), QStringLiteral("更新"));
+    tintTabIcons();
     layout->addWidget(m_tabs);
+}
+
+void SettingsWindow::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_tabs)
+        tintTabIcons();
+}
+
+void SettingsWindow::tintTabIcons()
+{
+    static const QString symbols[] = {QStringLiteral("gearshape"),
+                                      QStringLiteral("arrow.triangle.2.circlepath")};
+    const QColor ink = PaneStyle::primaryText(palette());
+    for (int tab = 0; tab < m_tabs->count(); ++tab)
+        m_tabs->setTabIcon(tab, Icons::icon(symbols[tab], ink));
 }

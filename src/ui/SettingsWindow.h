@@ -17,6 +17,12 @@ public:
 
     QTabWidget* tabs() const { return m_tabs; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
-    QTabWidget* m_tabs;
+    // Tab icons are pictures, not text: they take the palette's ink only when drawn anew.
+    void tintTabIcons();
+
+    QTabWidget* m_tabs = nullptr;
 };

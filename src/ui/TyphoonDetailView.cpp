@@ -65,6 +65,7 @@ TyphoonDetailView::TyphoonDetailView(QWidget* parent)
     header->addStretch(1);
     m_time = new ToneLabel(QString(), 10, QFont::Normal, Tone::Secondary, this);
     m_time->setObjectName(QStringLiteral("updatedAt"));
+    m_time->setFont(PaneStyle::tabularDigits(m_time->font()));
     m_time->hide();
     header->addWidget(m_time, 0, Qt::AlignVCenter);
     m_column->addLayout(header);

@@ -7,21 +7,25 @@
 
 #include <QLocale>
 
-namespace {
-
-std::unique_ptr<Updater> standardUpdater(QSettings* defaults)
+SoftwareUpdaterModel::StandardUpdater SoftwareUpdaterModel::standardUpdater(QSettings* defaults)
 {
+    auto alert = std::make_unique<UpdateAlert>(desktopUrlOpener());
+    UpdateAlert* shown = alert.get();
     FeedUpdater::Options options;
     options.defaults = defaults;
-    options.userDriver = std::make_unique<UpdateAlert>(desktopUrlOpener());
-    return std::make_unique<FeedUpdater>(std::move(options));
+    options.userDriver = std::move(alert);
+    return {std::make_unique<FeedUpdater>(std::move(options)), shown};
 }
-
-} // namespace
 
 SoftwareUpdaterModel::SoftwareUpdaterModel(QSettings* defaults, QObject* parent)
     : SoftwareUpdaterModel(standardUpdater(defaults), parent)
 {}
+
+SoftwareUpdaterModel::SoftwareUpdaterModel(StandardUpdater standard, QObject* parent)
+    : SoftwareUpdaterModel(std::move(standard.updater), parent)
+{
+    m_alert = standard.alert;
+}
 
 SoftwareUpdaterModel::SoftwareUpdaterModel(std::unique_ptr<Updater> updater, QObject* parent)
     : QObject(parent)
@@ -39,6 +43,12 @@ SoftwareUpdaterModel::~SoftwareUpdaterModel()
     // The updater goes first and must not reach back into a model being destroyed.
     if (m_updater)
         disconnect(m_updater.get(), nullptr, this, nullptr);
+}
+
+void SoftwareUpdaterModel::setAlertParent(QWidget* window)
+{
+    if (m_alert)
+        m_alert->setParentWindow(window);
 }
 
 void SoftwareUpdaterModel::setAutomaticallyChecksForUpdates(bool enabled)
@@ -64,8 +74,8 @@ QString SoftwareUpdaterModel::lastCheckText(const std::optional<QDateTime>& date
 {
     if (!date || !date->isValid())
         return QStringLiteral("未確認");
-    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
-    return japanese.toString(date->toLocalTime(), QStringLiteral("yyyy年M月d日 H:mm"));
+    // The user's own way of writing dates, as every other date on their desktop.
+    return QLocale().toString(date->toLocalTime(), QLocale::ShortFormat);
 }
 
 void SoftwareUpdaterModel::setCanCheck(bool canCheck)

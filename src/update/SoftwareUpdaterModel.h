@@ -9,6 +9,8 @@
 #include <optional>
 
 class QSettings;
+class QWidget;
+class UpdateAlert;
 
 // The one software-update object of the application: it owns the updater, started as soon
 // as it is created, mirrors whether a check can be started, and keeps the user's choice of
@@ -30,6 +32,9 @@ public:
 
     Updater* controller() const { return m_updater.get(); }
 
+    // The program's own updater shows its outcomes as dialogs of `window` (not owned).
+    void setAlertParent(QWidget* window);
+
     bool canCheckForUpdates() const { return m_canCheck; }
     bool automaticallyChecksForUpdates() const { return m_automatic; }
     // The updater is written only when the value differs from the one it has.
@@ -39,7 +44,8 @@ public:
     void checkForUpdates();
     std::optional<QDateTime> lastUpdateCheckDate() const;
 
-    // "2025年8月29日 14:30" in the system's time zone, or "未確認" before the first check.
+    // The date and time in the short format of the user's locale ("2025/08/29 14:30" in Japan)
+    // in the system's time zone, or "未確認" before the first check.
     static QString lastCheckText(const std::optional<QDateTime>& date);
 
 Q_SIGNALS:
@@ -47,9 +53,17 @@ Q_SIGNALS:
     void automaticallyChecksForUpdatesChanged(bool enabled);
 
 private:
+    struct StandardUpdater {
+        std::unique_ptr<Updater> updater;
+        UpdateAlert* alert; // owned by the updater
+    };
+    static StandardUpdater standardUpdater(QSettings* defaults);
+    SoftwareUpdaterModel(StandardUpdater standard, QObject* parent);
+
     void setCanCheck(bool canCheck);
 
     std::unique_ptr<Updater> m_updater;
+    UpdateAlert* m_alert = nullptr;
     bool m_canCheck = false;
     bool m_automatic = false;
 };

@@ -68,7 +68,7 @@ void UpdateAlert::showUpdateError(const QString& message)
 QMessageBox* UpdateAlert::present(const QString& title, const QString& text, const QString& detail)
 {
     delete m_box;
-    auto* box = new QMessageBox;
+    auto* box = new QMessageBox(m_parentWindow);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowTitle(title);
     box->setIcon(QMessageBox::Information);

@@ -1,15 +1,20 @@
 #include "../app/AppStateHarness.h"
 #include "LandTiles.h"
 #include "ScenarioServer.h"
+#include "locations/CurrentLocationProvider.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 #include "ui/ContentView.h"
 #include "ui/MainToolBar.h"
 #include "ui/MainWindow.h"
+#include "update/FeedUpdater.h"
 #include "update/SoftwareUpdaterModel.h"
+#include "update/UpdateAlert.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -23,7 +28,17 @@ public:
     void requestPosition() override {}
 };
 
+// A location service that lets the program ask but never answers.
+class SilentPositionSource final : public PositionSource {
+public:
+    Authorization authorization() const override { return Authorization::authorized; }
+    void requestAuthorization() override {}
+    void requestPosition() override {}
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(AppStateHarness::PositionSourceFactory)
 
 // The whole main window over the scenario's services.
 class TestMainWindow : public QObject {
@@ -65,16 +80,46 @@ private Q_SLOTS:
         h.reset();
     }
 
-    void locationRefusalOutranksTheTimelineError()
+    void currentLocationOutcomesOutrankTheTimelineError_data()
     {
-        open(false, [] { return std::make_unique<RefusedPositionSource>(); });
+        QTest::addColumn<AppStateHarness::PositionSourceFactory>("source");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("warning");
+        using Factory = AppStateHarness::PositionSourceFactory;
+        const Factory refused = [] { return std::make_unique<RefusedPositionSource>(); };
+        const Factory silent = [] { return std::make_unique<SilentPositionSource>(); };
+        QTest::newRow("refused")
+            << refused
+            << QStringLiteral("位置情報が許可されていません（デスクトップのプライバシー設定")
+            << true;
+        QTest::newRow("no location service")
+            << Factory() << CurrentLocationProvider::noSourceMessage() << true;
+        QTest::newRow("waiting for a fix") << silent << QStringLiteral("現在地を取得中…") << false;
+    }
+
+    void currentLocationOutcomesOutrankTheTimelineError()
+    {
+        QFETCH(AppStateHarness::PositionSourceFactory, source);
+        QFETCH(QString, shown);
+        QFETCH(bool, warning);
+        open(false, source);
         ContentView* content = window->content();
         QVERIFY(
             QTest::qWaitFor([&] { return !h->state->timeline()->errorMessage().isEmpty(); }, 5000));
         QCOMPARE(content->statusText(), h->state->timeline()->errorMessage());
         QTest::mouseClick(window->toolBar()->currentLocationButton(), Qt::LeftButton);
-        QVERIFY(content->statusText().startsWith(QStringLiteral("位置情報が許可されていません")));
-        QVERIFY(content->statusIsWarning());
+        QVERIFY2(content->statusText().startsWith(shown), qPrintable(content->statusText()));
+        QCOMPARE(content->statusIsWarning(), warning);
+    }
+
+    void aLocationRequestWithoutAnswerEndsInTheTimeoutMessage()
+    {
+        open(true, [] { return std::make_unique<SilentPositionSource>(); });
+        QTest::mouseClick(window->toolBar()->currentLocationButton(), Qt::LeftButton);
+        FakeClock::settle();
+        h->clock.advanceSeconds(CurrentLocationProvider::kRequestTimeoutSeconds);
+        QCOMPARE(window->content()->statusText(), CurrentLocationProvider::timeoutMessage());
+        QVERIFY(window->content()->statusIsWarning());
     }
 
     void redrawRaisesOnlyTheRedrawToken()
@@ -101,6 +146,35 @@ private Q_SLOTS:
         QTest::keyClick(field, Qt::Key_Space);
         QCOMPARE(field->text(), QStringLiteral(" "));
         QVERIFY(!h->state->detailPlayer()->isPlaying());
+    }
+
+    void arrowKeysInAnUpdateAlertStayThere()
+    {
+        open();
+        QVERIFY(QTest::qWaitFor([&] { return h->state->detailPlayer()->isPlaying(); }, 5000));
+        auto* alert = dynamic_cast<UpdateAlert*>(
+            qobject_cast<FeedUpdater*>(updater->controller())->userDriver());
+        QVERIFY(alert);
+        alert->showUpToDate();
+        QMessageBox* box = alert->window();
+        QApplication::setActiveWindow(box);
+        QVERIFY(QTest::qWaitForWindowActive(box));
+        QTest::keyClick(box, Qt::Key_Left);
+        QVERIFY(h->state->detailPlayer()->isPlaying());
+    }
+
+    void theUpdateCommandFollowsTheAboutItemAfterADivider()
+    {
+        open();
+        QStringList items;
+        for (QAction* menu : window->menuBar()->actions()) {
+            if (menu->text() != QStringLiteral("ヘルプ"))
+                continue;
+            for (QAction* item : menu->menu()->actions())
+                items.append(item->isSeparator() ? QStringLiteral("—") : item->text());
+        }
+        QCOMPARE(items, (QStringList{QStringLiteral("Shigurenについて"), QStringLiteral("—"),
+                                     QStringLiteral("アップデートを確認...")}));
     }
 };
 

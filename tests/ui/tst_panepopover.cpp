@@ -13,8 +13,10 @@
 using namespace Qt::StringLiterals;
 using Placement = Popover::Placement;
 using Edge = Popover::ArrowEdge;
+using Look = Popover::Look;
 
 Q_DECLARE_METATYPE(Popover::Placement)
+Q_DECLARE_METATYPE(Popover::Look)
 
 class TestPanePopover : public QObject {
     Q_OBJECT
@@ -52,23 +54,58 @@ private Q_SLOTS:
     void placement_data()
     {
         QTest::addColumn<QRect>("anchor");
+        QTest::addColumn<Look>("look");
         QTest::addColumn<Placement>("placement");
-        // Content 200 × 100: the popup is 216 × 124 with its margins and arrow.
-        QTest::newRow("under the button")
-            << QRect(100, 100, 60, 24) << Placement{QRect(22, 116, 216, 124), Edge::Top, 108};
+        // Content 200 × 100: the shaped popup is 216 × 124 with its margins and arrow, the
+        // plain one 202 × 102 with its border.
+        QTest::newRow("under the button") << QRect(100, 100, 60, 24) << Look::Shaped
+                                          << Placement{QRect(22, 116, 216, 124), Edge::Top, 108};
         QTest::newRow("above when the screen ends below")
-            << QRect(100, 1040, 60, 24) << Placement{QRect(22, 924, 216, 124), Edge::Bottom, 108};
+            << QRect(100, 1040, 60, 24) << Look::Shaped
+            << Placement{QRect(22, 924, 216, 124), Edge::Bottom, 108};
         QTest::newRow("kept on screen, arrow still towards the button")
-            << QRect(1890, 100, 20, 20) << Placement{QRect(1704, 112, 216, 124), Edge::Top, 189};
-        QTest::newRow("at the left edge")
-            << QRect(0, 100, 10, 20) << Placement{QRect(0, 112, 216, 124), Edge::Top, 27};
+            << QRect(1890, 100, 20, 20) << Look::Shaped
+            << Placement{QRect(1704, 112, 216, 124), Edge::Top, 189};
+        QTest::newRow("at the left edge") << QRect(0, 100, 10, 20) << Look::Shaped
+                                          << Placement{QRect(0, 112, 216, 124), Edge::Top, 27};
+        QTest::newRow("plain, against the button's bottom")
+            << QRect(100, 100, 60, 24) << Look::Plain
+            << Placement{QRect(29, 124, 202, 102), Edge::Top, 101};
+        QTest::newRow("plain, against the button's top")
+            << QRect(100, 1040, 60, 24) << Look::Plain
+            << Placement{QRect(29, 938, 202, 102), Edge::Bottom, 101};
     }
 
     void placement()
     {
         QFETCH(QRect, anchor);
+        QFETCH(Look, look);
         QFETCH(Placement, placement);
-        QCOMPARE(Popover::place(QSize(200, 100), anchor, QRect(0, 0, 1920, 1080)), placement);
+        QCOMPARE(Popover::place(QSize(200, 100), anchor, QRect(0, 0, 1920, 1080), look), placement);
+    }
+
+    // Without a compositor every pixel that is not opaque comes out black.
+    void onlyTheShapedLookHasSeeThroughPixels_data()
+    {
+        QTest::addColumn<Look>("look");
+        QTest::newRow("shaped") << Look::Shaped;
+        QTest::newRow("plain") << Look::Plain;
+    }
+
+    void onlyTheShapedLookHasSeeThroughPixels()
+    {
+        QFETCH(Look, look);
+        m_popover = std::make_unique<Popover>(&m_window, look);
+        present(new RadarLegendView);
+        const QImage image = m_popover->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        bool seeThrough = false;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                seeThrough = seeThrough || qAlpha(image.pixel(x, y)) < 255;
+        QCOMPARE(seeThrough, look == Look::Shaped);
+        if (look == Look::Plain)
+            QCOMPARE(m_popover->content()->geometry(),
+                     m_popover->rect().marginsRemoved(QMargins(1, 1, 1, 1)));
     }
 
     void closesWithItsButton()

@@ -5,6 +5,7 @@
 #include "ui/ToneLabel.h"
 
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QTest>
 
 #include <cmath>
@@ -78,6 +79,25 @@ private Q_SLOTS:
         label->setTone(ToneLabel::Tone::Orange);
         QCOMPARE(label->palette().color(QPalette::WindowText),
                  PaneStyle::orange(Appearance::darkPalette()));
+    }
+
+    // Scale steps and clock times keep their places whatever face the system offers.
+    void figureLabelsGetDigitsOfOneWidth_data()
+    {
+        QTest::addColumn<QFont>("font");
+        QTest::newRow("the panes' face") << PaneStyle::font(100);
+        QFont proportional = PaneStyle::font(100);
+        proportional.setFamilies({u"Noto Serif CJK JP"_s}); // its "1" is narrower than its "0"
+        QTest::newRow("a face with proportional figures") << proportional;
+    }
+
+    void figureLabelsGetDigitsOfOneWidth()
+    {
+        QFETCH(QFont, font);
+        const QFontMetricsF metrics(PaneStyle::tabularDigits(font));
+        for (char digit = '1'; digit <= '9'; ++digit)
+            QCOMPARE(metrics.horizontalAdvance(QLatin1Char(digit)),
+                     metrics.horizontalAdvance(QLatin1Char('0')));
     }
 };
 

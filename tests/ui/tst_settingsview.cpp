@@ -1,13 +1,17 @@
 #include "../app/AppStateHarness.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
+#include "ui/PaneStyle.h"
 #include "ui/SettingsView.h"
 #include "ui/SettingsViewControls.h"
+#include "ui/SettingsWindow.h"
+#include "update/SoftwareUpdaterModel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QStyleFactory>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -26,6 +30,18 @@ T* part(const QWidget& view, const QString& name)
 QString text(const QWidget& view, const QString& name)
 {
     return part<QLabel>(view, name)->text();
+}
+
+// The colour of a symbol icon's most opaque pixel, without its opacity.
+QRgb inkOf(const QIcon& icon)
+{
+    const QImage image = icon.pixmap(16).toImage().convertToFormat(QImage::Format_ARGB32);
+    QRgb ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > qAlpha(ink))
+                ink = image.pixel(x, y);
+    return ink | 0xff000000;
 }
 
 } // namespace
@@ -138,6 +154,20 @@ private Q_SLOTS:
         for (QWidget* each : all) {
             if (qobject_cast<QAbstractButton*>(each) || qobject_cast<QAbstractSlider*>(each))
                 QVERIFY2(each->focusPolicy() == Qt::NoFocus, qPrintable(each->objectName()));
+        }
+    }
+
+    void tabIconsFollowTheTheme()
+    {
+        AppStateHarness h;
+        SoftwareUpdaterModel updater(h.preferences.get());
+        h.settings->setTheme(ThemePreference::Light);
+        SettingsWindow window(h.state.get(), &updater);
+        for (const ThemePreference theme : {ThemePreference::Dark, ThemePreference::Light}) {
+            h.settings->setTheme(theme);
+            const QRgb ink = PaneStyle::primaryText(window.palette()).rgb();
+            for (int tab = 0; tab < window.tabs()->count(); ++tab)
+                QCOMPARE(inkOf(window.tabs()->tabIcon(tab)), ink);
         }
     }
 };

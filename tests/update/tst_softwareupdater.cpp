@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace std::chrono_literals;
 
@@ -85,6 +86,9 @@ class TestSoftwareUpdater : public QObject {
     }
 
 private Q_SLOTS:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+    void cleanupTestCase() { QLocale::setDefault(QLocale::system()); }
+
     void init()
     {
         QVERIFY(m_server.emplace().start());
@@ -125,7 +129,7 @@ private Q_SLOTS:
         QCOMPARE(requests(), 1);
         QCOMPARE(m_shown, QStringList{u"found 1.3.0 user"_qs});
         QCOMPARE(model.lastUpdateCheckDate(), clock.now());
-        QCOMPARE(view.lastCheckLabel()->text(), u"2025年8月31日 14:30");
+        QCOMPARE(view.lastCheckLabel()->text(), u"2025/08/31 14:30");
     }
 
     void userChecksReportEveryOutcome_data()
@@ -153,6 +157,15 @@ private Q_SLOTS:
         QVERIFY(waitForShown());
         QCOMPARE(m_shown, QStringList{outcome});
         QVERIFY(model.canCheckForUpdates());
+    }
+
+    void theLastCheckIsWrittenTheLocalesWay()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        const QString text = SoftwareUpdaterModel::lastCheckText(
+            QDateTime(QDate(2025, 8, 31), QTime(14, 30), QTimeZone("Asia/Tokyo")));
+        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+        QCOMPARE(text, u"31.08.25 14:30"_qs);
     }
 
     void theToggleSwitchesAutomaticChecks()
