@@ -41,7 +41,8 @@ public:
     // one read the options before. A load running for 45 s or more counts as stuck: a new one
     // starts at once and the stuck one no longer counts.
     async::Task<void> reload();
-    // Replaces the download session, failing the transfers of the old one.
+    // Replaces the download session. A load it cuts off ends without a failure: whoever
+    // resets the session loads again.
     void resetSession();
 
     const RadarFrames& frames() const { return m_frames; }
