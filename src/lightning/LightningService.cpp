@@ -99,9 +99,8 @@ LightningService::fetchLatestObservationEntry()
 {
     HttpReply reply = m_session->get(DataHosts::join(DataHosts::current().agency, kListPath));
     const HttpResponse response = co_await reply;
-    // The HTTP status is not examined: an error page simply fails to decode.
-    if (response.isTransportFailure())
-        co_return Failure{response.errorDescription()};
+    if (!response.isSuccess())
+        co_return response.failure();
     const Expected<QList<TargetTimeEntry>> entries =
         decodeTargetTimes(Gzip::inflateIfCompressed(response.body));
     if (!entries)
@@ -114,8 +113,8 @@ async::Task<Expected<QList<LidenFeature>>> LightningService::fetchLiden(QString 
 {
     HttpReply reply = m_session->get(lidenUrl(basetime, validtime));
     const HttpResponse response = co_await reply;
-    if (response.isTransportFailure())
-        co_return Failure{response.errorDescription()};
+    if (!response.isSuccess())
+        co_return response.failure();
     // The file sometimes comes gzip-compressed without a Content-Encoding header.
     co_return decodeLidenFeatures(Gzip::inflateIfCompressed(response.body));
 }

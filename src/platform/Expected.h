@@ -8,6 +8,9 @@
 // Why an operation failed, already worded for the user (Japanese).
 struct Failure {
     QString description;
+    // The program reset the session that carried the transfer (after wake, network return or
+    // a watchdog) and starts again itself: nothing went wrong that the user needs to know.
+    bool sessionReset = false;
 };
 
 // A value or the failure that prevented it.

@@ -10,6 +10,8 @@ namespace {
 // Marks aborts the program asked for, so that any other OperationCanceledError can be told
 // apart: Qt reports the time-between-bytes limit that way.
 const char* const kAbortedProperty = "shiguren.aborted";
+// Marks the aborts of reset(), which the services do not count as failures.
+const char* const kResetProperty = "shiguren.sessionReset";
 
 void abortReply(QNetworkReply* reply)
 {
@@ -170,6 +172,8 @@ HttpReply HttpSession::get(QNetworkRequest request)
         if (s->response.error == QNetworkReply::OperationCanceledError &&
             !reply->property(kAbortedProperty).toBool())
             s->response.error = QNetworkReply::TimeoutError;
+        s->response.sessionReset = s->response.error == QNetworkReply::OperationCanceledError &&
+                                   reply->property(kResetProperty).toBool();
         s->response.fromCache =
             reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool();
         if (!s->response.isTransportFailure())
@@ -210,8 +214,10 @@ void HttpSession::reset()
     ++m_resetCount;
     const auto replies = std::exchange(m_replies, {});
     for (const auto& reply : replies) {
-        if (reply && reply->manager() == old)
+        if (reply && reply->manager() == old) {
+            reply->setProperty(kResetProperty, true);
             abortReply(reply);
+        }
     }
     old->deleteLater();
 }

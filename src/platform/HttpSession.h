@@ -2,6 +2,7 @@
 
 #include "platform/AppInfo.h"
 #include "platform/Clock.h"
+#include "platform/Expected.h"
 #include "platform/async/Task.h"
 
 #include <QByteArray>
@@ -39,11 +40,15 @@ struct HttpResponse {
     int status = 0; // HTTP status code; 0 when no HTTP response arrived
     QByteArray body;
     bool fromCache = false;
+    bool sessionReset = false; // aborted by HttpSession::reset()
 
     // No complete HTTP response came back: refused, dropped mid-body, timed out, aborted.
     // (Errors 1–199 are Qt's network-layer and proxy errors; above are HTTP-level ones.)
     bool isTransportFailure() const { return status == 0 || (error > 0 && error < 200); }
+    // A complete answer with a 2xx status.
+    bool isSuccess() const { return !isTransportFailure() && status >= 200 && status <= 299; }
     QString errorDescription() const;
+    Failure failure() const { return Failure{errorDescription(), sessionReset}; }
 };
 
 namespace detail {
@@ -92,7 +97,8 @@ public:
     HttpReply get(QNetworkRequest request);
 
     // A new manager takes over; every transfer of the old one is aborted (its awaiters see
-    // OperationCanceledError, which is a failure, not a cancellation of their task).
+    // OperationCanceledError marked as sessionReset, which is a failure, not a cancellation
+    // of their task).
     void reset();
 
     QNetworkAccessManager* manager() const { return m_manager; }

@@ -58,17 +58,41 @@ void RadarTimeline::resetSession()
     setConsecutiveFailures(0);
 }
 
+bool RadarTimeline::isLoadRunning(const QDateTime& now) const
+{
+    return m_isLoading && m_loadStartedAt.isValid() &&
+           secondsBetween(m_loadStartedAt, now) < kStuckLoadSeconds;
+}
+
 async::Task<void> RadarTimeline::reload()
 {
-    const QDateTime startedAt = Clock::current().now();
-    if (m_isLoading && m_loadStartedAt.isValid() &&
-        secondsBetween(m_loadStartedAt, startedAt) < kStuckLoadSeconds)
-        co_return;
+    if (isLoadRunning(Clock::current().now())) {
+        m_followUpWanted = true;
+        auto ended = m_newestLoadEnded.wait();
+        co_await ended;
+        // The first waiter to wake runs the follow-up; a load started meanwhile (or by an
+        // earlier waiter) read the new options already.
+        if (async::isCancelled() || !m_followUpWanted || m_isLoading)
+            co_return;
+    }
+    async::Task<void> loading = load();
+    co_await loading;
+}
 
-    setLoading(true, startedAt);
+async::Task<void> RadarTimeline::load()
+{
+    const quint64 generation = ++m_generation;
+    m_followUpWanted = false;
+    setLoading(true, Clock::current().now());
     // Also runs if the awaiting task is torn down mid-load, so the timeline never stays
-    // "loading" for a load nobody will finish.
-    auto finish = qScopeGuard([this] { setLoading(false, {}); });
+    // "loading" for a load nobody will finish. An overtaken load leaves the flag to its
+    // successor.
+    auto finish = qScopeGuard([this, generation] {
+        if (generation != m_generation)
+            return;
+        setLoading(false, {});
+        m_newestLoadEnded.notifyAll();
+    });
 
     Expected<RadarFrames> result = Failure{};
     if (m_range == RadarRange::ThreeHours)
@@ -76,11 +100,13 @@ async::Task<void> RadarTimeline::reload()
     else
         result = co_await loadAnalysisFrames();
 
-    // A cancelled load publishes nothing, whatever it got.
-    if (async::isCancelled())
+    // A cancelled or overtaken load publishes nothing, whatever it got; so does one cut off
+    // by our own session reset, after which the controller loads again.
+    if (async::isCancelled() || generation != m_generation)
         co_return;
     if (!result) {
-        recordFailure(result.failure().description);
+        if (!result.failure().sessionReset)
+            recordFailure(result.failure().description);
         co_return;
     }
     publishFrames(result.value());
@@ -156,9 +182,8 @@ HttpReply RadarTimeline::requestTargetTimes(const QString& path)
 
 Expected<QList<TargetTimeEntry>> RadarTimeline::decode(const HttpResponse& response)
 {
-    // The status is not examined: an error page simply fails to decode.
-    if (response.isTransportFailure())
-        return Failure{response.errorDescription()};
+    if (!response.isSuccess())
+        return response.failure();
     return decodeTargetTimes(Gzip::inflateIfCompressed(response.body));
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/async/Notifier.h"
 #include "platform/async/Task.h"
 #include "radar/RadarFrame.h"
 #include "radar/TargetTimeEntry.h"
@@ -11,7 +12,8 @@
 
 // Turns the agency's target-times lists into the ordered frames the players animate.
 // reload() never throws: failures end in errorMessage and consecutiveFailures, and the
-// previous frames stay. Lives on the GUI thread.
+// previous frames stay. Only the newest load publishes anything or ends isLoading. Lives on
+// the GUI thread.
 class RadarTimeline : public QObject {
     Q_OBJECT
     Q_PROPERTY(RadarFrames frames READ frames NOTIFY framesChanged)
@@ -34,8 +36,13 @@ public:
                            HttpSessionConfig sessionConfig = defaultSessionConfig());
     ~RadarTimeline() override;
 
+    // Loads the frames with the options as they are now. Asked while a load runs, it waits
+    // for that load and then runs one more (however many asked meanwhile), since the running
+    // one read the options before. A load running for 45 s or more counts as stuck: a new one
+    // starts at once and the stuck one no longer counts.
     async::Task<void> reload();
-    // Replaces the download session, failing the transfers of the old one.
+    // Replaces the download session. A load it cuts off ends without a failure: whoever
+    // resets the session loads again.
     void resetSession();
 
     const RadarFrames& frames() const { return m_frames; }
@@ -64,6 +71,8 @@ Q_SIGNALS:
     void forecastHorizonHoursChanged();
 
 private:
+    bool isLoadRunning(const QDateTime& now) const;
+    async::Task<void> load();
     async::Task<Expected<RadarFrames>> loadNowcastFrames();
     async::Task<Expected<RadarFrames>> loadAnalysisFrames();
     async::Task<Expected<QList<TargetTimeEntry>>> fetchTargetTimes(const QString& path);
@@ -86,4 +95,7 @@ private:
     RadarRange m_range = RadarRange::ThreeHours;
     bool m_includeForecast = true;
     double m_forecastHorizonHours = 6.0;
+    quint64 m_generation = 0; // of the newest load
+    bool m_followUpWanted = false;
+    async::Notifier m_newestLoadEnded;
 };

@@ -31,13 +31,13 @@ QUrl cycloneDocumentURL(const QString& id, const QString& document)
     return DataHosts::join(DataHosts::current().agency, kDataPath + id + u'/' + document);
 }
 
-// The HTTP status is not examined: an error page simply fails to decode. Bodies may come
-// gzip-compressed without a Content-Encoding header.
+// An error status is reported as such, not as the page that came with it failing to decode.
+// Bodies may come gzip-compressed without a Content-Encoding header.
 template <typename Decoder>
 auto decodeBody(const HttpResponse& response, Decoder decode) -> decltype(decode(QByteArray()))
 {
-    if (response.isTransportFailure())
-        return Failure{response.errorDescription()};
+    if (!response.isSuccess())
+        return response.failure();
     return decode(Gzip::inflateIfCompressed(response.body));
 }
 
@@ -110,12 +110,18 @@ async::Task<void> TyphoonService::reload()
         downloads.push_back(startDownload(target));
 
     TyphoonInfos infos;
+    // A cyclone whose details did not arrive stays out of the issues seen, so the next pass
+    // finds the list changed and fetches it again.
+    TyphoonIssueMap seen;
     for (CycloneDownload& download : downloads) {
-        std::optional<TyphoonInfo> info = co_await finishDownload(download);
+        const Expected<std::optional<TyphoonInfo>> info = co_await finishDownload(download);
         if (async::isCancelled())
             co_return;
-        if (info)
-            infos.append(std::move(*info));
+        if (!info)
+            continue;
+        seen.insert(download.target.tropicalCyclone, download.target.issue);
+        if (info.value())
+            infos.append(*info.value());
     }
     // Plain string order of the published numbers ("10" before "9"); ties keep list order.
     std::stable_sort(infos.begin(), infos.end(), [](const TyphoonInfo& a, const TyphoonInfo& b) {
@@ -124,7 +130,7 @@ async::Task<void> TyphoonService::reload()
 
     if (assignIfChanged(m_typhoons, infos))
         Q_EMIT typhoonsChanged();
-    if (assignIfChanged(m_lastIssues, issues))
+    if (assignIfChanged(m_lastIssues, seen))
         Q_EMIT lastIssuesChanged();
     markSucceeded();
 }
@@ -141,35 +147,33 @@ TyphoonService::CycloneDownload TyphoonService::startDownload(const TyphoonTarge
                            m_session->get(specificationsURL(target.tropicalCyclone))};
 }
 
-async::Task<std::optional<TyphoonInfo>> TyphoonService::finishDownload(CycloneDownload& download)
+async::Task<Expected<std::optional<TyphoonInfo>>>
+TyphoonService::finishDownload(CycloneDownload& download)
 {
     const QString& id = download.target.tropicalCyclone;
-    const auto logFailure = [&id](const QString& description) {
+    const auto logFailure = [&id](const Failure& failure) {
         qCWarning(lcTyphoon, "台風%sの詳細取得失敗: %s", qUtf8Printable(id),
-                  qUtf8Printable(description));
+                  qUtf8Printable(failure.description));
+        return failure;
     };
 
     HttpReply& forecastReply = download.forecast;
     const HttpResponse forecastResponse = co_await forecastReply;
     if (async::isCancelled())
-        co_return std::nullopt;
+        co_return Failure{};
     const Expected<QList<TyphoonForecastEntry>> forecast =
         decodeBody(forecastResponse, decodeTyphoonForecast);
-    if (!forecast) {
-        logFailure(forecast.failure().description);
-        co_return std::nullopt;
-    }
+    if (!forecast)
+        co_return logFailure(forecast.failure());
 
     HttpReply& specificationsReply = download.specifications;
     const HttpResponse specificationsResponse = co_await specificationsReply;
     if (async::isCancelled())
-        co_return std::nullopt;
+        co_return Failure{};
     const Expected<QList<TyphoonSpecEntry>> specifications =
         decodeBody(specificationsResponse, decodeTyphoonSpecifications);
-    if (!specifications) {
-        logFailure(specifications.failure().description);
-        co_return std::nullopt;
-    }
+    if (!specifications)
+        co_return logFailure(specifications.failure());
     co_return TyphoonInfo::make(download.target, forecast.value(), specifications.value());
 }
 

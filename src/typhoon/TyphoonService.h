@@ -20,8 +20,9 @@ using TyphoonIssueMap = QMap<QString, QString>;
 // Keeps the agency's active tropical cyclones. Each pass downloads the list of cyclones;
 // when any issue time changed (or nothing is shown yet) it downloads every cyclone's
 // forecast and specifications at once, combines them and publishes the cyclones sorted by
-// number. A cyclone whose documents fail is left out of that pass; a list that fails keeps
-// everything as it was and says why in errorMessage. Lives on the GUI thread.
+// number. A cyclone whose documents fail is left out of that pass and fetched again in the
+// next; a list that fails keeps everything as it was and says why in errorMessage. Lives on
+// the GUI thread.
 class TyphoonService : public QObject {
     Q_OBJECT
     Q_PROPERTY(TyphoonInfos typhoons READ typhoons NOTIFY typhoonsChanged)
@@ -49,6 +50,7 @@ public:
     bool isLoading() const { return m_isLoading; }
     QString errorMessage() const { return m_errorMessage; } // null when there is none
     QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+    // The issue texts of the cyclones whose details arrived in the last full pass.
     const TyphoonIssueMap& lastIssues() const { return m_lastIssues; }
 
     static QUrl targetsURL();
@@ -73,7 +75,10 @@ private:
 
     async::Task<Expected<QList<TyphoonTarget>>> fetchTargets();
     CycloneDownload startDownload(const TyphoonTarget& target);
-    static async::Task<std::optional<TyphoonInfo>> finishDownload(CycloneDownload& download);
+    // Fails when a document did not arrive or did not decode; nothing when the cyclone has
+    // no analysis to show.
+    static async::Task<Expected<std::optional<TyphoonInfo>>>
+    finishDownload(CycloneDownload& download);
     async::Task<void> refreshLoop(double intervalSeconds);
 
     void markSucceeded();

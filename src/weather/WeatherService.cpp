@@ -95,28 +95,51 @@ WeatherService::~WeatherService()
     m_tearingDown = true;
 }
 
-WeatherService::LoadMark::LoadMark(WeatherService* service)
+WeatherService::LoadMark::LoadMark(WeatherService* service, GeoCoordinate place)
     : m_service(service)
+    , m_place(place)
 {
-    if (m_service->m_activeLoads++ == 0 && !m_service->m_tearingDown)
-        Q_EMIT m_service->isLoadingChanged();
+    m_service->changeLoading([this] { m_service->m_loadingPlaces.append(m_place); });
 }
 
 WeatherService::LoadMark::LoadMark(LoadMark&& other) noexcept
     : m_service(std::exchange(other.m_service, nullptr))
+    , m_place(other.m_place)
 {}
 
 WeatherService::LoadMark::~LoadMark()
 {
-    if (m_service && --m_service->m_activeLoads == 0 && !m_service->m_tearingDown)
-        Q_EMIT m_service->isLoadingChanged();
+    if (m_service)
+        m_service->changeLoading([this] { m_service->m_loadingPlaces.removeOne(m_place); });
+}
+
+template <typename Change>
+void WeatherService::changeLoading(Change change)
+{
+    const bool was = isLoading();
+    change();
+    if (was != isLoading() && !m_tearingDown)
+        Q_EMIT isLoadingChanged();
+}
+
+WeatherService::LoadMark WeatherService::beginLoad(GeoCoordinate place)
+{
+    LoadMark mark(this, place);
+    if (m_place != place) {
+        changeLoading([&] { m_place = place; });
+        // The old place's figures and failure would read as the new place's.
+        if (std::exchange(m_snapshot, std::nullopt))
+            Q_EMIT snapshotChanged();
+        setErrorMessage(QString());
+    }
+    return mark;
 }
 
 void WeatherService::load(GeoCoordinate coordinate)
 {
     m_loadTask.cancel();
     // Marked before the task starts, so replacing a running load never blinks isLoading.
-    m_loadTask = m_tasks.spawn(performLoad(coordinate, LoadMark(this)));
+    m_loadTask = m_tasks.spawn(performLoad(coordinate, beginLoad(coordinate)));
 }
 
 void WeatherService::startAutoRefresh(double intervalSeconds,
@@ -141,7 +164,8 @@ async::Task<void> WeatherService::refreshLoop(double intervalSeconds,
         // A named task: GCC 12.2 silently skips (or, unoptimised, traps on) a discarded
         // `co_await f(…);` of a temporary task in a coroutine that also tests
         // `if (async::isCancelled())`.
-        async::Task<void> round = performLoad(coordinate(), LoadMark(this));
+        const GeoCoordinate place = coordinate();
+        async::Task<void> round = performLoad(place, beginLoad(place));
         co_await round;
     }
 }
@@ -150,8 +174,9 @@ async::Task<void> WeatherService::performLoad(GeoCoordinate coordinate, LoadMark
 {
     (void)mark; // held until the load ends
     const Expected<OpenMeteoResponse> result = co_await fetch(coordinate);
-    // A superseded load publishes nothing, success or failure.
-    if (async::isCancelled())
+    // A superseded load, or one for a place no longer asked for, publishes nothing, success
+    // or failure.
+    if (async::isCancelled() || m_place != coordinate)
         co_return;
     if (!result) {
         const QString& description = result.failure().description;

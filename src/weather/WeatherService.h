@@ -7,6 +7,7 @@
 #include "weather/OpenMeteoResponse.h"
 #include "weather/WeatherSnapshot.h"
 
+#include <QList>
 #include <QObject>
 #include <QUrl>
 
@@ -15,7 +16,9 @@
 
 // The point forecast of one place from the Open-Meteo forecast API (Open-Meteo.com,
 // CC BY 4.0). A failed load keeps the previous snapshot and sets errorMessage; the next
-// success clears it. A superseded load publishes nothing. There are no retries: the next
+// success clears it. A superseded load publishes nothing. Snapshot, message and loading
+// flag belong to the place asked for last: a new place starts with none of the old one's,
+// and what still arrives for the old place is dropped. There are no retries: the next
 // refresh round or load() is the retry. Lives on the GUI thread.
 class WeatherService : public QObject {
     Q_OBJECT
@@ -41,8 +44,9 @@ public:
     void startAutoRefresh(double intervalSeconds, std::function<GeoCoordinate()> coordinate);
 
     const std::optional<WeatherSnapshot>& snapshot() const { return m_snapshot; }
-    // True while any load runs; loads from load() and from the refresh loop may overlap.
-    bool isLoading() const { return m_activeLoads > 0; }
+    // True while a load of the current place runs; loads from load() and from the refresh
+    // loop may overlap.
+    bool isLoading() const { return m_place && m_loadingPlaces.contains(*m_place); }
     QString errorMessage() const { return m_errorMessage; } // null when there is none
 
 Q_SIGNALS:
@@ -51,11 +55,11 @@ Q_SIGNALS:
     void errorMessageChanged();
 
 private:
-    // Counts one load as running for as long as it lives (inside the load's coroutine
-    // frame, so a load that ends in any way, or is torn down, stops counting).
+    // Counts one load of a place as running for as long as it lives (inside the load's
+    // coroutine frame, so a load that ends in any way, or is torn down, stops counting).
     class LoadMark {
     public:
-        explicit LoadMark(WeatherService* service);
+        LoadMark(WeatherService* service, GeoCoordinate place);
         LoadMark(LoadMark&& other) noexcept;
         LoadMark(const LoadMark&) = delete;
         LoadMark& operator=(const LoadMark&) = delete;
@@ -64,6 +68,7 @@ private:
 
     private:
         WeatherService* m_service;
+        GeoCoordinate m_place;
     };
 
     async::Task<void> performLoad(GeoCoordinate coordinate, LoadMark mark);
@@ -71,11 +76,17 @@ private:
                                   std::function<GeoCoordinate()> coordinate);
     async::Task<Expected<OpenMeteoResponse>> fetch(GeoCoordinate coordinate);
 
+    // Marks a load of `place` and makes it the current place, in that order, so that moving
+    // to a place never blinks isLoading.
+    LoadMark beginLoad(GeoCoordinate place);
+    template <typename Change>
+    void changeLoading(Change change);
     void setErrorMessage(const QString& message);
 
     HttpSession* m_session;
     std::optional<WeatherSnapshot> m_snapshot;
-    int m_activeLoads = 0;
+    std::optional<GeoCoordinate> m_place;
+    QList<GeoCoordinate> m_loadingPlaces; // one entry per running load
     bool m_tearingDown = false;
     QString m_errorMessage;
     async::TaskHandle m_loadTask;

@@ -101,6 +101,14 @@ private Q_SLOTS:
         QCOMPARE(m_service->lastUpdated(), updated);
         QVERIFY(!m_service->isLoading());
 
+        // An error status is told as such, whatever page comes with it.
+        m_server->setRoute(kLiden, FakeResponse::text("<html>Not Found</html>", 404));
+        QTest::ignoreMessage(QtWarningMsg,
+                             qUtf8Printable(kFailed + u"サーバがエラーを返しました: HTTP 404"_s));
+        reload();
+        QCOMPARE(m_service->errorMessage(),
+                 u"雷観測情報を取得できませんでした（サーバがエラーを返しました: HTTP 404）"_s);
+
         // A list that breaks off mid-body is a transport failure.
         m_server->setRoute(kN3, FakeResponse::dropped("[{\"basetime\":\"2025"));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u'^' + kFailed));

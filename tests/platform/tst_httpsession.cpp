@@ -65,12 +65,13 @@ private Q_SLOTS:
         QVERIFY(ok);
         QCOMPARE(ok->status, 200);
         QCOMPARE(ok->body, QByteArray("[1]"));
-        QVERIFY(!ok->isTransportFailure());
+        QVERIFY(!ok->isTransportFailure() && ok->isSuccess());
         QVERIFY(m_server.requests().first().headers.value("user-agent").startsWith("Shiguren/"));
 
         const auto missing = runTask(fetch(&session, url("/missing")));
         QCOMPARE(missing->status, 404);
         QVERIFY(!missing->isTransportFailure()); // an HTTP answer, just not a good one
+        QVERIFY(!missing->isSuccess());
         QCOMPARE(missing->body, QByteArray("gone"));
         QCOMPARE(missing->errorDescription(),
                  QStringLiteral("サーバがエラーを返しました: HTTP 404"));
@@ -99,6 +100,7 @@ private Q_SLOTS:
         clock.advance(1ms);
         QTRY_COMPARE(outcome.response.error, QNetworkReply::TimeoutError);
         QVERIFY(outcome.response.wholeTransferTimedOut);
+        QVERIFY(!outcome.response.sessionReset);
         QCOMPARE(outcome.response.errorDescription(), QStringLiteral("要求がタイムアウトしました"));
         QVERIFY(!outcome.cancelled);
     }
@@ -126,6 +128,8 @@ private Q_SLOTS:
         QTRY_COMPARE(outcome.response.error, QNetworkReply::OperationCanceledError);
         QVERIFY(!outcome.cancelled); // the task itself was not cancelled
         QVERIFY(outcome.response.isTransportFailure());
+        QVERIFY(outcome.response.sessionReset);
+        QVERIFY(outcome.response.failure().sessionReset);
         QCOMPARE(runTask(fetch(&session, url("/ok")))->status, 200);
     }
 
@@ -139,6 +143,7 @@ private Q_SLOTS:
         handle.cancel();
         QTRY_VERIFY(outcome.cancelled);
         QCOMPARE(outcome.response.error, QNetworkReply::OperationCanceledError);
+        QVERIFY(!outcome.response.sessionReset);
         QTRY_COMPARE(m_server.openConnections(), 0);
 
         // So does dropping the reply.

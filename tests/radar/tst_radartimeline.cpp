@@ -9,8 +9,10 @@
 
 using namespace std::chrono_literals;
 
-enum class ListFailure { HtmlPage, CutShort, InvalidList, NoAnswer, SessionReset };
+enum class ListFailure { HtmlPage, ServiceUnavailable, CutShort, InvalidList, NoAnswer };
 Q_DECLARE_METATYPE(ListFailure)
+enum class OptionChange { Range, Horizon, DropForecasts };
+Q_DECLARE_METATYPE(OptionChange)
 
 namespace {
 
@@ -107,14 +109,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason"); // empty: any
         QTest::newRow("HTML error page") << ListFailure::HtmlPage << kN1
-                                         << QStringLiteral("データが正しい形式ではないため"
-                                                           "読み込めませんでした");
+                                         << QStringLiteral("サーバがエラーを返しました: HTTP 404");
+        QTest::newRow("503 around a well-formed list")
+            << ListFailure::ServiceUnavailable << kN2
+            << QStringLiteral("サーバがエラーを返しました: HTTP 503");
         QTest::newRow("cut short") << ListFailure::CutShort << kN1 << QString();
-        QTest::newRow("an entry lacks elements") << ListFailure::InvalidList << kN2 << QString();
+        QTest::newRow("an entry lacks elements")
+            << ListFailure::InvalidList << kN2
+            << QStringLiteral("データが正しい形式ではないため読み込めませんでした");
         QTest::newRow("no answer within 40 s")
             << ListFailure::NoAnswer << kN2 << QStringLiteral("要求がタイムアウトしました");
-        QTest::newRow("session reset")
-            << ListFailure::SessionReset << kN1 << QStringLiteral("通信が取り消されました");
     }
     void failedListCountsAndKeepsThePreviousFrames()
     {
@@ -131,6 +135,11 @@ private Q_SLOTS:
         case ListFailure::HtmlPage:
             m_server->setRoute(path, FakeResponse::text("<html>Not Found</html>", 404));
             break;
+        case ListFailure::ServiceUnavailable:
+            m_server->setRoute(
+                path, FakeResponse::json(
+                          TestData::read(QStringLiteral("jma/nowc/targetTimes_N2.json")), 503));
+            break;
         case ListFailure::CutShort:
             m_server->setRoute(path, FakeResponse::dropped("[{\"basetime\":\"2025"));
             break;
@@ -138,7 +147,6 @@ private Q_SLOTS:
             m_server->setRoute(path, fixture("nowc/targetTimes_N1_invalid_missing_elements.json"));
             break;
         case ListFailure::NoAnswer:
-        case ListFailure::SessionReset:
             m_server->setRoute(path, FakeResponse::hanging());
             break;
         }
@@ -153,13 +161,9 @@ private Q_SLOTS:
                 clock.advance(39s);
                 QVERIFY(timeline.isLoading());
                 clock.advance(1s);
-            } else if (failure == ListFailure::SessionReset) {
-                timeline.resetSession();
             }
             QTRY_VERIFY(!timeline.isLoading());
-            // A reset starts the count afresh before the request it cut off fails.
-            QCOMPARE(timeline.consecutiveFailures(),
-                     failure == ListFailure::SessionReset ? 1 : round);
+            QCOMPARE(timeline.consecutiveFailures(), round);
         }
         QVERIFY(timeline.errorMessage().startsWith(
             QStringLiteral("レーダー情報を取得できませんでした（") + reason));
@@ -169,6 +173,27 @@ private Q_SLOTS:
         QVERIFY(runTask(timeline.reload()));
         QCOMPARE(timeline.consecutiveFailures(), 0);
         QVERIFY(timeline.errorMessage().isNull());
+    }
+
+    // The program resets the session itself (wake, network return, watchdog) and reloads:
+    // the transfer it cut off is no failure of the agency's.
+    void ourSessionResetEndsTheLoadWithoutAFailure()
+    {
+        serveAgencyLists();
+        RadarTimeline timeline;
+        QVERIFY(runTask(timeline.reload()));
+        const RadarFrames good = timeline.frames();
+        m_server->setRoute(kN1, FakeResponse::hanging());
+        QSignalSpy errorSpy(&timeline, &RadarTimeline::errorMessageChanged);
+        QSignalSpy failureSpy(&timeline, &RadarTimeline::consecutiveFailuresChanged);
+        async::TaskScope scope;
+        scope.spawn(timeline.reload());
+        QVERIFY(QTest::qWaitFor([&] { return m_server->requestCount(kN1) == 2; }, 3000));
+        timeline.resetSession();
+        QTRY_VERIFY(!timeline.isLoading());
+        QCOMPARE(errorSpy.count(), 0);
+        QCOMPARE(failureSpy.count(), 0);
+        QCOMPARE(timeline.frames(), good);
     }
 
     void emptyAfterTheForecastFilterKeepsOldFramesAndCounter()
@@ -200,7 +225,8 @@ private Q_SLOTS:
         QVERIFY(timeline.isLoading());
 
         clock.advance(10s);
-        QVERIFY(runTask(timeline.reload())); // returns at once
+        scope.spawn(timeline.reload()); // waits for the running load instead of joining it
+        FakeClock::settle();
         QCOMPARE(m_server->requestCount(kN1), 1);
 
         clock.advance(40s);
@@ -208,6 +234,96 @@ private Q_SLOTS:
         QVERIFY(runTask(timeline.reload()));
         QCOMPARE(m_server->requestCount(kN1), 2);
         QCOMPARE(timeline.frames().size(), 54);
+    }
+
+    // A change of options while a load runs must not wait for the next refresh round.
+    void aReloadAskedDuringALoadRunsOnceWhenItEnds_data()
+    {
+        QTest::addColumn<OptionChange>("change");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("requests"); // of the three lists, both loads together
+        QTest::newRow("range") << OptionChange::Range << 14 + 15 << 2 + 1;
+        QTest::newRow("horizon") << OptionChange::Horizon << 37 + 12 + 5 << 2 + 3;
+        QTest::newRow("forecasts off") << OptionChange::DropForecasts << 37 << 2 + 2;
+    }
+    void aReloadAskedDuringALoadRunsOnceWhenItEnds()
+    {
+        QFETCH(OptionChange, change);
+        QFETCH(int, frames);
+        QFETCH(int, requests);
+        serveAgencyLists();
+        m_server->setRouteSequence(kN1,
+                                   {FakeResponse::hanging(), fixture("nowc/targetTimes_N1.json")});
+        FakeClock clock;
+        RadarTimeline timeline;
+        timeline.setForecastHorizonHours(0.5);
+        async::TaskScope scope;
+        scope.spawn(timeline.reload());
+        QVERIFY(waitForRequest(kN1));
+
+        clock.advance(10s);
+        switch (change) {
+        case OptionChange::Range:
+            timeline.setRange(RadarRange::TwelveHours);
+            break;
+        case OptionChange::Horizon:
+            timeline.setForecastHorizonHours(6);
+            break;
+        case OptionChange::DropForecasts:
+            timeline.setIncludeForecast(false);
+            break;
+        }
+        scope.spawn(timeline.reload());
+        scope.spawn(timeline.reload()); // asked twice: still one more load
+        QTest::ignoreMessage(QtWarningMsg, "targetTimes 取得失敗: 要求がタイムアウトしました");
+        clock.advance(30s); // the running load gives up
+        QTRY_COMPARE(scope.activeCount(), 0);
+        QCOMPARE(timeline.frames().size(), frames);
+        QVERIFY(!timeline.isLoading());
+        QCOMPARE(m_server->requestCount(kN1) + m_server->requestCount(kN2) +
+                     m_server->requestCount(kRasrf),
+                 requests);
+    }
+
+    // A load taken for stuck keeps running beside its successor; only the successor counts.
+    void onlyTheNewestOfOverlappingLoadsPublishes_data()
+    {
+        QTest::addColumn<bool>("newerSucceeds");
+        QTest::newRow("the old one fails while the newer one runs") << false;
+        QTest::newRow("the old one fails after the newer one succeeded") << true;
+    }
+    void onlyTheNewestOfOverlappingLoadsPublishes()
+    {
+        QFETCH(bool, newerSucceeds);
+        serveAgencyLists();
+        m_server->setRouteSequence(
+            kN1, {FakeResponse::hanging(),
+                  newerSucceeds ? fixture("nowc/targetTimes_N1.json") : FakeResponse::hanging()});
+        FakeClock clock;
+        HttpSessionConfig config = RadarTimeline::defaultSessionConfig();
+        config.wholeTransferTimeout = 60s;
+        RadarTimeline timeline(nullptr, config);
+        async::TaskScope scope;
+        scope.spawn(timeline.reload());
+        QVERIFY(waitForRequest(kN1));
+        clock.advance(50s);
+        scope.spawn(timeline.reload());
+        QTRY_COMPARE(m_server->requestCount(kN1), 2);
+        if (newerSucceeds)
+            QTRY_VERIFY(!timeline.isLoading());
+
+        clock.advance(10s); // the first load gives up
+        QCOMPARE(timeline.isLoading(), !newerSucceeds);
+        QVERIFY(timeline.errorMessage().isNull());
+        QCOMPARE(timeline.consecutiveFailures(), 0);
+        QCOMPARE(timeline.frames().size(), newerSucceeds ? 54 : 0);
+        if (newerSucceeds)
+            return;
+
+        QTest::ignoreMessage(QtWarningMsg, "targetTimes 取得失敗: 要求がタイムアウトしました");
+        clock.advance(50s); // the newer one gives up too
+        QVERIFY(!timeline.isLoading());
+        QCOMPARE(timeline.consecutiveFailures(), 1);
     }
 
     void cancellingAReloadPublishesNothing()

@@ -17,7 +17,6 @@ namespace {
 const QString kList = u"/bosai/typhoon/data/targetTc.json"_s;
 const QString kTyphoon = u"TC2514"_s;
 const QString kDepression = u"TC2516"_s;
-const QByteArray kUndecodable = "データが正しい形式ではないため読み込めませんでした";
 
 QString document(const QString& id, const char* name)
 {
@@ -118,10 +117,26 @@ private Q_SLOTS:
             QVERIFY(runTask(service.reload()));
             QVERIFY(service.typhoons().isEmpty());
             QVERIFY(service.errorMessage().isNull());
-            QCOMPARE(service.lastIssues().size(), 2);
+            // Only the cyclone whose details arrived counts as seen.
+            QCOMPARE(service.lastIssues().keys(), QStringList{kTyphoon});
         }
         // With no cyclone shown, an unchanged list still has every detail fetched again.
         QCOMPARE(detailRequests(), 8);
+    }
+
+    void aCycloneThatFailedBesideAShownOneIsFetchedAgain()
+    {
+        m_server->setRouteSequence(
+            document(kDepression, "specifications.json"),
+            {FakeResponse::dropped("[{"), fixture(u"scenario/TC2516/specifications.json"_s)});
+        TyphoonService service;
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^台風TC2516の詳細取得失敗: "_s));
+        QVERIFY(runTask(service.reload()));
+        QCOMPARE(idsOf(service.typhoons()), QStringList{kTyphoon});
+
+        QVERIFY(runTask(service.reload())); // the same list
+        QCOMPARE(idsOf(service.typhoons()), (QStringList{kTyphoon, kDepression}));
+        QCOMPARE(service.lastIssues().size(), 2);
     }
 
     void failedListKeepsEverythingUntilTheNextSuccess()
@@ -133,11 +148,11 @@ private Q_SLOTS:
 
         m_server->setRoute(kList, FakeResponse::text("<html>busy</html>", 503));
         m_clock.advance(600s);
-        QTest::ignoreMessage(QtWarningMsg, "targetTc 取得失敗: " + kUndecodable);
+        QTest::ignoreMessage(QtWarningMsg,
+                             "targetTc 取得失敗: サーバがエラーを返しました: HTTP 503");
         QVERIFY(runTask(service.reload()));
         QCOMPARE(service.errorMessage(),
-                 QStringLiteral("台風情報を取得できませんでした（データが正しい形式ではないため"
-                                "読み込めませんでした）"));
+                 u"台風情報を取得できませんでした（サーバがエラーを返しました: HTTP 503）"_s);
         QCOMPARE(service.typhoons(), good);
         QCOMPARE(service.lastIssues().size(), 2);
         QCOMPARE(service.lastUpdated(), updated);

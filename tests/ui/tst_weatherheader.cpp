@@ -93,6 +93,15 @@ private Q_SLOTS:
         QCOMPARE(header.area(), WeatherHeaderView::Area::Forecast);
         QVERIFY(QTest::qWaitFor([&] { return !service.isLoading(); }));
         QCOMPARE(header.area(), WeatherHeaderView::Area::Forecast);
+
+        // Another place: its load and its failure, never the old place's figures.
+        server.setRoute(kPath, FakeResponse::error(503).withDelay(100));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^予報取得失敗"_qs));
+        service.load({43.06, 141.35});
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Progress);
+        QCOMPARE(header.currentPanel()->temperatureText()->text(), u"—");
+        QVERIFY(QTest::qWaitFor([&] { return !service.isLoading(); }));
+        QCOMPARE(header.area(), WeatherHeaderView::Area::Error);
         DataHosts::setCurrent(DataHosts::production());
     }
 

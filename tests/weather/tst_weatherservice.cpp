@@ -101,6 +101,39 @@ private Q_SLOTS:
         QCOMPARE(loadingSpy.count(), 2); // one loading period, no blink in between
     }
 
+    // The old place's forecast is not shown as the new one's, and a refresh round for the old
+    // place that ends late is dropped.
+    void choosingAnotherPlaceDropsWhatBelongsToTheOldOne()
+    {
+        m_server->clearRoutes();
+        int oldPlaceAnswers = 0;
+        m_server->setHandler([&](const RecordedRequest& r) -> std::optional<FakeResponse> {
+            if (r.queryItems.queryItemValue(u"latitude"_s) != u"10.0000")
+                return FakeResponse::json(fixture("forecast_next_48_hours.json"));
+            const int delay = ++oldPlaceAnswers == 1 ? 0 : 300;
+            return FakeResponse::json(fixture("forecast_tokyo_16d.json")).withDelay(delay);
+        });
+        QTest::failOnWarning(QRegularExpression(u"予報取得失敗"_s));
+        FakeClock clock;
+        WeatherService service;
+        GeoCoordinate place{10, 100};
+        service.load(place);
+        QVERIFY(finishLoading(service));
+        QVERIFY(service.snapshot());
+
+        service.startAutoRefresh(600, [&] { return place; });
+        clock.advance(600s); // a round for the old place, answered late
+        QVERIFY(waitForRequests(2));
+        place = {20, 100};
+        service.load(place);
+        QVERIFY(service.isLoading());
+        QVERIFY(!service.snapshot());
+
+        QTRY_COMPARE(clock.pendingTimers(), 1); // the round ended; the loop sleeps again
+        QVERIFY(!service.isLoading());
+        QCOMPARE(service.snapshot(), snapshotOf("forecast_next_48_hours.json"));
+    }
+
     void failureKeepsTheSnapshotAndSuccessClearsTheMessage_data()
     {
         QTest::addColumn<FakeResponse>("failure");
