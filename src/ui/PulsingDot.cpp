@@ -3,6 +3,7 @@
 #include "ui/PaneStyle.h"
 
 #include <QEasingCurve>
+#include <QEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -24,12 +25,7 @@ PulsingDot::PulsingDot(QWidget* parent)
 {
     setFixedSize(7, 7);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    // One forward-and-back cycle; the easing is applied per half in opacityAt().
-    m_pulse.setStartValue(0);
-    m_pulse.setEndValue(2 * kPeriodMs);
-    m_pulse.setDuration(2 * kPeriodMs);
-    m_pulse.setLoopCount(-1);
-    connect(&m_pulse, &QVariantAnimation::valueChanged, this, [this] { update(); });
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 qreal PulsingDot::opacityAt(qint64 elapsedMs)
@@ -43,15 +39,60 @@ qreal PulsingDot::opacityAt(qint64 elapsedMs)
 
 qreal PulsingDot::opacity() const
 {
-    return isPulsing() ? opacityAt(m_pulse.currentTime()) : kRestOpacity;
+    return isPulsing() ? opacityAt(m_elapsedMs) : kRestOpacity;
+}
+
+QColor PulsingDot::colour() const
+{
+    return PaneStyle::faded(PaneStyle::red(palette()), opacity());
+}
+
+void PulsingDot::scheduleStep()
+{
+    m_timer.start(std::chrono::milliseconds(kStepMs), [this] {
+        m_timer.markFired();
+        const QColor before = colour();
+        m_elapsedMs = (m_elapsedMs + kStepMs) % (2 * kPeriodMs);
+        scheduleStep();
+        if (colour() != before)
+            update();
+    });
+}
+
+bool PulsingDot::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::PaletteChange:
+    case QEvent::ParentChange:
+        m_backdrop = QPixmap();
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
 }
 
 void PulsingDot::paintEvent(QPaintEvent*)
 {
+    // The parent alone (its background and its own painting, none of its children) is what
+    // lies under the dot: a plain panel.
+    QWidget* parent = parentWidget();
+    if (m_backdrop.isNull() && parent) {
+        const qreal ratio = devicePixelRatioF();
+        m_backdrop = QPixmap(size() * ratio);
+        m_backdrop.setDevicePixelRatio(ratio);
+        m_backdrop.fill(Qt::transparent);
+        parent->render(&m_backdrop, QPoint(), QRegion(geometry()),
+                       QWidget::DrawWindowBackground);
+    }
     QPainter painter(this);
+    if (!m_backdrop.isNull())
+        painter.drawPixmap(0, 0, m_backdrop);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(PaneStyle::faded(PaneStyle::red(palette()), opacity()));
+    painter.setBrush(colour());
     const qreal side = std::min(width(), height());
     painter.drawEllipse(QRectF((width() - side) / 2, (height() - side) / 2, side, side));
 }
@@ -60,12 +101,14 @@ void PulsingDot::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     // Only while shown: a hidden pane costs no timer.
-    if (!isPulsing())
-        m_pulse.start();
+    if (!isPulsing()) {
+        m_elapsedMs = 0;
+        scheduleStep();
+    }
 }
 
 void PulsingDot::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    m_pulse.stop();
+    m_timer.cancel();
 }

@@ -235,6 +235,7 @@ private Q_SLOTS:
         QVERIFY(!state(*shell).detailPlayer()->currentFrame());
         QVERIFY(content->detailPane()->showsFetchFailure());
         if (networkReturns) {
+            QTest::qWait(400); // the badge's fade
             const QImage shot = shell->window().grab().toImage();
             QVERIFY(shot.save(
                 QDir(QCoreApplication::applicationDirPath()).filePath(u"agency-down.png"_s)));

@@ -34,6 +34,43 @@ class TestLiveStatusBar : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // On screen all day: a handful of repaints a second, of the dot's own pixels only.
+    void theLiveDotRepaintsRarelyAndAlone()
+    {
+        FakeClock clock;
+        LiveStatusBar bar(nullptr, nullptr);
+        bar.resize(600, 44);
+        bar.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        auto* dot = bar.findChild<PulsingDot*>();
+        QVERIFY(dot && dot->isPulsing());
+        QCoreApplication::processEvents();
+
+        struct PaintCounter : QObject {
+            QHash<QObject*, int> paints;
+            bool eventFilter(QObject* watched, QEvent* event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    ++paints[watched];
+                return false;
+            }
+        } counter;
+        dot->installEventFilter(&counter);
+        bar.installEventFilter(&counter);
+        const qreal start = dot->opacity();
+        for (int ms = 0; ms < 2 * PulsingDot::kPeriodMs; ms += 20) {
+            clock.advance(20ms);
+            QCoreApplication::processEvents();
+        }
+        const int steps = 2 * PulsingDot::kPeriodMs / PulsingDot::kStepMs;
+        QVERIFY(counter.paints.value(dot) >= steps / 2);
+        QVERIFY(counter.paints.value(dot) <= steps);
+        QCOMPARE(counter.paints.value(&bar), 0);
+        QCOMPARE(dot->opacity(), start); // a whole breath
+        QVERIFY(!dot->grab().toImage().hasAlphaChannel() ||
+                dot->grab().toImage().pixelColor(0, 0).alpha() == 255);
+    }
+
     void texts_data()
     {
         QTest::addColumn<QString>("shown");
