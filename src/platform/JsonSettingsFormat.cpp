@@ -77,15 +77,25 @@ std::optional<QJsonValue> encodeValue(const QVariant& value)
         return tagged(bytesTag, QString::fromLatin1(value.toByteArray().toBase64()));
     case QMetaType::QStringList:
         return QJsonArray::fromStringList(value.toStringList());
+    case QMetaType::QJsonValue:
+        return value.value<QJsonValue>();
     default:
         return std::nullopt;
     }
 }
 
+// Shapes this version does not know come from a newer one; they travel as the raw JSON
+// value, a type no reader of the store accepts, so they are written back as they were.
+QVariant keptAsIs(const QJsonValue& value)
+{
+    return QVariant::fromValue(value);
+}
+
+// No value when a known tag carries a payload that cannot be read.
 std::optional<QVariant> decodeTagged(const QJsonObject& object)
 {
     if (object.size() != 1 || !object.begin().value().isString())
-        return std::nullopt;
+        return keptAsIs(object);
     const QString tag = object.begin().key();
     const QString payload = object.begin().value().toString();
 
@@ -109,8 +119,9 @@ std::optional<QVariant> decodeTagged(const QJsonObject& object)
     if (tag == doubleTag) {
         if (auto number = nonFiniteFromText(payload))
             return QVariant(*number);
+        return std::nullopt;
     }
-    return std::nullopt;
+    return keptAsIs(object);
 }
 
 std::optional<QVariant> decodeValue(const QJsonValue& value)
@@ -128,7 +139,7 @@ std::optional<QVariant> decodeValue(const QJsonValue& value)
         QStringList strings;
         for (const QJsonValue element : value.toArray()) {
             if (!element.isString())
-                return std::nullopt;
+                return keptAsIs(value);
             strings.append(element.toString());
         }
         return QVariant(strings);
@@ -222,10 +233,11 @@ std::optional<QSettings::SettingsMap> decode(const QByteArray& bytes)
     QSettings::SettingsMap map;
     const QJsonObject object = document.object();
     for (auto it = object.begin(); it != object.end(); ++it) {
-        auto value = decodeValue(it.value());
-        if (!value)
-            return std::nullopt;
-        map.insert(it.key(), *value);
+        // One damaged value must not cost the user every other setting.
+        if (auto value = decodeValue(it.value()))
+            map.insert(it.key(), *value);
+        else
+            qCWarning(lcApp, "読めない設定値を無視 key=%s", qUtf8Printable(it.key()));
     }
     return map;
 }

@@ -16,6 +16,10 @@ class QIODevice;
 //     {"$int": "123"}        qlonglong (qulonglong when above the signed range)
 //     {"$bytes": "<base64>"} QByteArray
 //     {"$double": "nan"}     a non-finite double ("nan", "inf", "-inf")
+// Any other value (another tag, an array that is not all strings, a nested object) is
+// what a newer version wrote: it reads as a QJsonValue, which no reader of the store takes
+// for a setting, and is written back unchanged. A known tag whose payload is damaged is
+// left out, alone.
 namespace JsonSettingsFormat {
 
 // Callbacks for QSettings::registerFormat. A file that cannot be decoded reads as an
@@ -24,7 +28,7 @@ namespace JsonSettingsFormat {
 bool read(QIODevice& device, QSettings::SettingsMap& map);
 bool write(QIODevice& device, const QSettings::SettingsMap& map);
 
-// No value when the bytes are not a JSON object of well-formed values.
+// No value when the bytes are not a JSON object.
 std::optional<QSettings::SettingsMap> decode(const QByteArray& bytes);
 
 // Values of types the format cannot hold are left out with a warning.
