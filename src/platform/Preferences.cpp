@@ -4,9 +4,50 @@
 #include "platform/Logging.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QStandardPaths>
 
 namespace Preferences {
+
+namespace {
+
+void warnUnsaved(const QString& path)
+{
+    qCWarning(lcApp, "設定を保存できません。変更は終了まで有効です path=%s", qUtf8Printable(path));
+}
+
+} // namespace
+
+Store::Store(const QString& path, QObject* parent)
+    : QSettings(path, jsonFormat(), parent)
+{}
+
+Store::~Store()
+{
+    // The last changes are saved here; a failure nobody saw yet still goes to the log.
+    sync();
+    if (!m_savingFailed && status() == QSettings::AccessError)
+        warnUnsaved(fileName());
+}
+
+bool Store::event(QEvent* event)
+{
+    // QSettings saves pending changes when this event arrives.
+    const bool isSave = event->type() == QEvent::UpdateRequest;
+    const bool handled = QSettings::event(event);
+    if (isSave)
+        checkSaved();
+    return handled;
+}
+
+void Store::checkSaved()
+{
+    if (m_savingFailed || status() != QSettings::AccessError)
+        return;
+    m_savingFailed = true;
+    warnUnsaved(fileName());
+    Q_EMIT savingFailedChanged();
+}
 
 QSettings::Format jsonFormat()
 {
@@ -17,17 +58,17 @@ QSettings::Format jsonFormat()
     return format;
 }
 
-std::unique_ptr<QSettings> openStandard()
+std::unique_ptr<Store> openStandard()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     if (!QDir().mkpath(folder))
-        qCWarning(lcApp) << "Cannot create the settings folder" << folder;
+        qCInfo(lcApp, "設定フォルダーを作成できません path=%s", qUtf8Printable(folder));
     return openFile(QDir(folder).filePath(QStringLiteral("settings.json")));
 }
 
-std::unique_ptr<QSettings> openFile(const QString& path)
+std::unique_ptr<Store> openFile(const QString& path)
 {
-    return std::make_unique<QSettings>(path, jsonFormat());
+    return std::make_unique<Store>(path);
 }
 
 } // namespace Preferences

@@ -9,11 +9,15 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
 #include <limits>
+#include <optional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -28,6 +32,29 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+// Makes writes past `bytes` into any file fail for the process, as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{bytes, m_previous.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_previous{};
+    void (*m_previousHandler)(int) = nullptr;
+};
 
 const char* const kWriterArgument = "--save-preferences-forever";
 const QString kRoundKey = QStringLiteral("Shiguren.round");
@@ -227,6 +254,9 @@ private Q_SLOTS:
 
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no copy could")));
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("Not saving")));
+        // The refused save stays the store's error for the run.
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("設定を保存できません")));
         auto store = Preferences::openFile(path);
         store->setValue(QStringLiteral("a"), true);
         store->sync();
@@ -240,6 +270,50 @@ private Q_SLOTS:
         const auto rewritten = JsonSettingsFormat::decode(readBytes(path));
         QVERIFY(rewritten);
         QCOMPARE(rewritten->size(), 2);
+    }
+
+    // Root ignores permissions, so a plain file standing where the folder belongs makes the
+    // folder unwritable; a file size limit makes the disk full.
+    void unsavedChangesStayInMemoryAndAreToldOnce_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("no folder can be made") << false;
+        QTest::newRow("disk full") << true;
+    }
+
+    void unsavedChangesStayInMemoryAndAreToldOnce()
+    {
+        QFETCH(bool, diskFull);
+        const QString theme = QStringLiteral("Shiguren.theme");
+        const QString step = QStringLiteral("Shiguren.stepMinutes");
+        QString path = newPath();
+        if (diskFull) {
+            QVERIFY(writeBytes(path, R"({"Shiguren.theme": "dark", "Shiguren.textScale": 1.25})"));
+        } else {
+            QVERIFY(writeBytes(path, "x"));
+            path += QStringLiteral("/settings.json");
+        }
+        const QByteArray before = readBytes(path);
+
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("設定を保存できません")));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        auto store = Preferences::openFile(path);
+        QSignalSpy told(store.get(), &Preferences::Store::savingFailedChanged);
+        {
+            std::optional<FileSizeLimit> full;
+            if (diskFull)
+                full.emplace(16);
+            store->setValue(theme, QStringLiteral("light"));
+            QCoreApplication::sendPostedEvents(store.get()); // the deferred save
+            store->setValue(step, 10.0);
+            QCoreApplication::sendPostedEvents(store.get());
+        }
+        QVERIFY(store->savingFailed());
+        QCOMPARE(told.count(), 1);
+        QCOMPARE(store->value(theme), QVariant(QStringLiteral("light")));
+        QCOMPARE(store->value(step), QVariant(10.0));
+        QCOMPARE(readBytes(path), before);
     }
 
     // The child is killed right after it announces a round, so mostly in the middle of
