@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "platform/Preferences.h"
 #include "radar/RadarPlayer.h"
 #include "ui/ContentView.h"
 #include "ui/MainToolBar.h"
@@ -61,6 +62,12 @@ MainWindow::MainWindow(AppState* state, SoftwareUpdaterModel* updater, QWidget* 
     // Parentless alerts would count as main windows of their own and lose arrow keys to the
     // radar.
     updater->setAlertParent(this);
+    if (auto* store = qobject_cast<Preferences::Store*>(state->settings()->defaults())) {
+        connect(store, &Preferences::Store::savingFailedChanged, this,
+                [this] { tellSettingsUnsaved(); });
+        if (store->savingFailed())
+            tellSettingsUnsaved();
+    }
 }
 
 MainWindow::~MainWindow()
@@ -117,6 +124,19 @@ void MainWindow::showSettings()
 void MainWindow::showAbout()
 {
     QMessageBox::about(this, QStringLiteral("Shigurenについて"), aboutText());
+}
+
+void MainWindow::tellSettingsUnsaved()
+{
+    const QString text = QStringLiteral(
+        "設定を保存できません。設定フォルダーに書き込めないか、空き容量がありません。"
+        "変更はこのアプリを終了するまで有効です。");
+    // Not modal: the radar keeps running behind it.
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("設定を保存できません"), text,
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void MainWindow::restoreLayout()

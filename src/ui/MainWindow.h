@@ -41,6 +41,8 @@ private:
     void restoreLayout();
     void saveLayout();
     void showAbout();
+    // Told once: the store reports only its first failed save.
+    void tellSettingsUnsaved();
 
     AppState* m_state;
     SoftwareUpdaterModel* m_updater;

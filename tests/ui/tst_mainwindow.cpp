@@ -12,6 +12,8 @@
 #include "update/UpdateAlert.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -161,6 +163,27 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(box));
         QTest::keyClick(box, Qt::Key_Left);
         QVERIFY(h->state->detailPlayer()->isPlaying());
+    }
+
+    // A folder standing where the settings file belongs makes every save fail (root ignores
+    // permissions); the user hears of it once, however many saves fail.
+    void unsavedSettingsAreToldOnceOverTheWindow()
+    {
+        open();
+        const QString path = h->preferences->fileName();
+        QVERIFY(QFile::remove(path) || !QFile::exists(path));
+        QVERIFY(QDir().mkpath(path));
+        for (const double minutes : {10.0, 5.0, 10.0}) {
+            h->settings->setStepMinutes(minutes);
+            QCoreApplication::sendPostedEvents(h->preferences.get()); // the deferred save
+        }
+        const QList<QMessageBox*> boxes = window->findChildren<QMessageBox*>();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(boxes.first()->isVisible());
+        QVERIFY(boxes.first()->text().startsWith(QStringLiteral("設定を保存できません")));
+        QCOMPARE(h->log.matching(QStringLiteral("設定を保存できません")).size(), 1);
+        QCOMPARE(h->settings->stepMinutes(), 10.0);
+        QVERIFY(QDir(path).removeRecursively());
     }
 
     void theUpdateCommandFollowsTheAboutItemAfterADivider()
