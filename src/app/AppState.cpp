@@ -86,6 +86,9 @@ AppState::~AppState()
     m_keyMonitor.reset();
     m_wakeObserver.reset();
     m_networkMonitor.reset();
+    // The prefetch runs on the loader's scope, which may outlive this controller (the shared
+    // loader lives as long as the application): nobody wants its tiles any more.
+    m_prefetchTask.cancel();
 }
 
 RadarPlayer* AppState::player(Pane pane) const
