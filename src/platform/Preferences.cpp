@@ -5,7 +5,13 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QStandardPaths>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Preferences {
 
@@ -66,8 +72,31 @@ std::unique_ptr<Store> openStandard()
     return openFile(QDir(folder).filePath(QStringLiteral("settings.json")));
 }
 
+namespace {
+
+// A program killed between creating the settings' lock file and writing its owner into it
+// leaves the lock empty, and Qt honours a lock it cannot read for 30 s: every save of the
+// next run would block that long. A live owner holds an advisory lock on the file from the
+// moment it creates it, so an empty lock that can be locked is nobody's.
+void removeOrphanedLock(const QString& path)
+{
+    const QString lockPath = path + QStringLiteral(".lock");
+    const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat info {};
+    const bool orphaned =
+        ::fstat(fd, &info) == 0 && info.st_size == 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (orphaned && QFile::remove(lockPath))
+        qCInfo(lcApp, "持ち主のいない設定のロックを削除 path=%s", qUtf8Printable(lockPath));
+    ::close(fd);
+}
+
+} // namespace
+
 std::unique_ptr<Store> openFile(const QString& path)
 {
+    removeOrphanedLock(path);
     return std::make_unique<Store>(path);
 }
 

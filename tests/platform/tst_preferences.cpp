@@ -6,15 +6,21 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <cstdio>
+#include <fcntl.h>
 #include <limits>
 #include <optional>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +58,34 @@ private:
     rlimit m_previous{};
     void (*m_previousHandler)(int) = nullptr;
 };
+
+const char* const kWriterArgument = "--save-preferences-forever";
+const QString kRoundKey = QStringLiteral("Shiguren.round");
+const QString kPayloadKey = QStringLiteral("Shiguren.payload");
+
+// Large enough that a save takes a while, so a kill lands inside one; tied to the round so
+// a file mixing two saves shows.
+QByteArray payloadFor(qlonglong round)
+{
+    return QByteArray(300 * 1024 + int(round % 7) * 4096, char('a' + round % 26)) +
+           QByteArray::number(round);
+}
+
+// The child process of killedWriterLeavesAWholeFile: announces each round on stdout, then
+// saves it, until it is killed.
+int saveForever(const QString& path)
+{
+    auto store = Preferences::openFile(path);
+    for (qlonglong round = 1;; ++round) {
+        std::printf("%lld\n", round);
+        std::fflush(stdout);
+        store->setValue(kRoundKey, round);
+        store->setValue(kPayloadKey, payloadFor(round));
+        store->sync();
+        if (store->status() != QSettings::NoError)
+            return 1;
+    }
+}
 
 } // namespace
 
@@ -285,6 +319,56 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path), before);
     }
 
+    // The child is killed right after it announces a round, so mostly in the middle of
+    // saving it; the file must then hold the previous round or a later one, whole.
+    void killedWriterLeavesAWholeFile()
+    {
+        const QString path = newPath();
+        for (int kill = 0; kill < 12; ++kill) {
+            QProcess writer;
+            writer.start(QCoreApplication::applicationFilePath(),
+                         {QLatin1String(kWriterArgument), path});
+            const qlonglong target = 2 + QRandomGenerator::global()->bounded(4);
+            qlonglong announced = 0;
+            while (announced < target) {
+                QVERIFY(writer.waitForReadyRead(10000));
+                while (writer.canReadLine())
+                    announced = writer.readLine().trimmed().toLongLong();
+            }
+            writer.kill();
+            QVERIFY(writer.waitForFinished(10000));
+            QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+
+            const auto saved = JsonSettingsFormat::decode(readBytes(path));
+            QVERIFY2(saved, "the file does not parse after a kill");
+            const qlonglong round = saved->value(kRoundKey).toLongLong();
+            QVERIFY(round >= target - 1);
+            QCOMPARE(saved->value(kPayloadKey).toByteArray(), payloadFor(round));
+        }
+        QVERIFY(!QFile::exists(JsonSettingsFormat::corruptCopyPath(path)));
+    }
+
+    // An empty lock left by a writer killed as it took it would hold every save of the next
+    // run for 30 s; one that a live writer holds stays.
+    void anEmptyLockIsRemovedOnlyWhenNobodyHoldsIt()
+    {
+        const QString path = newPath();
+        const QString lock = path + QStringLiteral(".lock");
+        QVERIFY(writeBytes(lock, {}));
+        {
+            const int held = ::open(QFile::encodeName(lock).constData(), O_RDONLY);
+            QVERIFY(held >= 0 && ::flock(held, LOCK_EX | LOCK_NB) == 0);
+            Preferences::openFile(path);
+            QVERIFY(QFile::exists(lock));
+            ::close(held);
+        }
+        auto store = Preferences::openFile(path);
+        QVERIFY(!QFile::exists(lock));
+        store->setValue(QStringLiteral("Shiguren.theme"), QStringLiteral("dark"));
+        store->sync();
+        QCOMPARE(store->status(), QSettings::NoError);
+    }
+
     void standardStoreLivesInTheConfigFolder()
     {
         const QString configHome = m_dir.filePath(QStringLiteral("config"));
@@ -300,5 +384,13 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPreferences)
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], kWriterArgument) == 0)
+        return saveForever(QString::fromLocal8Bit(argv[2]));
+    TestPreferences test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_preferences.moc"
