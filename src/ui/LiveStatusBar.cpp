@@ -137,11 +137,8 @@ LiveStatusBar::LiveStatusBar(RadarPlayer* player, RadarTimeline* timeline, QWidg
         connect(player, &RadarPlayer::framesChanged, this, &LiveStatusBar::refreshStatus);
         connect(player, &RadarPlayer::indexChanged, this, &LiveStatusBar::refreshStatus);
     }
-    if (timeline) {
+    if (timeline)
         connect(timeline, &RadarTimeline::isLoadingChanged, this, &LiveStatusBar::refreshLoading);
-        connect(timeline, &RadarTimeline::errorMessageChanged, this,
-                &LiveStatusBar::refreshLoading);
-    }
     showStatus(m_player ? status(*m_player, Clock::current().now()) : Status{});
     refreshLoading();
 }
@@ -179,10 +176,13 @@ void LiveStatusBar::showStatus(const Status& next)
 void LiveStatusBar::refreshLoading()
 {
     m_spinner->setVisible(m_timeline && m_timeline->isLoading());
-    const bool failed = m_timeline && !m_timeline->errorMessage().isNull();
+}
+
+void LiveStatusBar::setFetchFailed(bool failed, const QString& reason)
+{
     m_loading->setText(failed ? QStringLiteral("取得できません（再試行します）")
                               : QStringLiteral("読み込み中"));
-    m_loading->setToolTip(failed ? m_timeline->errorMessage() : QString());
+    m_loading->setToolTip(failed ? reason : QString());
 }
 
 QString LiveStatusBar::placeholderText() const

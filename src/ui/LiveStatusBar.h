@@ -70,7 +70,8 @@ public:
     const Status& shownStatus() const { return m_status; }
     bool showsSpinner() const;
     // What stands in for the status while there is no frame: "読み込み中", or after a failed
-    // fetch "取得できません（再試行します）".
+    // fetch "取得できません（再試行します）" (`reason` becomes the tooltip).
+    void setFetchFailed(bool failed, const QString& reason = {});
     QString placeholderText() const;
 
 protected:

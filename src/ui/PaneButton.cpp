@@ -102,6 +102,8 @@ void LoadingBadge::setShown(bool shown)
 
 void LoadingBadge::setFailed(bool failed, const QString& reason)
 {
+    if (failed == m_spinner->isHidden() && toolTip() == (failed ? reason : QString()))
+        return;
     m_spinner->setVisible(!failed);
     m_label->setText(failed ? kFailedText : kLoadingText);
     setToolTip(failed ? reason : QString());

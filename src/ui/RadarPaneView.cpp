@@ -207,6 +207,7 @@ void RadarPaneView::refreshBadge()
     m_badge->setFailed(failed, m_state->timeline()->errorMessage());
     m_badge->setShown(showsLoadingBadge());
     m_slider->setFetchFailed(failed);
+    m_liveBar->setFetchFailed(failed, m_state->timeline()->errorMessage());
 }
 
 bool RadarPaneView::isLegendShown() const
