@@ -3,7 +3,16 @@
 function(shiguren_configure_target target)
     target_compile_options(${target} PRIVATE
         -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
-        -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough -Werror)
+        -Wcast-align -Woverloaded-virtual -Wimplicit-fallthrough)
+    if(CMAKE_UNITY_BUILD)
+        # In a unity file every source is an included file to GCC, so each coroutine frame
+        # that holds a type from a source's anonymous namespace is reported as if that
+        # namespace sat in a header.
+        target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
+    if(SHIGUREN_WERROR)
+        target_compile_options(${target} PRIVATE -Werror)
+    endif()
     target_compile_definitions(${target} PRIVATE
         QT_NO_KEYWORDS QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII
         QT_NO_URL_CAST_FROM_STRING QT_NO_NARROWING_CONVERSIONS_IN_CONNECT

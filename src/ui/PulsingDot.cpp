@@ -84,8 +84,7 @@ void PulsingDot::paintEvent(QPaintEvent*)
         m_backdrop = QPixmap(size() * ratio);
         m_backdrop.setDevicePixelRatio(ratio);
         m_backdrop.fill(Qt::transparent);
-        parent->render(&m_backdrop, QPoint(), QRegion(geometry()),
-                       QWidget::DrawWindowBackground);
+        parent->render(&m_backdrop, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
     }
     QPainter painter(this);
     if (!m_backdrop.isNull())

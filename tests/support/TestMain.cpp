@@ -1,0 +1,6 @@
+#include "TestRegistry.h"
+
+int main(int argc, char** argv)
+{
+    return testing::runRegisteredTest(argc, argv);
+}
