@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "app/AppSettings.h"
 #include "app/ThemePreference.h"
 #include "platform/Appearance.h"
@@ -163,7 +164,7 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
+static int runTests(int argc, char** argv)
 {
     // Palettes need a GUI application; run headless unless a platform was chosen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -173,4 +174,5 @@ int main(int argc, char** argv)
     return QTest::qExec(&test, argc, argv);
 }
 
+SHIGUREN_TEST_WITH_MAIN(runTests)
 #include "tst_appsettings.moc"

@@ -1,6 +1,7 @@
 #include "AppStateHarness.h"
 #include "RadarFrameFactory.h"
 #include "TaskTestUtils.h"
+#include "TestRegistry.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
@@ -338,5 +339,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestAppState)
+SHIGUREN_TEST(TestAppState)
 #include "tst_appstate.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "app/KeyControl.h"
 
 #include <QApplication>
@@ -137,5 +138,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestKeyControl)
+SHIGUREN_TEST(TestKeyControl)
 #include "tst_keycontrol.moc"

@@ -1,4 +1,5 @@
 #include "RadarFrameFactory.h"
+#include "TestRegistry.h"
 #include "app/PrefetchPlan.h"
 
 #include <QTest>
@@ -84,5 +85,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPrefetchPlan)
+SHIGUREN_GUILESS_TEST(TestPrefetchPlan)
 #include "tst_prefetchplan.moc"

@@ -4,6 +4,7 @@
 #include "LogCapture.h"
 #include "ScenarioServer.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "app/AppSettings.h"
 #include "app/AppState.h"
 #include "lightning/LightningService.h"
@@ -603,5 +604,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestEndToEnd)
+SHIGUREN_TEST(TestEndToEnd)
 #include "tst_e2e.moc"

@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "lightning/LidenFeature.h"
 #include "lightning/LidenTime.h"
 #include "lightning/LightningService.h"
@@ -90,5 +91,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLightningData)
+SHIGUREN_GUILESS_TEST(TestLightningData)
 #include "tst_lightningdata.moc"

@@ -2,6 +2,7 @@
 #include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "lightning/LightningService.h"
 
 #include <QRegularExpression>
@@ -166,5 +167,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLightningService)
+SHIGUREN_GUILESS_TEST(TestLightningService)
 #include "tst_lightningservice.moc"

@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "FakeGeocoder.h"
+#include "TestRegistry.h"
 #include "locations/CurrentLocationProvider.h"
 
 #include <QTest>
@@ -171,5 +172,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCurrentLocationProvider)
+SHIGUREN_GUILESS_TEST(TestCurrentLocationProvider)
 #include "tst_currentlocationprovider.moc"

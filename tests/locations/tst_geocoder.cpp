@@ -2,6 +2,7 @@
 #include "FakeGeocoder.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "locations/GsiGeocoder.h"
 
 #include <QTest>
@@ -214,5 +215,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGeocoder)
+SHIGUREN_GUILESS_TEST(TestGeocoder)
 #include "tst_geocoder.moc"

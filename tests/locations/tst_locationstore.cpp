@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "locations/LocationStore.h"
 #include "platform/Preferences.h"
 
@@ -151,5 +152,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLocationStore)
+SHIGUREN_GUILESS_TEST(TestLocationStore)
 #include "tst_locationstore.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "locations/MapCameraStore.h"
 #include "platform/Preferences.h"
 
@@ -88,5 +89,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMapCameraStore)
+SHIGUREN_GUILESS_TEST(TestMapCameraStore)
 #include "tst_mapcamerastore.moc"

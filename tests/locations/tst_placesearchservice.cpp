@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "FakeGeocoder.h"
+#include "TestRegistry.h"
 #include "locations/PlaceSearchService.h"
 
 #include <QSignalSpy>
@@ -210,5 +211,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPlaceSearchService)
+SHIGUREN_GUILESS_TEST(TestPlaceSearchService)
 #include "tst_placesearchservice.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "locations/MunicipalityTable.h"
 #include "locations/PostalCodeTable.h"
 
@@ -51,5 +52,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPostalCodes)
+SHIGUREN_GUILESS_TEST(TestPostalCodes)
 #include "tst_postalcodes.moc"

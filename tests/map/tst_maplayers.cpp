@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "map/LightningLayer.h"
 #include "map/PrefectureLayer.h"
 #include "map/RangeCircleLayer.h"
@@ -280,5 +281,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMapLayers)
+SHIGUREN_TEST(TestMapLayers)
 #include "tst_maplayers.moc"

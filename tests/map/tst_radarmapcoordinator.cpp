@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "map/MapColors.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
@@ -513,5 +514,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestRadarMapCoordinator)
+SHIGUREN_TEST(TestRadarMapCoordinator)
 #include "tst_radarmapcoordinator.moc"

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "LandTiles.h"
+#include "TestRegistry.h"
 #include "mapwidget/BaseMapLoader.h"
 #include "platform/DataHosts.h"
 
@@ -176,5 +177,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBaseMapLoader)
+SHIGUREN_GUILESS_TEST(TestBaseMapLoader)
 #include "tst_basemaploader.moc"

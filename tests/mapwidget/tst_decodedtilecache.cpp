@@ -1,4 +1,5 @@
 #include "FakeTileOverlay.h"
+#include "TestRegistry.h"
 #include "mapwidget/DecodedTileCache.h"
 #include "mapwidget/GuiThreadRelay.h"
 #include "mapwidget/TileOverlayLayer.h"
@@ -56,5 +57,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestDecodedTileCache)
+SHIGUREN_TEST(TestDecodedTileCache)
 #include "tst_decodedtilecache.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "mapwidget/AnnotationLayout.h"
 #include "mapwidget/ImageAnnotationView.h"
 #include "mapwidget/MapAnnotation.h"
@@ -197,5 +198,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMapAnnotations)
+SHIGUREN_TEST(TestMapAnnotations)
 #include "tst_mapannotations.moc"

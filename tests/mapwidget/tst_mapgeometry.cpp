@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "mapwidget/GeoDistance.h"
 #include "mapwidget/MapProjection.h"
 #include "mapwidget/MapViewport.h"
@@ -211,5 +212,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestMapGeometry)
+SHIGUREN_GUILESS_TEST(TestMapGeometry)
 #include "tst_mapgeometry.moc"

@@ -1,5 +1,6 @@
 #include "FakeHttpServer.h"
 #include "FakeTileOverlay.h"
+#include "TestRegistry.h"
 #include "mapwidget/BaseMapLayer.h"
 #include "mapwidget/CircleOverlay.h"
 #include "mapwidget/MapScene.h"
@@ -316,5 +317,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMapScene)
+SHIGUREN_TEST(TestMapScene)
 #include "tst_mapscene.moc"

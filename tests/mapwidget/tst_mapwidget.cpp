@@ -1,4 +1,5 @@
 #include "FakeClock.h"
+#include "TestRegistry.h"
 #include "mapwidget/MapAnnotation.h"
 #include "mapwidget/MapControls.h"
 #include "mapwidget/MapWidget.h"
@@ -175,5 +176,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMapWidget)
+SHIGUREN_TEST(TestMapWidget)
 #include "tst_mapwidget.moc"

@@ -1,4 +1,5 @@
 #include "FakeClock.h"
+#include "TestRegistry.h"
 #include "platform/async/Sleep.h"
 #include "platform/async/TaskScope.h"
 #include "platform/async/WhenAll.h"
@@ -190,5 +191,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAsync)
+SHIGUREN_GUILESS_TEST(TestAsync)
 #include "tst_async.moc"

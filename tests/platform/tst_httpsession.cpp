@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "TaskTestUtils.h"
+#include "TestRegistry.h"
 #include "platform/HttpSession.h"
 
 #include <QTest>
@@ -155,5 +156,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestHttpSession)
+SHIGUREN_GUILESS_TEST(TestHttpSession)
 #include "tst_httpsession.moc"

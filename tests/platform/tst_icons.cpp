@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "platform/Icons.h"
 
 #include <QGuiApplication>
@@ -56,5 +57,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestIcons)
+SHIGUREN_TEST(TestIcons)
 #include "tst_icons.moc"

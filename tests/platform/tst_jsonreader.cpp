@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "platform/JsonReader.h"
 
 #include <QTest>
@@ -84,5 +85,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestJsonReader)
+SHIGUREN_GUILESS_TEST(TestJsonReader)
 #include "tst_jsonreader.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "platform/JsonSettingsFormat.h"
 #include "platform/Preferences.h"
 
@@ -327,7 +328,7 @@ private Q_SLOTS:
         for (int kill = 0; kill < 12; ++kill) {
             QProcess writer;
             writer.start(QCoreApplication::applicationFilePath(),
-                         {QLatin1String(kWriterArgument), path});
+                         {QStringLiteral("tst_preferences"), QLatin1String(kWriterArgument), path});
             const qlonglong target = 2 + QRandomGenerator::global()->bounded(4);
             qlonglong announced = 0;
             while (announced < target) {
@@ -384,7 +385,7 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char** argv)
+static int runTests(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     if (argc == 3 && qstrcmp(argv[1], kWriterArgument) == 0)
@@ -393,4 +394,5 @@ int main(int argc, char** argv)
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
+SHIGUREN_TEST_WITH_MAIN(runTests)
 #include "tst_preferences.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "platform/RecencyCache.h"
 
 #include <QTest>
@@ -51,5 +52,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestRecencyCache)
+SHIGUREN_TEST(TestRecencyCache)
 #include "tst_recencycache.moc"

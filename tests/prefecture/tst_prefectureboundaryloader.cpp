@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "prefecture/PrefectureBoundaryLoader.h"
 
 #include <QRegularExpression>
@@ -89,5 +90,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPrefectureBoundaryLoader)
+SHIGUREN_GUILESS_TEST(TestPrefectureBoundaryLoader)
 #include "tst_prefectureboundaryloader.moc"

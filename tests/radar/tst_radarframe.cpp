@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "radar/JMATime.h"
 #include "radar/RadarFrame.h"
 #include "radar/TargetTimeEntry.h"
@@ -91,5 +92,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRadarFrame)
+SHIGUREN_GUILESS_TEST(TestRadarFrame)
 #include "tst_radarframe.moc"

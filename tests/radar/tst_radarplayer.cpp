@@ -1,5 +1,6 @@
 #include "../app/RadarFrameFactory.h"
 #include "FakeClock.h"
+#include "TestRegistry.h"
 #include "radar/RadarPlayer.h"
 
 #include <QSignalSpy>
@@ -246,5 +247,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRadarPlayer)
+SHIGUREN_GUILESS_TEST(TestRadarPlayer)
 #include "tst_radarplayer.moc"

@@ -2,6 +2,7 @@
 #include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "radar/RadarTimeline.h"
 
 #include <QSignalSpy>
@@ -343,5 +344,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRadarTimeline)
+SHIGUREN_GUILESS_TEST(TestRadarTimeline)
 #include "tst_radartimeline.moc"

@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "radar/JMATime.h"
 #include "radar/TimelineAssembly.h"
 
@@ -147,5 +148,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTimelineAssembly)
+SHIGUREN_GUILESS_TEST(TestTimelineAssembly)
 #include "tst_timelineassembly.moc"

@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "tiles/PaletteResampler.h"
 
 #include <QPainter>
@@ -100,5 +101,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPaletteResampler)
+SHIGUREN_GUILESS_TEST(TestPaletteResampler)
 #include "tst_paletteresampler.moc"

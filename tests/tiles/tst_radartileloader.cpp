@@ -3,6 +3,7 @@
 #include "LogCapture.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "TileLoaderFixture.h"
 #include "platform/DataHosts.h"
 #include "platform/async/WhenAll.h"
@@ -328,5 +329,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRadarTileLoader)
+SHIGUREN_GUILESS_TEST(TestRadarTileLoader)
 #include "tst_radartileloader.moc"

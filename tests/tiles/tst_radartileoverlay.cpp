@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "TileLoaderFixture.h"
 #include "platform/DataHosts.h"
 #include "radar/JMATime.h"
@@ -227,5 +228,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRadarTileOverlay)
+SHIGUREN_GUILESS_TEST(TestRadarTileOverlay)
 #include "tst_radartileoverlay.moc"

@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "mapwidget/TileDecoder.h"
 #include "tiles/DecodedAncestors.h"
 #include "tiles/TileImages.h"
@@ -119,5 +120,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTileImages)
+SHIGUREN_GUILESS_TEST(TestTileImages)
 #include "tst_tileimages.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "tiles/TileMath.h"
 
 #include <QTest>
@@ -111,5 +112,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTileMath)
+SHIGUREN_GUILESS_TEST(TestTileMath)
 #include "tst_tilemath.moc"

@@ -1,4 +1,5 @@
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "typhoon/TyphoonInfo.h"
 #include "typhoon/TyphoonTime.h"
 
@@ -176,5 +177,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTyphoonInfo)
+SHIGUREN_GUILESS_TEST(TestTyphoonInfo)
 #include "tst_typhooninfo.moc"

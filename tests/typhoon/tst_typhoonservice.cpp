@@ -2,6 +2,7 @@
 #include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "typhoon/TyphoonService.h"
 
 #include <QRegularExpression>
@@ -216,5 +217,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTyphoonService)
+SHIGUREN_GUILESS_TEST(TestTyphoonService)
 #include "tst_typhoonservice.moc"

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "PaneTestFrames.h"
+#include "TestRegistry.h"
 #include "platform/DataHosts.h"
 #include "platform/async/TaskScope.h"
 #include "ui/LiveOffsetSlider.h"
@@ -217,5 +218,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestLiveStatusBar)
+SHIGUREN_TEST(TestLiveStatusBar)
 #include "tst_livestatusbar.moc"

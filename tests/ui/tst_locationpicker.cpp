@@ -1,5 +1,6 @@
 #include "../app/AppStateHarness.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "locations/PlaceSearchService.h"
 #include "ui/LocationPickerPanel.h"
 #include "ui/LocationPickerRows.h"
@@ -216,5 +217,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestLocationPicker)
+SHIGUREN_TEST(TestLocationPicker)
 #include "tst_locationpicker.moc"

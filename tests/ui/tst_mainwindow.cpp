@@ -1,6 +1,7 @@
 #include "../app/AppStateHarness.h"
 #include "LandTiles.h"
 #include "ScenarioServer.h"
+#include "TestRegistry.h"
 #include "locations/CurrentLocationProvider.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
@@ -201,5 +202,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestMainWindow)
+SHIGUREN_TEST(TestMainWindow)
 #include "tst_mainwindow.moc"

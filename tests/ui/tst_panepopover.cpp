@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "ui/Popover.h"
 #include "ui/PopoverScrollArea.h"
 #include "ui/RadarLegendView.h"
@@ -184,5 +185,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPanePopover)
+SHIGUREN_TEST(TestPanePopover)
 #include "tst_panepopover.moc"

@@ -1,4 +1,5 @@
 // Legibility of the panes' text on their materials, in both themes.
+#include "TestRegistry.h"
 #include "platform/Appearance.h"
 #include "ui/Material.h"
 #include "ui/PaneStyle.h"
@@ -101,5 +102,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPaneStyle)
+SHIGUREN_TEST(TestPaneStyle)
 #include "tst_panestyle.moc"

@@ -1,5 +1,6 @@
 #include "../app/AppStateHarness.h"
 #include "../app/RadarFrameFactory.h"
+#include "TestRegistry.h"
 #include "locations/MapCameraStore.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
@@ -173,5 +174,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestRadarPane)
+SHIGUREN_TEST(TestRadarPane)
 #include "tst_radarpane.moc"

@@ -1,4 +1,5 @@
 #include "../app/AppStateHarness.h"
+#include "TestRegistry.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 #include "ui/PaneStyle.h"
@@ -172,5 +173,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSettingsView)
+SHIGUREN_TEST(TestSettingsView)
 #include "tst_settingsview.moc"

@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "PaneTestFrames.h"
+#include "TestRegistry.h"
 #include "ui/SymbolButton.h"
 #include "ui/TimelineSliderView.h"
 #include "ui/TimelineTrack.h"
@@ -123,5 +124,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestTimelineSliderView)
+SHIGUREN_TEST(TestTimelineSliderView)
 #include "tst_timelinesliderview.moc"

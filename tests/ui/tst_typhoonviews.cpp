@@ -2,6 +2,7 @@
 #include "FakeHttpServer.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "platform/DataHosts.h"
 #include "ui/TyphoonCard.h"
 #include "ui/TyphoonDetailView.h"
@@ -164,5 +165,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestTyphoonViews)
+SHIGUREN_TEST(TestTyphoonViews)
 #include "tst_typhoonviews.moc"

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "platform/Appearance.h"
 #include "platform/DataHosts.h"
 #include "ui/CurrentWeatherPanel.h"
@@ -189,5 +190,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestWeatherHeader)
+SHIGUREN_TEST(TestWeatherHeader)
 #include "tst_weatherheader.moc"

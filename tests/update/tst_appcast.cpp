@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "update/Appcast.h"
 #include "update/VersionComparison.h"
 #include "update/VersionText.h"
@@ -135,5 +136,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAppcast)
+SHIGUREN_GUILESS_TEST(TestAppcast)
 #include "tst_appcast.moc"

@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "FakeDataHosts.h"
+#include "TestRegistry.h"
 #include "platform/Preferences.h"
 #include "update/FeedUpdater.h"
 #include "update/SoftwareUpdateCommands.h"
@@ -289,5 +290,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestSoftwareUpdater)
+SHIGUREN_TEST(TestSoftwareUpdater)
 #include "tst_softwareupdater.moc"

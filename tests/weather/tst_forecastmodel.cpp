@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "weather/ForecastTime.h"
 #include "weather/WeatherSnapshot.h"
 
@@ -171,5 +172,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestForecastModel)
+SHIGUREN_GUILESS_TEST(TestForecastModel)
 #include "tst_forecastmodel.moc"

@@ -1,3 +1,4 @@
+#include "TestRegistry.h"
 #include "weather/Fmt.h"
 #include "weather/JapaneseHoliday.h"
 #include "weather/WeatherCode.h"
@@ -113,5 +114,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWeatherFormatting)
+SHIGUREN_GUILESS_TEST(TestWeatherFormatting)
 #include "tst_weatherformatting.moc"

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeDataHosts.h"
 #include "TestData.h"
+#include "TestRegistry.h"
 #include "weather/WeatherService.h"
 
 #include <QRegularExpression>
@@ -226,5 +227,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWeatherService)
+SHIGUREN_GUILESS_TEST(TestWeatherService)
 #include "tst_weatherservice.moc"
