@@ -31,8 +31,6 @@ RadarFrame frameAt(const QString& time)
 }
 
 const RadarFrame kFrameA = frameAt(u"20250829052000"_s);
-const RadarFrame kFrameB = frameAt(u"20250829052500"_s);
-const RadarFrame kFrameC = frameAt(u"20250829053000"_s);
 
 TyphoonInfo typhoonAt(const QString& id, const GeoCoordinate& centre)
 {
@@ -356,136 +354,21 @@ private Q_SLOTS:
         QCOMPARE(coordinator().rangeCircleLayer().overlays().first(), rebuiltRing);
     }
 
-    void loadingStateIsPublishedFirstEvenWhenFalse()
+    // A rebuilt overlay is drawn under the borders again.
+    void rebuildTokenActsOncePerChange()
     {
-        makeHost();
-        m_view.frame = kFrameA;
-        update();
-        waitForTiles();
-        QTRY_VERIFY(!m_loading.isEmpty());
-        QCOMPARE(m_loading.first(), true);
-        QTRY_COMPARE(m_loading.last(), false);
-        const qsizetype published = m_loading.size();
-        // Busy changes are published only as changes.
-        m_view.rebuildToken = 1;
-        update();
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        QTRY_COMPARE(coordinator().overlay()->inFlightCount(), 0);
-        for (qsizetype i = published; i < m_loading.size(); ++i)
-            QVERIFY(m_loading[i] != m_loading[i - 1]);
-
-        // A hidden map's new overlay asks for nothing and never becomes busy: its first
-        // state is still published, once.
-        m_host.reset();
-        m_loading.clear();
-        makeHost(false);
-        update();
-        QVERIFY(coordinator().overlay());
-        for (int token : {7, 8}) {
-            m_view.rebuildToken = token;
-            update();
-            QCOMPARE(m_loading, QList<bool>{false});
-        }
-    }
-
-    void rebuildWithoutAFrameInstallsNothing()
-    {
-        m_view.frame = kFrameA;
-        makeHost();
+        m_view.showPrefectureBorders = true;
+        showFrameA();
+        QTRY_VERIFY(!m_loading.isEmpty() && !m_loading.last());
         const auto first = coordinator().overlay();
-        QVERIFY(first);
-        m_view.frame.reset();
-        update();
-        QCOMPARE(coordinator().overlay(), first);
+        map().addOverlay(std::make_shared<TyphoonGaleWarningOverlay>(GeoCoordinate{35, 139}, 1000));
         m_view.rebuildToken = 1;
         update();
-        QVERIFY(!coordinator().overlay());
-        QVERIFY(map().scene().overlays(MapOverlayLevel::AboveRoads).isEmpty());
-        m_view.frame = kFrameB;
         update();
-        QCOMPARE(coordinator().overlay()->frame(), kFrameB);
-        QCOMPARE(map().scene().overlays(MapOverlayLevel::AboveRoads).size(), 1);
-    }
-
-    // After a frame change the map must ask for tiles within 3 s, or the overlay is rebuilt;
-    // a second change joins the watch already running.
-    void frameChangesStartOneStallWatch_data()
-    {
-        QTest::addColumn<bool>("mapAsksAgain");
-        QTest::newRow("map asks for the new tiles") << true;
-        QTest::newRow("map asks nothing") << false;
-    }
-    void frameChangesStartOneStallWatch()
-    {
-        QFETCH(bool, mapAsksAgain);
-        showFrameA();
-        if (!mapAsksAgain)
-            map().scene().removeOverlay(coordinator().overlay());
-        m_clock->advanceSeconds(1);
-        const QDateTime start = m_clock->now();
-        for (const RadarFrame& frame : {kFrameB, kFrameC}) {
-            m_view.frame = frame;
-            update();
-            QCOMPARE(coordinator().stallWatchSince(), start);
-            m_clock->advanceSeconds(1);
-        }
-        m_clock->advanceSeconds(1.1);
-        QVERIFY(!coordinator().stallWatchSince());
-        QCOMPARE(coordinator().rebuildCount(), mapAsksAgain ? 0 : 1);
-        QCOMPARE(coordinator().overlay()->frame(), kFrameC);
-    }
-
-    void oneExtraReloadAfterFullDelivery()
-    {
-        showFrameA();
-        const int before = radarRequests();
-        m_clock->advanceSeconds(8.1);
-        QVERIFY(coordinator().hasReloadedAfterFirstDelivery());
-        QVERIFY(radarRequests() > before);
-        waitForTiles();
-        const int after = radarRequests();
-        coordinator().checkCoverage();
-        QCOMPARE(radarRequests(), after);
-        QCOMPARE(coordinator().rebuildCount(), 0);
-    }
-
-    void missingTilesWithin30SecondsOfARebuildWait()
-    {
-        showFrameA();
-        coordinator().overlay()->resetDeliveries(); // as if the tiles never came
-        coordinator().checkCoverage();
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        waitForTiles();
-        m_clock->advanceSeconds(8.1); // complete: the one extra reload
-        waitForTiles();
-        m_clock->advanceSeconds(11.9); // 20 s after the rebuild
-        coordinator().overlay()->resetDeliveries();
-        coordinator().checkCoverage();
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        m_clock->advanceSeconds(8.1); // 28 s: still too soon, checked again later
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        m_clock->advanceSeconds(8.1); // 36 s
-        QCOMPARE(coordinator().rebuildCount(), 2);
-    }
-
-    void aMinimisedWindowWaitsAndChecksWhenShown()
-    {
-        showFrameA();
-        m_host->showMinimized();
-        QTRY_VERIFY(!map().isMapVisible());
-        coordinator().overlay()->resetDeliveries();
-        m_clock->advanceSeconds(8.1); // the install's check finds the window hidden
-        QVERIFY(coordinator().isWaitingForVisibility());
-        m_clock->advanceSeconds(60);
-        QCOMPARE(coordinator().rebuildCount(), 0);
-
-        m_host->showNormal();
-        QTRY_VERIFY(map().isMapVisible());
-        QVERIFY(!coordinator().isWaitingForVisibility());
-        m_clock->advanceSeconds(2.9);
-        QCOMPARE(coordinator().rebuildCount(), 0);
-        m_clock->advanceSeconds(0.2);
-        QCOMPARE(coordinator().rebuildCount(), 1);
+        QCOMPARE(coordinator().supervisor().rebuildCount(), 1);
+        QVERIFY(coordinator().overlay() != first);
+        QCOMPARE(map().scene().overlays().last(),
+                 std::shared_ptr<MapOverlay>(coordinator().prefectureLayer().overlays().last()));
     }
 
     void tapsSelectionsAndANewPlace()
