@@ -1,20 +1,13 @@
-#include "FakeClock.h"
-#include "FakeHttpServer.h"
-#include "TestData.h"
+#include "RadarTileBed.h"
 #include "map/MapColors.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
 #include "mapwidget/MapWidget.h"
 #include "mapwidget/ShapeRenderer.h"
 #include "mapwidget/TextAnnotationView.h"
-#include "mapwidget/TileOverlayLayer.h"
 #include "mapwidget/TileOverlayRenderer.h"
 #include "platform/Appearance.h"
-#include "platform/DataHosts.h"
-#include "radar/JMATime.h"
-#include "tiles/RadarTileLoader.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
@@ -24,13 +17,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-RadarFrame frameAt(const QString& time)
-{
-    return {RadarProduct::Nowcast, time, time, RadarFrame::Kind::Observation,
-            *JMATime::parse(time)};
-}
-
-const RadarFrame kFrameA = frameAt(u"20250829052000"_s);
+const RadarFrame kFrameA = RadarTileBed::frameAt(u"20250829052000"_s);
 
 TyphoonInfo typhoonAt(const QString& id, const GeoCoordinate& centre)
 {
@@ -54,10 +41,7 @@ bool near(double a, double b, double tolerance = 1e-9)
 class TestRadarMapCoordinator : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeHttpServer> m_server;
-    std::unique_ptr<QTemporaryDir> m_cacheDir;
-    std::unique_ptr<RadarTileLoader> m_loader;
-    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<RadarTileBed> m_bed;
     std::unique_ptr<RadarMapHost> m_host;
 
     RadarMapView m_view;
@@ -88,7 +72,7 @@ class TestRadarMapCoordinator : public QObject {
                 return QList<PrefectureLabel>{{13, u"東京都"_s, 35.69, 139.69}};
             }};
         m_host =
-            std::make_unique<RadarMapHost>(m_view, nullptr, options, m_loader.get(), prefectures);
+            std::make_unique<RadarMapHost>(m_view, nullptr, options, &m_bed->loader, prefectures);
         m_host->resize(800, 600);
         if (show) {
             m_host->show();
@@ -99,12 +83,9 @@ class TestRadarMapCoordinator : public QObject {
     }
     void update() { m_host->update(m_view); }
 
-    // Every tile the map asked for has been answered.
     void waitForTiles()
     {
-        QTRY_VERIFY(coordinator().overlay() && coordinator().overlay()->lastRequestAt());
-        QTRY_COMPARE(coordinator().overlay()->inFlightCount(), 0);
-        QTRY_VERIFY(!coordinator().overlay()->deliveredKeys().isEmpty());
+        RadarTileBed::waitForTiles([this] { return coordinator().overlay(); });
     }
     void showFrameA()
     {
@@ -114,22 +95,13 @@ class TestRadarMapCoordinator : public QObject {
     }
     int radarRequests()
     {
-        auto layer = map().scene().tileLayer(coordinator().overlay().get());
-        return layer ? layer->counters().requests : -1;
+        return RadarTileBed::radarRequests(map(), coordinator().overlay().get());
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_server = std::make_unique<FakeHttpServer>();
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
-        const QByteArray rain = TestData::read(u"jma/tiles/hrpns_rain_blobs_p4.png"_s);
-        m_server->setHandler([rain](const RecordedRequest&) { return FakeResponse::png(rain); });
-        m_cacheDir = std::make_unique<QTemporaryDir>();
-        m_loader = std::make_unique<RadarTileLoader>(
-            RadarTileLoaderOptions{m_cacheDir->path(), 8 << 20, 8 << 20});
-        m_clock = std::make_unique<FakeClock>();
+        m_bed = std::make_unique<RadarTileBed>();
 
         m_settled.clear();
         m_loading.clear();
@@ -149,15 +121,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_host.reset();
-        // Tile requests travel through the event queue to the loader: let them arrive
-        // before it goes.
-        QCoreApplication::sendPostedEvents();
-        FakeClock::settle();
-        m_clock.reset();
-        m_loader.reset();
-        m_cacheDir.reset();
-        m_server.reset();
-        DataHosts::setCurrent(DataHosts::production());
+        m_bed.reset();
     }
 
     // The pane hands its first value over at construction and may not update again for
@@ -185,7 +149,7 @@ private Q_SLOTS:
         QCOMPARE(coordinator().rangeCircleLayer().overlays().size(), 3);
 
         // The placement is reported once as such (for the prefetch), after the debounce.
-        m_clock->advanceSeconds(1);
+        m_bed->clock.advanceSeconds(1);
         QCOMPARE(m_settled.size(), 1);
         QCOMPARE(m_settled.first().region, map().region());
         QCOMPARE(m_settled.first().report, RadarMapView::RegionReport::Placed);
@@ -193,23 +157,23 @@ private Q_SLOTS:
 
         // A move of the user's is reported once, 0.6 s after the last change.
         map().scene().panBy(QPointF(30, 0));
-        m_clock->advanceSeconds(0.3);
+        m_bed->clock.advanceSeconds(0.3);
         map().scene().panBy(QPointF(30, 0));
-        m_clock->advanceSeconds(0.5);
+        m_bed->clock.advanceSeconds(0.5);
         QCOMPARE(m_settled.size(), 1);
-        m_clock->advanceSeconds(0.2);
+        m_bed->clock.advanceSeconds(0.2);
         QCOMPARE(m_settled.size(), 2);
         QCOMPARE(m_settled.last().region, map().region());
         QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Moved);
 
         // A resize is no move of the user's, unless one comes with it.
         m_host->resize(900, 700);
-        m_clock->advanceSeconds(1);
+        m_bed->clock.advanceSeconds(1);
         QCOMPARE(m_settled.size(), 3);
         QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Resized);
         map().scene().panBy(QPointF(30, 0));
         m_host->resize(800, 600);
-        m_clock->advanceSeconds(1);
+        m_bed->clock.advanceSeconds(1);
         QCOMPARE(m_settled.size(), 4);
         QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Moved);
     }
@@ -307,10 +271,10 @@ private Q_SLOTS:
                 overlays.indexOf(borders.first()));
 
         // Lightning is keyed by strike id alone.
-        m_view.lightningStrikes = {{u"a"_s, {35.6, 139.7}, m_clock->now()}};
+        m_view.lightningStrikes = {{u"a"_s, {35.6, 139.7}, m_bed->clock.now()}};
         update();
         m_view.lightningStrikes[0].coordinate = {35.7, 139.8};
-        m_view.lightningStrikes[0].observedAt = m_clock->now().addSecs(5);
+        m_view.lightningStrikes[0].observedAt = m_bed->clock.now().addSecs(5);
         update();
         QCOMPARE(coordinator().lightningApplyCount(), 1);
         m_view.lightningStrikes.clear();

@@ -1,16 +1,9 @@
-#include "FakeClock.h"
-#include "FakeHttpServer.h"
-#include "TestData.h"
+#include "RadarTileBed.h"
 #include "map/RadarOverlaySupervisor.h"
 #include "mapwidget/MapDelegate.h"
 #include "mapwidget/MapWidget.h"
-#include "mapwidget/TileOverlayLayer.h"
 #include "mapwidget/TileOverlayRenderer.h"
-#include "platform/DataHosts.h"
-#include "radar/JMATime.h"
-#include "tiles/RadarTileLoader.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -19,22 +12,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-RadarFrame frameAt(const QString& time)
-{
-    return {RadarProduct::Nowcast, time, time, RadarFrame::Kind::Observation,
-            *JMATime::parse(time)};
-}
+const RadarFrame kFrameA = RadarTileBed::frameAt(u"20250829052000"_s);
+const RadarFrame kFrameB = RadarTileBed::frameAt(u"20250829052500"_s);
+const RadarFrame kFrameC = RadarTileBed::frameAt(u"20250829053000"_s);
 
-const RadarFrame kFrameA = frameAt(u"20250829052000"_s);
-const RadarFrame kFrameB = frameAt(u"20250829052500"_s);
-const RadarFrame kFrameC = frameAt(u"20250829053000"_s);
+} // namespace
 
-// Hands the map the supervisor's renderers, as the coordinator does.
-class SupervisedDelegate : public MapDelegate {
+// The map's delegate, handing out the supervisor's renderers as the coordinator does.
+class TestRadarOverlaySupervisor : public QObject, public MapDelegate {
+    Q_OBJECT
+
 public:
-    explicit SupervisedDelegate(RadarOverlaySupervisor*& supervisor)
-        : m_supervisor(supervisor)
-    {}
     std::shared_ptr<MapOverlayRenderer>
     rendererFor(const std::shared_ptr<MapOverlay>& overlay) override
     {
@@ -44,20 +32,7 @@ public:
     }
 
 private:
-    RadarOverlaySupervisor*& m_supervisor;
-};
-
-} // namespace
-
-class TestRadarOverlaySupervisor : public QObject {
-    Q_OBJECT
-
-    std::unique_ptr<FakeHttpServer> m_server;
-    std::unique_ptr<QTemporaryDir> m_cacheDir;
-    std::unique_ptr<RadarTileLoader> m_loader;
-    std::unique_ptr<FakeClock> m_clock;
-    RadarOverlaySupervisor* m_supervisorPointer = nullptr;
-    SupervisedDelegate m_delegate{m_supervisorPointer};
+    std::unique_ptr<RadarTileBed> m_bed;
     std::unique_ptr<MapWidget> m_map;
     std::unique_ptr<RadarOverlaySupervisor> m_supervisor;
     QList<bool> m_loading;
@@ -70,14 +45,13 @@ class TestRadarOverlaySupervisor : public QObject {
         MapSceneOptions options;
         options.showBaseMap = false;
         m_map = std::make_unique<MapWidget>(nullptr, options);
-        m_map->setDelegate(&m_delegate);
+        m_map->setDelegate(this);
         m_map->resize(800, 600);
         m_map->setRegion({{35.68, 139.76}, 1.1, 1.1});
         m_supervisor = std::make_unique<RadarOverlaySupervisor>(
-            *m_loader,
+            m_bed->loader,
             RadarOverlaySupervisor::Callbacks{[this](bool loading) { m_loading.append(loading); },
                                               [this] { ++m_rebuiltCalls; }});
-        m_supervisorPointer = m_supervisor.get();
         m_supervisor->setMap(m_map.get());
         if (show) {
             m_map->show();
@@ -85,12 +59,9 @@ class TestRadarOverlaySupervisor : public QObject {
             QTRY_VERIFY(m_map->isMapVisible());
         }
     }
-    // Every tile the map asked for has been answered.
     void waitForTiles()
     {
-        QTRY_VERIFY(supervisor().overlay() && supervisor().overlay()->lastRequestAt());
-        QTRY_COMPARE(supervisor().overlay()->inFlightCount(), 0);
-        QTRY_VERIFY(!supervisor().overlay()->deliveredKeys().isEmpty());
+        RadarTileBed::waitForTiles([this] { return supervisor().overlay(); });
     }
     void showFrameA()
     {
@@ -100,39 +71,21 @@ class TestRadarOverlaySupervisor : public QObject {
     }
     int radarRequests()
     {
-        auto layer = m_map->scene().tileLayer(supervisor().overlay().get());
-        return layer ? layer->counters().requests : -1;
+        return RadarTileBed::radarRequests(*m_map, supervisor().overlay().get());
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_server = std::make_unique<FakeHttpServer>();
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
-        const QByteArray rain = TestData::read(u"jma/tiles/hrpns_rain_blobs_p4.png"_s);
-        m_server->setHandler([rain](const RecordedRequest&) { return FakeResponse::png(rain); });
-        m_cacheDir = std::make_unique<QTemporaryDir>();
-        m_loader = std::make_unique<RadarTileLoader>(
-            RadarTileLoaderOptions{m_cacheDir->path(), 8 << 20, 8 << 20});
-        m_clock = std::make_unique<FakeClock>();
+        m_bed = std::make_unique<RadarTileBed>();
         m_loading.clear();
         m_rebuiltCalls = 0;
     }
     void cleanup()
     {
         m_supervisor.reset();
-        m_supervisorPointer = nullptr;
         m_map.reset();
-        // Tile requests travel through the event queue to the loader: let them arrive
-        // before it goes.
-        QCoreApplication::sendPostedEvents();
-        FakeClock::settle();
-        m_clock.reset();
-        m_loader.reset();
-        m_cacheDir.reset();
-        m_server.reset();
-        DataHosts::setCurrent(DataHosts::production());
+        m_bed.reset();
     }
 
     void loadingStateIsPublishedFirstEvenWhenFalse()
@@ -191,14 +144,14 @@ private Q_SLOTS:
         showFrameA();
         if (!mapAsksAgain)
             m_map->scene().removeOverlay(supervisor().overlay());
-        m_clock->advanceSeconds(1);
-        const QDateTime start = m_clock->now();
+        m_bed->clock.advanceSeconds(1);
+        const QDateTime start = m_bed->clock.now();
         for (const RadarFrame& frame : {kFrameB, kFrameC}) {
             QVERIFY(!supervisor().showFrame(frame));
             QCOMPARE(supervisor().stallWatchSince(), start);
-            m_clock->advanceSeconds(1);
+            m_bed->clock.advanceSeconds(1);
         }
-        m_clock->advanceSeconds(1.1);
+        m_bed->clock.advanceSeconds(1.1);
         QVERIFY(!supervisor().stallWatchSince());
         QCOMPARE(supervisor().rebuildCount(), mapAsksAgain ? 0 : 1);
         QCOMPARE(supervisor().overlay()->frame(), kFrameC);
@@ -208,7 +161,7 @@ private Q_SLOTS:
     {
         showFrameA();
         const int before = radarRequests();
-        m_clock->advanceSeconds(8.1);
+        m_bed->clock.advanceSeconds(8.1);
         QVERIFY(supervisor().hasReloadedAfterFirstDelivery());
         QVERIFY(radarRequests() > before);
         waitForTiles();
@@ -225,15 +178,15 @@ private Q_SLOTS:
         supervisor().checkCoverage();
         QCOMPARE(supervisor().rebuildCount(), 1);
         waitForTiles();
-        m_clock->advanceSeconds(8.1); // complete: the one extra reload
+        m_bed->clock.advanceSeconds(8.1); // complete: the one extra reload
         waitForTiles();
-        m_clock->advanceSeconds(11.9); // 20 s after the rebuild
+        m_bed->clock.advanceSeconds(11.9); // 20 s after the rebuild
         supervisor().overlay()->resetDeliveries();
         supervisor().checkCoverage();
         QCOMPARE(supervisor().rebuildCount(), 1);
-        m_clock->advanceSeconds(8.1); // 28 s: still too soon, checked again later
+        m_bed->clock.advanceSeconds(8.1); // 28 s: still too soon, checked again later
         QCOMPARE(supervisor().rebuildCount(), 1);
-        m_clock->advanceSeconds(8.1); // 36 s
+        m_bed->clock.advanceSeconds(8.1); // 36 s
         QCOMPARE(supervisor().rebuildCount(), 2);
     }
 
@@ -243,17 +196,17 @@ private Q_SLOTS:
         m_map->showMinimized();
         QTRY_VERIFY(!m_map->isMapVisible());
         supervisor().overlay()->resetDeliveries();
-        m_clock->advanceSeconds(8.1); // the install's check finds the window hidden
+        m_bed->clock.advanceSeconds(8.1); // the install's check finds the window hidden
         QVERIFY(supervisor().isWaitingForVisibility());
-        m_clock->advanceSeconds(60);
+        m_bed->clock.advanceSeconds(60);
         QCOMPARE(supervisor().rebuildCount(), 0);
 
         m_map->showNormal();
         QTRY_VERIFY(m_map->isMapVisible());
         QVERIFY(!supervisor().isWaitingForVisibility());
-        m_clock->advanceSeconds(2.9);
+        m_bed->clock.advanceSeconds(2.9);
         QCOMPARE(supervisor().rebuildCount(), 0);
-        m_clock->advanceSeconds(0.2);
+        m_bed->clock.advanceSeconds(0.2);
         QCOMPARE(supervisor().rebuildCount(), 1);
     }
 };
