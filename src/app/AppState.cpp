@@ -1,6 +1,7 @@
 #include "app/AppState.h"
 
 #include "app/AppSettings.h"
+#include "app/AppWatchdogs.h"
 #include "app/KeyControl.h"
 #include "app/PrefetchPlan.h"
 #include "lightning/LightningService.h"
@@ -9,7 +10,6 @@
 #include "locations/LocationStore.h"
 #include "locations/MapCameraStore.h"
 #include "locations/PlaceSearchService.h"
-#include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/SystemEvents.h"
 #include "platform/async/Sleep.h"
@@ -65,10 +65,15 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
     m_detailPlayer = new RadarPlayer(this);
     m_overviewPlayer = new RadarPlayer(this);
 
-    m_lastRadarActivityAt = Clock::current().now();
-    m_lastStuckRebuildAt = QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC); // the distant past
-    if (m_environment.makeNetworkMonitor)
-        m_networkMonitor = m_environment.makeNetworkMonitor();
+    AppWatchdogs::Radar radar{m_timeline,
+                              &tileLoader(),
+                              {m_detailPlayer, m_overviewPlayer},
+                              [this] { return reloadSyncAndRedraw(); },
+                              [this] { raiseRebuildToken(); }};
+    m_watchdogs = std::make_unique<AppWatchdogs>(
+        std::move(radar),
+        AppWatchdogs::Machine{m_environment.makeWakeMonitor, m_environment.makeNetworkMonitor,
+                              m_environment.processCpuSeconds});
 
     m_timeline->setRange(m_settings->range());
     applyTimelineOptions();
@@ -81,11 +86,11 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
 
 AppState::~AppState()
 {
-    // Observers and the key monitor go first, so no event reaches a half-destroyed
-    // controller; the task scope (last member) then ends every loop.
+    // The key monitor and the watchdogs (with their observers and loops) go first, so no
+    // event reaches a half-destroyed controller; the task scope (last member) then ends
+    // every other loop.
     m_keyMonitor.reset();
-    m_wakeObserver.reset();
-    m_networkMonitor.reset();
+    m_watchdogs.reset();
     // The prefetch runs on the loader's scope, which may outlive this controller (the shared
     // loader lives as long as the application): nobody wants its tiles any more.
     m_prefetchTask.cancel();
@@ -115,9 +120,9 @@ void AppState::start()
     m_tasks.spawn(m_typhoon->reload());
     m_typhoon->startAutoRefresh(kTyphoonRefreshSeconds);
     m_lightning->startAutoRefresh(kLightningRefreshSeconds);
-    startFreshnessWatchdog();
-    startStuckRenderWatchdog();
-    startRecoveryObservers();
+    m_watchdogs->startFreshnessWatchdog();
+    m_watchdogs->startStuckRenderWatchdog();
+    m_watchdogs->startRecoveryObservers();
     startKeyMonitor();
 }
 
@@ -140,7 +145,12 @@ void AppState::syncPlayers()
 
 void AppState::noteRadarActivity()
 {
-    m_lastRadarActivityAt = Clock::current().now();
+    m_watchdogs->noteRadarActivity();
+}
+
+QDateTime AppState::lastRadarActivityAt() const
+{
+    return m_watchdogs->lastRadarActivityAt();
 }
 
 double AppState::timelineRefreshInterval() const
@@ -197,6 +207,26 @@ async::Task<void> AppState::reloadAndSync()
     if (async::isCancelled())
         co_return;
     syncPlayers();
+}
+
+async::Task<void> AppState::reloadSyncAndRedraw()
+{
+    co_await reloadAndSync();
+    if (async::isCancelled())
+        co_return;
+    raiseRedrawToken();
+}
+
+void AppState::raiseRedrawToken()
+{
+    ++m_radarRedrawToken;
+    Q_EMIT radarRedrawTokenChanged();
+}
+
+void AppState::raiseRebuildToken()
+{
+    ++m_radarRebuildToken;
+    Q_EMIT radarRebuildTokenChanged();
 }
 
 void AppState::applyPlaybackSettings()

@@ -16,6 +16,7 @@
 #include <memory>
 
 class AppSettings;
+class AppWatchdogs;
 class CurrentLocationProvider;
 class Geocoder;
 class LightningService;
@@ -53,13 +54,12 @@ struct AppStateEnvironment {
 
 // The one controller of the running application: owns every service, store and both radar
 // players, starts them in a fixed order, keeps the players fed and in step, carries the
-// user's actions to the services, plans tile prefetch, and repairs the radar picture when
-// it goes stale, stops drawing, or the machine wakes or comes back online.
+// user's actions to the services, plans tile prefetch, and carries its watchdogs' repairs of
+// the radar picture to the maps as redraw and rebuild tokens.
 class AppState : public QObject {
     Q_OBJECT
     Q_PROPERTY(int radarRedrawToken READ radarRedrawToken NOTIFY radarRedrawTokenChanged)
     Q_PROPERTY(int radarRebuildToken READ radarRebuildToken NOTIFY radarRebuildTokenChanged)
-    Q_PROPERTY(int staleRounds READ staleRounds NOTIFY staleRoundsChanged)
 
 public:
     using Pane = MapPane;
@@ -84,7 +84,6 @@ public:
 
     int radarRedrawToken() const { return m_radarRedrawToken; }
     int radarRebuildToken() const { return m_radarRebuildToken; }
-    int staleRounds() const { return m_staleRounds; }
 
     void start();
     void syncPlayers();
@@ -110,21 +109,14 @@ public:
 
     // The radar pane marks a pause or a scrub as activity.
     void noteRadarActivity();
-    QDateTime lastRadarActivityAt() const { return m_lastRadarActivityAt; }
+    QDateTime lastRadarActivityAt() const;
 
     RadarFrames framesToPrefetch() const;
     void startPrefetch();
     bool isPrefetching() const;
 
-    // Watchdogs and recovery.
-    void startFreshnessWatchdog();
-    void startStuckRenderWatchdog();
-    void startRecoveryObservers();
-    async::Task<void> checkFreshness();
-    async::Task<void> checkStuckRender();
-    bool isRadarIdle() const;
-    async::Task<double> measureProcessCPU(double windowSeconds);
-    void recoverRadar(const QString& reason);
+    // Freshness and stuck-render watchdogs, recovery on wake and network return.
+    AppWatchdogs* watchdogs() const { return m_watchdogs.get(); }
 
     // Keyboard control.
     void startKeyMonitor();
@@ -133,15 +125,10 @@ public:
 
     // For tests and diagnostics: which loops are alive.
     bool hasTimelineRefreshLoop() const { return m_timelineRefreshTask.isActive(); }
-    bool hasFreshnessWatchdog() const { return m_watchdogTask.isActive(); }
-    bool hasStuckRenderWatchdog() const { return m_stuckRenderWatchdogTask.isActive(); }
-    WakeMonitor* wakeObserver() const { return m_wakeObserver.get(); }
-    NetworkMonitor* networkMonitor() const { return m_networkMonitor.get(); }
 
 Q_SIGNALS:
     void radarRedrawTokenChanged();
     void radarRebuildTokenChanged();
-    void staleRoundsChanged();
 
 private:
     bool applyTimelineOptions();
@@ -151,13 +138,9 @@ private:
     double timelineRefreshInterval() const;
     async::Task<void> reloadAndSync();
     async::Task<void> timelineRefreshLoop(double intervalSeconds);
-    async::Task<void> freshnessLoop();
-    async::Task<void> stuckRenderLoop();
     async::Task<void> reloadSyncAndRedraw();
-    void onNetworkPath(bool satisfied);
     void raiseRedrawToken();
     void raiseRebuildToken();
-    void setStaleRounds(int rounds);
     RadarTileLoader& tileLoader() const;
 
     AppSettings* m_settings;
@@ -176,20 +159,13 @@ private:
 
     int m_radarRedrawToken = 0;
     int m_radarRebuildToken = 0;
-    QDateTime m_lastRadarActivityAt;
-    QDateTime m_lastStuckRebuildAt;
     QHash<Pane, QList<TilePath>> m_visibleTiles;
-    std::unique_ptr<WakeMonitor> m_wakeObserver;
+    std::unique_ptr<AppWatchdogs> m_watchdogs;
     std::unique_ptr<KeyControl::Monitor> m_keyMonitor;
-    std::unique_ptr<NetworkMonitor> m_networkMonitor;
-    bool m_wasNetworkSatisfied = true;
     // Animation starts with the first load that brings frames, not only the first load.
     bool m_autoplayPending = true;
-    int m_staleRounds = 0;
 
     async::TaskHandle m_prefetchTask;
     async::TaskHandle m_timelineRefreshTask;
-    async::TaskHandle m_watchdogTask;
-    async::TaskHandle m_stuckRenderWatchdogTask;
     async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members
 };

@@ -1,7 +1,6 @@
 #include "map/RadarMapCoordinator.h"
 
 #include "map/MapColors.h"
-#include "mapwidget/GuiThreadRelay.h"
 #include "mapwidget/MapAnnotation.h"
 #include "mapwidget/MapWidget.h"
 #include "mapwidget/ShapeRenderer.h"
@@ -18,7 +17,6 @@ namespace {
 
 constexpr TileMath::ZoomRange kZoomRange{4, 10};
 constexpr double kRegionDebounceSeconds = 0.6;
-constexpr double kCoverageCheckSeconds = 8;
 constexpr double kRecentreMetres = 500;
 constexpr double kDefaultRadarAlpha = 0.75;
 
@@ -34,11 +32,18 @@ TileMath::Viewport tileViewport(const MapWidget& map)
 RadarMapCoordinator::RadarMapCoordinator(const RadarMapView& first, RadarTileLoader* loader,
                                          PrefectureData prefectures, QObject* parent)
     : QObject(parent)
-    , m_loader(loader ? loader : &RadarTileLoader::shared())
-    , m_relay(GuiThreadRelay::create(this))
     , m_style(first.style)
     , m_selectedTyphoonID(first.selectedTyphoonID)
     , m_prefectures(std::move(prefectures))
+    , m_supervisor(loader ? *loader : RadarTileLoader::shared(),
+                   {[this](bool loading) {
+                        if (m_callbacks.onTileLoadingChange)
+                            m_callbacks.onTileLoadingChange(loading);
+                    },
+                    [this] {
+                        applyPrefectures(m_prefectures.appliedShowBorders(),
+                                         m_prefectures.appliedShowLabels(), true);
+                    }})
 {
     m_callbacks.onRegionSettled = first.onRegionSettled;
     m_callbacks.onTyphoonSelect = first.onTyphoonSelect;
@@ -48,17 +53,12 @@ RadarMapCoordinator::RadarMapCoordinator(const RadarMapView& first, RadarTileLoa
 
 RadarMapCoordinator::~RadarMapCoordinator()
 {
-    m_relay->detach();
-    QObject::disconnect(m_occlusionObserver);
-    if (m_overlay)
-        m_overlay->teardown();
     if (m_map) {
         m_map->disconnect(this);
         // The map keeps drawing what it holds; it must stop asking this delegate.
         m_map->setDelegate(nullptr);
-        if (m_overlay)
-            m_map->removeOverlay(m_overlay);
     }
+    // The supervisor, destroyed next, takes the radar overlay off the map.
 }
 
 double RadarMapCoordinator::opacityFactor(int zoom)
@@ -72,6 +72,7 @@ double RadarMapCoordinator::opacityFactor(int zoom)
 void RadarMapCoordinator::attach(MapWidget* map, const RadarMapView& view)
 {
     m_map = map;
+    m_supervisor.setMap(map);
     m_style = view.style;
     map->setDelegate(this);
     connect(map, &MapWidget::regionChanged, this, &RadarMapCoordinator::regionDidChange);
@@ -100,88 +101,111 @@ void RadarMapCoordinator::update(const RadarMapView& view)
 {
     if (!m_map)
         return;
-    MapWidget& map = *m_map;
     m_style = view.style;
-
-    // 2. A new place: centre on it at the style's span.
-    if (view.location.id != m_appliedLocationID) {
-        m_appliedLocationID = view.location.id;
-        map.setRegion(view.defaultRegion(), true);
-        addPin(view.location);
-    }
-
-    // 3. A new typhoon selection: bring its centre into the middle, keeping the zoom.
-    if (view.selectedTyphoonID != m_selectedTyphoonID) {
-        m_selectedTyphoonID = view.selectedTyphoonID;
-        if (m_selectedTyphoonID) {
-            const auto typhoon =
-                std::find_if(view.typhoons.cbegin(), view.typhoons.cend(),
-                             [&](const TyphoonInfo& t) { return t.id == *m_selectedTyphoonID; });
-            if (typhoon != view.typhoons.cend() && typhoon->currentPoint &&
-                MapWidget::distance(map.centerCoordinate(), *typhoon->currentPoint) >
-                    kRecentreMetres) {
-                m_isRestoringRegion = true;
-                map.setCenterCoordinate(*typhoon->currentPoint, true);
-                m_isRestoringRegion = false;
-            }
-        }
-    }
-
-    // 4. The radar overlay and its frame.
-    const bool installed = installTileOverlayIfNeeded(view.frame);
-
-    // 5. Radar opacity, lighter as the map zooms in.
-    const int zoom = TileMath::zoomLevel(tileViewport(map), kZoomRange);
-    const double opacity = opacityFactor(zoom) * view.opacity;
-    if (std::abs(opacity - m_appliedOpacity) > 0.001) {
-        m_appliedOpacity = opacity;
-        if (m_renderer) {
-            m_renderer->setAlpha(opacity);
-            m_renderer->setNeedsDisplay();
-        }
-    }
-
-    // 6., 7. Typhoons and lightning, when their signatures changed.
-    bool typhoonsChanged = false;
-    if (TyphoonLayer::signature(view.typhoons) != m_typhoons.appliedSignature()) {
-        applyTyphoons(view.typhoons);
-        typhoonsChanged = true;
-    }
-    bool lightningChanged = false;
-    if (LightningLayer::signature(view.lightningStrikes) != m_lightning.appliedSignature()) {
-        applyLightning(view.lightningStrikes);
-        lightningChanged = true;
-    }
-
-    // 8. Appearance; a change redraws the themed layers, prefectures last.
+    followLocation(view);
+    followTyphoonSelection(view.selectedTyphoonID, view.typhoons);
+    const bool radarAdded = m_supervisor.showFrame(view.frame);
+    followRadarOpacity(view.opacity);
+    const bool typhoonsAdded = followTyphoons(view.typhoons);
+    const bool lightningAdded = followLightning(view.lightningStrikes);
+    // A new appearance has already made every themed layer again, the prefectures last.
     const bool appearanceChanged = followAppearance();
+    // The prefectures go back on top of whatever was just added.
+    applyPrefectures(view.showPrefectureBorders, view.showPrefectureLabels,
+                     (typhoonsAdded || lightningAdded || radarAdded) && !appearanceChanged);
+    followRangeCircles(view.showRangeCircles, view.location.coordinate());
+    followRebuildToken(view.rebuildToken);
+    followRedrawToken(view.forceRedrawToken);
+    takeCallbacks(view);
+}
 
-    // 9. Prefectures, back on top of whatever was just added.
-    const bool forceFront =
-        (typhoonsChanged || lightningChanged || installed) && !appearanceChanged;
-    applyPrefectures(view.showPrefectureBorders, view.showPrefectureLabels, forceFront);
+// A new place: centre on it at the style's span.
+void RadarMapCoordinator::followLocation(const RadarMapView& view)
+{
+    if (view.location.id == m_appliedLocationID)
+        return;
+    m_appliedLocationID = view.location.id;
+    m_map->setRegion(view.defaultRegion(), true);
+    addPin(view.location);
+}
 
-    // 10. Range rings.
-    applyRangeCircles(view.showRangeCircles, view.location.coordinate(), false);
-    m_rangeShow = view.showRangeCircles;
-    m_rangeCenter = view.location.coordinate();
+// A new typhoon selection: bring its centre into the middle, keeping the zoom.
+void RadarMapCoordinator::followTyphoonSelection(const std::optional<QString>& id,
+                                                 const TyphoonInfos& typhoons)
+{
+    if (id == m_selectedTyphoonID)
+        return;
+    m_selectedTyphoonID = id;
+    if (!id)
+        return;
+    const auto typhoon = std::find_if(typhoons.cbegin(), typhoons.cend(),
+                                      [&](const TyphoonInfo& t) { return t.id == *id; });
+    if (typhoon == typhoons.cend() || !typhoon->currentPoint ||
+        MapWidget::distance(m_map->centerCoordinate(), *typhoon->currentPoint) <= kRecentreMetres)
+        return;
+    m_isRestoringRegion = true;
+    m_map->setCenterCoordinate(*typhoon->currentPoint, true);
+    m_isRestoringRegion = false;
+}
 
-    // 11. Rebuild token.
-    if (view.rebuildToken != m_appliedRebuildToken) {
-        m_appliedRebuildToken = view.rebuildToken;
-        if (m_overlay)
-            rebuildTileOverlay();
+// The radar grows lighter as the map zooms in.
+void RadarMapCoordinator::followRadarOpacity(double userOpacity)
+{
+    const int zoom = TileMath::zoomLevel(tileViewport(*m_map), kZoomRange);
+    const double opacity = opacityFactor(zoom) * userOpacity;
+    if (std::abs(opacity - m_appliedOpacity) <= 0.001)
+        return;
+    m_appliedOpacity = opacity;
+    if (const auto& renderer = m_supervisor.renderer()) {
+        renderer->setAlpha(opacity);
+        renderer->setNeedsDisplay();
     }
+}
 
-    // 12. Redraw token.
-    if (view.forceRedrawToken != m_appliedForceRedrawToken) {
-        m_appliedForceRedrawToken = view.forceRedrawToken;
-        reloadRadarTiles();
-        if (m_rangeShow && m_rangeCenter)
-            applyRangeCircles(true, *m_rangeCenter, true);
-    }
+bool RadarMapCoordinator::followTyphoons(const TyphoonInfos& typhoons)
+{
+    if (TyphoonLayer::signature(typhoons) == m_typhoons.appliedSignature())
+        return false;
+    applyTyphoons(typhoons);
+    return true;
+}
 
-    // 13. Callbacks. A pane may hand over new ones with any value, so all four follow.
+bool RadarMapCoordinator::followLightning(const LightningStrikes& strikes)
+{
+    if (LightningLayer::signature(strikes) == m_lightning.appliedSignature())
+        return false;
+    applyLightning(strikes);
+    return true;
+}
+
+void RadarMapCoordinator::followRangeCircles(bool show, const GeoCoordinate& center)
+{
+    applyRangeCircles(show, center, false);
+    m_rangeShow = show;
+    m_rangeCenter = center;
+}
+
+void RadarMapCoordinator::followRebuildToken(qint64 token)
+{
+    if (token == m_appliedRebuildToken)
+        return;
+    m_appliedRebuildToken = token;
+    m_supervisor.rebuild();
+}
+
+void RadarMapCoordinator::followRedrawToken(qint64 token)
+{
+    if (token == m_appliedForceRedrawToken)
+        return;
+    m_appliedForceRedrawToken = token;
+    m_supervisor.reloadTiles();
+    if (m_rangeShow && m_rangeCenter)
+        applyRangeCircles(true, *m_rangeCenter, true);
+}
+
+// A pane may hand over new callbacks with any value, so all four follow.
+void RadarMapCoordinator::takeCallbacks(const RadarMapView& view)
+{
     m_callbacks.onRegionSettled = view.onRegionSettled;
     m_callbacks.onTileLoadingChange = view.onTileLoadingChange;
     m_callbacks.onTyphoonSelect = view.onTyphoonSelect;
@@ -253,11 +277,9 @@ bool RadarMapCoordinator::followAppearance()
 std::shared_ptr<MapOverlayRenderer>
 RadarMapCoordinator::rendererFor(const std::shared_ptr<MapOverlay>& overlay)
 {
-    if (auto radar = std::dynamic_pointer_cast<RadarTileOverlay>(overlay)) {
-        auto renderer = std::make_shared<TileOverlayRenderer>(radar);
-        renderer->setAlpha(m_appliedOpacity >= 0 ? m_appliedOpacity : kDefaultRadarAlpha);
-        m_renderer = renderer;
-        return renderer;
+    if (auto radar = m_supervisor.rendererFor(overlay)) {
+        radar->setAlpha(m_appliedOpacity >= 0 ? m_appliedOpacity : kDefaultRadarAlpha);
+        return radar;
     }
     auto shape = std::dynamic_pointer_cast<ShapeOverlay>(overlay);
     if (!shape)
@@ -358,7 +380,7 @@ async::Task<void> RadarMapCoordinator::settleRegion(RadarMapView::RegionReport r
         co_return;
     // A new overlay checks its own coverage; a move or resize needs a check of its own.
     if (report != RadarMapView::RegionReport::Placed)
-        scheduleCoverageCheck(kCoverageCheckSeconds);
+        m_supervisor.checkCoverageLater();
     if (m_rangeShow && m_rangeCenter)
         applyRangeCircles(true, *m_rangeCenter, false);
 }

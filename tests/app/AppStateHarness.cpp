@@ -41,18 +41,13 @@ AppStateHarness::AppStateHarness(Options options, PositionSourceFactory position
     AppStateEnvironment environment;
     environment.makeWakeMonitor = [this] {
         ++wakeMonitorsMade;
-        auto monitor = std::make_unique<WakeMonitor>();
-        wake = monitor.get();
-        return monitor;
+        return std::make_unique<WakeMonitor>();
     };
     environment.makeNetworkMonitor = [this] {
         ++networkMonitorsMade;
-        auto monitor = std::make_unique<NetworkMonitor>();
-        network = monitor.get();
-        return monitor;
+        return std::make_unique<NetworkMonitor>();
     };
     environment.processCpuSeconds = [this] {
-        ++cpuReads;
         if (cpuReadings.empty())
             return 0.0;
         const double value = cpuReadings.front();

@@ -50,12 +50,9 @@ public:
     LogCapture log{QStringLiteral("jp.shiguren.Shiguren.app")};
 
     // Machine events.
-    WakeMonitor* wake = nullptr;
-    NetworkMonitor* network = nullptr;
     int wakeMonitorsMade = 0;
     int networkMonitorsMade = 0;
     std::deque<double> cpuReadings; // each CPU reading takes the next value
-    int cpuReads = 0;
 
     std::unique_ptr<AppState> state;
 };

@@ -1,13 +1,18 @@
 #include "AppStateHarness.h"
 #include "RadarFrameFactory.h"
 #include "TaskTestUtils.h"
+<<<<<<< HEAD
 #include "TestRegistry.h"
+    =======
+#include "app/AppWatchdogs.h"
+    >>>>>>> wt-coord
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
-using namespace std::chrono_literals;
+    using namespace std::chrono_literals;
 
 namespace {
 
@@ -30,20 +35,6 @@ bool waitForLists(AppStateHarness& h, int count)
 {
     return QTest::qWaitFor([&] { return h.listRequests() == count; }, 3000) &&
            QTest::qWaitFor([&] { return !h.state->timeline()->isLoading(); }, 3000);
-}
-
-// Runs one stuck-render check whose 3-second measurement passes on the manual clock;
-// `during` runs while it measures.
-void runStuckRenderCheck(AppStateHarness& h, const std::function<void()>& during = {})
-{
-    async::TaskScope scope;
-    async::TaskHandle handle = scope.spawn(h.state->checkStuckRender());
-    FakeClock::settle();
-    if (during)
-        during();
-    h.clock.advance(3s);
-    FakeClock::settle();
-    QVERIFY(!handle.isActive());
 }
 
 } // namespace
@@ -69,7 +60,7 @@ private Q_SLOTS:
         QCOMPARE(state.overviewPlayer()->framesPerSecond(), 8.0);
         QTest::qWait(50);
         QVERIFY(h.server.requests().isEmpty());
-        QVERIFY(!state.hasTimelineRefreshLoop() && !state.hasFreshnessWatchdog());
+        QVERIFY(!state.hasTimelineRefreshLoop() && !state.watchdogs()->hasFreshnessWatchdog());
         QCOMPARE(h.wakeMonitorsMade, 0);
         QVERIFY(!state.hasKeyMonitor());
         state.updateVisibleTiles(kTiles, kRegion, AppState::Pane::Overview);
@@ -102,13 +93,8 @@ private Q_SLOTS:
         h.clock.advanceSeconds(1);
         QVERIFY(waitForLists(h, lists + 2));
 
-        // Restarting a loop replaces its sleep instead of adding one.
-        const int timers = h.clock.pendingTimers();
-        state.startFreshnessWatchdog();
-        state.startStuckRenderWatchdog();
-        FakeClock::settle();
-        QCOMPARE(h.clock.pendingTimers(), timers);
-        QVERIFY(state.hasFreshnessWatchdog() && state.hasStuckRenderWatchdog());
+        QVERIFY(state.watchdogs()->hasFreshnessWatchdog() &&
+                state.watchdogs()->hasStuckRenderWatchdog());
 
         QVERIFY(!state.isPrefetching()); // no pane has reported tiles yet
         QCOMPARE(h.tileRequests(), 0);
@@ -208,124 +194,29 @@ private Q_SLOTS:
         QVERIFY(!state.detailPlayer()->isPlaying() && !state.overviewPlayer()->isPlaying());
     }
 
-    // A stale round asks for a redraw; only from the second one on are the sessions reset.
-    void freshness_data()
-    {
-        QTest::addColumn<bool>("serveLists");
-        QTest::addColumn<bool>("forecastsOnly");
-        QTest::addColumn<int>("observationAgeSeconds");
-        QTest::addColumn<int>("listAgeSeconds");
-        QTest::addColumn<QString>("expectedLog"); // empty: fresh
-        const QString oldFrame = QStringLiteral("一覧=false コマ=true");
-        const QString oldBoth = QStringLiteral("一覧=true コマ=true");
-        QTest::newRow("15 min old frame, fresh list") << true << false << 900 << 60 << QString();
-        QTest::newRow("exactly the limit") << true << false << 960 << 60 << QString();
-        QTest::newRow("one second over") << true << false << 961 << 60 << oldFrame;
-        QTest::newRow("old list") << true << false << 961 << 961 << oldBoth;
-        QTest::newRow("only forecast frames") << true << true << 0 << 0 << oldFrame;
-        QTest::newRow("never loaded (503)") << false << false << 0 << 0 << oldBoth;
-    }
-    void freshness()
-    {
-        QFETCH(bool, serveLists);
-        QFETCH(bool, forecastsOnly);
-        QFETCH(int, observationAgeSeconds);
-        QFETCH(int, listAgeSeconds);
-        QFETCH(QString, expectedLog);
-        const int stale = expectedLog.isEmpty() ? 0 : 1;
-        AppStateHarness h({serveLists, {}});
-        AppState& state = *h.state;
-        if (forecastsOnly)
-            h.server.setRoute(QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json"),
-                              FakeResponse::json("[]"));
-        // The fixture's newest observation is the scenario's "now".
-        h.clock.advanceSeconds(observationAgeSeconds - listAgeSeconds);
-        QVERIFY(runTask(state.timeline()->reload()));
-        QCOMPARE(state.timeline()->frames().isEmpty(), !serveLists);
-        h.clock.advanceSeconds(listAgeSeconds);
-        QVERIFY(runTask(state.checkFreshness()));
-        QCOMPARE(state.staleRounds(), stale);
-        QCOMPARE(state.radarRedrawToken(), stale);
-        QCOMPARE(h.log.matching(QStringLiteral("鮮度低下を検知 回数=1 ") + expectedLog).size(),
-                 stale);
-        QVERIFY(!h.loader->lastSessionResetAt().isValid());
-
-        QVERIFY(runTask(state.checkFreshness()));
-        QCOMPARE(state.staleRounds(), 2 * stale);
-        QCOMPARE(h.loader->lastSessionResetAt().isValid(), stale == 1);
-    }
-
-    void stuckRender_data()
-    {
-        QTest::addColumn<double>("cpu");
-        QTest::addColumn<bool>("playing");
-        QTest::addColumn<bool>("playDuringMeasurement");
-        QTest::addColumn<bool>("rebuilds");
-        QTest::addColumn<int>("cpuReads");
-        QTest::newRow("busy while at rest") << 0.2 << false << false << true << 2;
-        QTest::newRow("quiet") << 0.1 << false << false << false << 2;
-        QTest::newRow("playing: nothing measured") << 0.9 << true << false << false << 0;
-        QTest::newRow("play pressed while measuring") << 0.9 << false << true << false << 2;
-    }
-    void stuckRender()
-    {
-        QFETCH(double, cpu);
-        QFETCH(bool, playing);
-        QFETCH(bool, playDuringMeasurement);
-        QFETCH(bool, rebuilds);
-        QFETCH(int, cpuReads);
-        AppStateHarness h;
-        AppState& state = *h.state;
-        state.detailPlayer()->update(RadarFrameFactory::frames(FakeClock::scenarioNow(), 5, {}));
-        if (playing)
-            state.detailPlayer()->play();
-        h.clock.advanceSeconds(12);
-        h.cpuReadings = {0.0, 3 * cpu};
-        runStuckRenderCheck(h, [&] {
-            if (playDuringMeasurement)
-                state.togglePlayback(state.detailPlayer());
-        });
-        QCOMPARE(h.cpuReads, cpuReads);
-        QCOMPARE(state.radarRebuildToken(), rebuilds ? 1 : 0);
-        QCOMPARE(h.log.matching(QStringLiteral("CPU %1% のため雨雲を作り直す").arg(int(cpu * 100)))
-                     .size(),
-                 rebuilds ? 1 : 0);
-    }
-
-    void stuckRenderRebuildsAtMostOncePerMinute()
-    {
-        AppStateHarness h;
-        h.clock.advanceSeconds(12);
-        h.cpuReadings = {0.0, 0.6};
-        runStuckRenderCheck(h);
-        QCOMPARE(h.state->radarRebuildToken(), 1);
-        h.clock.advanceSeconds(40);
-        runStuckRenderCheck(h);
-        QCOMPARE(h.cpuReads, 2); // too soon: not even measured
-        h.clock.advanceSeconds(120);
-        h.cpuReadings = {0.0, 0.6};
-        runStuckRenderCheck(h);
-        QCOMPARE(h.state->radarRebuildToken(), 2);
-    }
-
-    void networkReturnAndWakeRecover()
+    // The watchdogs' repairs reach the maps as tokens: a recovery reloads and then redraws,
+    // a stuck render rebuilds.
+    void watchdogRepairsRaiseTheMapTokens()
     {
         AppStateHarness h;
         AppState& state = *h.state;
-        state.startRecoveryObservers();
-        // The first report (usable) repairs nothing; repeated reports count once.
-        for (bool usable : {true, false, false, true, true})
-            Q_EMIT h.network->pathChanged(usable);
-        QTest::qWait(20);
-        QCOMPARE(h.log.matching(QStringLiteral("レーダーを立て直す 理由=ネットワーク復帰")).size(),
-                 1);
+        QSignalSpy redraws(&state, &AppState::radarRedrawTokenChanged);
+        state.pausePlayback(); // the loaded frames must leave the radar at rest
+        state.watchdogs()->recoverRadar(QStringLiteral("試験"));
         QVERIFY(QTest::qWaitFor([&] { return state.radarRedrawToken() == 1; }, 3000));
-        QVERIFY(h.loader->lastSessionResetAt().isValid());
         QVERIFY(!state.timeline()->frames().isEmpty());
+        QCOMPARE(redraws.size(), 1);
 
-        Q_EMIT h.wake->woke();
-        QCOMPARE(h.log.matching(QStringLiteral("レーダーを立て直す 理由=スリープ復帰")).size(), 1);
-        QVERIFY(QTest::qWaitFor([&] { return state.radarRedrawToken() == 2; }, 3000));
+        h.clock.advanceSeconds(12);
+        h.cpuReadings = {0.0, 0.6};
+        async::TaskScope scope;
+        async::TaskHandle check = scope.spawn(state.watchdogs()->checkStuckRender());
+        FakeClock::settle();
+        h.clock.advance(3s);
+        FakeClock::settle();
+        QVERIFY(!check.isActive());
+        QCOMPARE(state.radarRebuildToken(), 1);
+        QCOMPARE(state.radarRedrawToken(), 1);
     }
 
     void destroyedWhileLoopsRunEndsThemQuietly()

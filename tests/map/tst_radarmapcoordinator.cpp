@@ -1,6 +1,4 @@
-#include "FakeClock.h"
-#include "FakeHttpServer.h"
-#include "TestData.h"
+#include "RadarTileBed.h"
 #include "TestRegistry.h"
 #include "map/MapColors.h"
 #include "map/RadarMapCoordinator.h"
@@ -8,14 +6,9 @@
 #include "mapwidget/MapWidget.h"
 #include "mapwidget/ShapeRenderer.h"
 #include "mapwidget/TextAnnotationView.h"
-#include "mapwidget/TileOverlayLayer.h"
 #include "mapwidget/TileOverlayRenderer.h"
 #include "platform/Appearance.h"
-#include "platform/DataHosts.h"
-#include "radar/JMATime.h"
-#include "tiles/RadarTileLoader.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 
@@ -25,15 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-RadarFrame frameAt(const QString& time)
-{
-    return {RadarProduct::Nowcast, time, time, RadarFrame::Kind::Observation,
-            *JMATime::parse(time)};
-}
-
-const RadarFrame kFrameA = frameAt(u"20250829052000"_s);
-const RadarFrame kFrameB = frameAt(u"20250829052500"_s);
-const RadarFrame kFrameC = frameAt(u"20250829053000"_s);
+const RadarFrame kFrameA = RadarTileBed::frameAt(u"20250829052000"_s);
 
 TyphoonInfo typhoonAt(const QString& id, const GeoCoordinate& centre)
 {
@@ -57,10 +42,7 @@ bool near(double a, double b, double tolerance = 1e-9)
 class TestRadarMapCoordinator : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<FakeHttpServer> m_server;
-    std::unique_ptr<QTemporaryDir> m_cacheDir;
-    std::unique_ptr<RadarTileLoader> m_loader;
-    std::unique_ptr<FakeClock> m_clock;
+    std::unique_ptr<RadarTileBed> m_bed;
     std::unique_ptr<RadarMapHost> m_host;
 
     RadarMapView m_view;
@@ -91,7 +73,7 @@ class TestRadarMapCoordinator : public QObject {
                 return QList<PrefectureLabel>{{13, u"東京都"_s, 35.69, 139.69}};
             }};
         m_host =
-            std::make_unique<RadarMapHost>(m_view, nullptr, options, m_loader.get(), prefectures);
+            std::make_unique<RadarMapHost>(m_view, nullptr, options, &m_bed->loader, prefectures);
         m_host->resize(800, 600);
         if (show) {
             m_host->show();
@@ -102,12 +84,9 @@ class TestRadarMapCoordinator : public QObject {
     }
     void update() { m_host->update(m_view); }
 
-    // Every tile the map asked for has been answered.
     void waitForTiles()
     {
-        QTRY_VERIFY(coordinator().overlay() && coordinator().overlay()->lastRequestAt());
-        QTRY_COMPARE(coordinator().overlay()->inFlightCount(), 0);
-        QTRY_VERIFY(!coordinator().overlay()->deliveredKeys().isEmpty());
+        RadarTileBed::waitForTiles([this] { return coordinator().overlay(); });
     }
     void showFrameA()
     {
@@ -117,22 +96,13 @@ class TestRadarMapCoordinator : public QObject {
     }
     int radarRequests()
     {
-        auto layer = map().scene().tileLayer(coordinator().overlay().get());
-        return layer ? layer->counters().requests : -1;
+        return RadarTileBed::radarRequests(map(), coordinator().overlay().get());
     }
 
 private Q_SLOTS:
     void init()
     {
-        m_server = std::make_unique<FakeHttpServer>();
-        QVERIFY(m_server->listen());
-        DataHosts::pointAllAt(m_server->baseUrl());
-        const QByteArray rain = TestData::read(u"jma/tiles/hrpns_rain_blobs_p4.png"_s);
-        m_server->setHandler([rain](const RecordedRequest&) { return FakeResponse::png(rain); });
-        m_cacheDir = std::make_unique<QTemporaryDir>();
-        m_loader = std::make_unique<RadarTileLoader>(
-            RadarTileLoaderOptions{m_cacheDir->path(), 8 << 20, 8 << 20});
-        m_clock = std::make_unique<FakeClock>();
+        m_bed = std::make_unique<RadarTileBed>();
 
         m_settled.clear();
         m_loading.clear();
@@ -152,15 +122,7 @@ private Q_SLOTS:
     void cleanup()
     {
         m_host.reset();
-        // Tile requests travel through the event queue to the loader: let them arrive
-        // before it goes.
-        QCoreApplication::sendPostedEvents();
-        FakeClock::settle();
-        m_clock.reset();
-        m_loader.reset();
-        m_cacheDir.reset();
-        m_server.reset();
-        DataHosts::setCurrent(DataHosts::production());
+        m_bed.reset();
     }
 
     // The pane hands its first value over at construction and may not update again for
@@ -188,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(coordinator().rangeCircleLayer().overlays().size(), 3);
 
         // The placement is reported once as such (for the prefetch), after the debounce.
-        m_clock->advanceSeconds(1);
+        m_bed->clock.advanceSeconds(1);
         QCOMPARE(m_settled.size(), 1);
         QCOMPARE(m_settled.first().region, map().region());
         QCOMPARE(m_settled.first().report, RadarMapView::RegionReport::Placed);
@@ -196,23 +158,23 @@ private Q_SLOTS:
 
         // A move of the user's is reported once, 0.6 s after the last change.
         map().scene().panBy(QPointF(30, 0));
-        m_clock->advanceSeconds(0.3);
+        m_bed->clock.advanceSeconds(0.3);
         map().scene().panBy(QPointF(30, 0));
-        m_clock->advanceSeconds(0.5);
+        m_bed->clock.advanceSeconds(0.5);
         QCOMPARE(m_settled.size(), 1);
-        m_clock->advanceSeconds(0.2);
+        m_bed->clock.advanceSeconds(0.2);
         QCOMPARE(m_settled.size(), 2);
         QCOMPARE(m_settled.last().region, map().region());
         QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Moved);
 
         // A resize is no move of the user's, unless one comes with it.
         m_host->resize(900, 700);
-        m_clock->advanceSeconds(1);
+        m_bed->clock.advanceSeconds(1);
         QCOMPARE(m_settled.size(), 3);
         QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Resized);
         map().scene().panBy(QPointF(30, 0));
         m_host->resize(800, 600);
-        m_clock->advanceSeconds(1);
+        m_bed->clock.advanceSeconds(1);
         QCOMPARE(m_settled.size(), 4);
         QCOMPARE(m_settled.last().report, RadarMapView::RegionReport::Moved);
     }
@@ -310,10 +272,10 @@ private Q_SLOTS:
                 overlays.indexOf(borders.first()));
 
         // Lightning is keyed by strike id alone.
-        m_view.lightningStrikes = {{u"a"_s, {35.6, 139.7}, m_clock->now()}};
+        m_view.lightningStrikes = {{u"a"_s, {35.6, 139.7}, m_bed->clock.now()}};
         update();
         m_view.lightningStrikes[0].coordinate = {35.7, 139.8};
-        m_view.lightningStrikes[0].observedAt = m_clock->now().addSecs(5);
+        m_view.lightningStrikes[0].observedAt = m_bed->clock.now().addSecs(5);
         update();
         QCOMPARE(coordinator().lightningApplyCount(), 1);
         m_view.lightningStrikes.clear();
@@ -357,136 +319,21 @@ private Q_SLOTS:
         QCOMPARE(coordinator().rangeCircleLayer().overlays().first(), rebuiltRing);
     }
 
-    void loadingStateIsPublishedFirstEvenWhenFalse()
+    // A rebuilt overlay is drawn under the borders again.
+    void rebuildTokenActsOncePerChange()
     {
-        makeHost();
-        m_view.frame = kFrameA;
-        update();
-        waitForTiles();
-        QTRY_VERIFY(!m_loading.isEmpty());
-        QCOMPARE(m_loading.first(), true);
-        QTRY_COMPARE(m_loading.last(), false);
-        const qsizetype published = m_loading.size();
-        // Busy changes are published only as changes.
-        m_view.rebuildToken = 1;
-        update();
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        QTRY_COMPARE(coordinator().overlay()->inFlightCount(), 0);
-        for (qsizetype i = published; i < m_loading.size(); ++i)
-            QVERIFY(m_loading[i] != m_loading[i - 1]);
-
-        // A hidden map's new overlay asks for nothing and never becomes busy: its first
-        // state is still published, once.
-        m_host.reset();
-        m_loading.clear();
-        makeHost(false);
-        update();
-        QVERIFY(coordinator().overlay());
-        for (int token : {7, 8}) {
-            m_view.rebuildToken = token;
-            update();
-            QCOMPARE(m_loading, QList<bool>{false});
-        }
-    }
-
-    void rebuildWithoutAFrameInstallsNothing()
-    {
-        m_view.frame = kFrameA;
-        makeHost();
+        m_view.showPrefectureBorders = true;
+        showFrameA();
+        QTRY_VERIFY(!m_loading.isEmpty() && !m_loading.last());
         const auto first = coordinator().overlay();
-        QVERIFY(first);
-        m_view.frame.reset();
-        update();
-        QCOMPARE(coordinator().overlay(), first);
+        map().addOverlay(std::make_shared<TyphoonGaleWarningOverlay>(GeoCoordinate{35, 139}, 1000));
         m_view.rebuildToken = 1;
         update();
-        QVERIFY(!coordinator().overlay());
-        QVERIFY(map().scene().overlays(MapOverlayLevel::AboveRoads).isEmpty());
-        m_view.frame = kFrameB;
         update();
-        QCOMPARE(coordinator().overlay()->frame(), kFrameB);
-        QCOMPARE(map().scene().overlays(MapOverlayLevel::AboveRoads).size(), 1);
-    }
-
-    // After a frame change the map must ask for tiles within 3 s, or the overlay is rebuilt;
-    // a second change joins the watch already running.
-    void frameChangesStartOneStallWatch_data()
-    {
-        QTest::addColumn<bool>("mapAsksAgain");
-        QTest::newRow("map asks for the new tiles") << true;
-        QTest::newRow("map asks nothing") << false;
-    }
-    void frameChangesStartOneStallWatch()
-    {
-        QFETCH(bool, mapAsksAgain);
-        showFrameA();
-        if (!mapAsksAgain)
-            map().scene().removeOverlay(coordinator().overlay());
-        m_clock->advanceSeconds(1);
-        const QDateTime start = m_clock->now();
-        for (const RadarFrame& frame : {kFrameB, kFrameC}) {
-            m_view.frame = frame;
-            update();
-            QCOMPARE(coordinator().stallWatchSince(), start);
-            m_clock->advanceSeconds(1);
-        }
-        m_clock->advanceSeconds(1.1);
-        QVERIFY(!coordinator().stallWatchSince());
-        QCOMPARE(coordinator().rebuildCount(), mapAsksAgain ? 0 : 1);
-        QCOMPARE(coordinator().overlay()->frame(), kFrameC);
-    }
-
-    void oneExtraReloadAfterFullDelivery()
-    {
-        showFrameA();
-        const int before = radarRequests();
-        m_clock->advanceSeconds(8.1);
-        QVERIFY(coordinator().hasReloadedAfterFirstDelivery());
-        QVERIFY(radarRequests() > before);
-        waitForTiles();
-        const int after = radarRequests();
-        coordinator().checkCoverage();
-        QCOMPARE(radarRequests(), after);
-        QCOMPARE(coordinator().rebuildCount(), 0);
-    }
-
-    void missingTilesWithin30SecondsOfARebuildWait()
-    {
-        showFrameA();
-        coordinator().overlay()->resetDeliveries(); // as if the tiles never came
-        coordinator().checkCoverage();
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        waitForTiles();
-        m_clock->advanceSeconds(8.1); // complete: the one extra reload
-        waitForTiles();
-        m_clock->advanceSeconds(11.9); // 20 s after the rebuild
-        coordinator().overlay()->resetDeliveries();
-        coordinator().checkCoverage();
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        m_clock->advanceSeconds(8.1); // 28 s: still too soon, checked again later
-        QCOMPARE(coordinator().rebuildCount(), 1);
-        m_clock->advanceSeconds(8.1); // 36 s
-        QCOMPARE(coordinator().rebuildCount(), 2);
-    }
-
-    void aMinimisedWindowWaitsAndChecksWhenShown()
-    {
-        showFrameA();
-        m_host->showMinimized();
-        QTRY_VERIFY(!map().isMapVisible());
-        coordinator().overlay()->resetDeliveries();
-        m_clock->advanceSeconds(8.1); // the install's check finds the window hidden
-        QVERIFY(coordinator().isWaitingForVisibility());
-        m_clock->advanceSeconds(60);
-        QCOMPARE(coordinator().rebuildCount(), 0);
-
-        m_host->showNormal();
-        QTRY_VERIFY(map().isMapVisible());
-        QVERIFY(!coordinator().isWaitingForVisibility());
-        m_clock->advanceSeconds(2.9);
-        QCOMPARE(coordinator().rebuildCount(), 0);
-        m_clock->advanceSeconds(0.2);
-        QCOMPARE(coordinator().rebuildCount(), 1);
+        QCOMPARE(coordinator().supervisor().rebuildCount(), 1);
+        QVERIFY(coordinator().overlay() != first);
+        QCOMPARE(map().scene().overlays().last(),
+                 std::shared_ptr<MapOverlay>(coordinator().prefectureLayer().overlays().last()));
     }
 
     void tapsSelectionsAndANewPlace()

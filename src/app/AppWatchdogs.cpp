@@ -1,6 +1,5 @@
-// The controller's self-repair: freshness and stuck-render watchdogs, recovery after wake
-// from sleep and when the network returns.
-#include "app/AppState.h"
+#include "app/AppWatchdogs.h"
+
 #include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/PropertyHelpers.h"
@@ -9,8 +8,6 @@
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 #include "tiles/RadarTileLoader.h"
-
-#include <QPointer>
 
 #include <cmath>
 
@@ -37,13 +34,32 @@ const char* boolText(bool value)
 
 } // namespace
 
-void AppState::startFreshnessWatchdog()
+AppWatchdogs::AppWatchdogs(Radar radar, Machine machine, QObject* parent)
+    : QObject(parent)
+    , m_radar(std::move(radar))
+    , m_machine(std::move(machine))
+    , m_lastRadarActivityAt(Clock::current().now())
+    , m_lastStuckRebuildAt(QDate(1, 1, 1), QTime(0, 0), Qt::UTC) // the distant past
 {
-    m_watchdogTask.cancel();
-    m_watchdogTask = m_tasks.spawn(freshnessLoop());
+    if (m_machine.makeNetworkMonitor)
+        m_networkMonitor = m_machine.makeNetworkMonitor();
 }
 
-async::Task<void> AppState::freshnessLoop()
+AppWatchdogs::~AppWatchdogs()
+{
+    // The observers go first, so no event reaches a half-destroyed object; the task scope
+    // (last member) then ends every loop.
+    m_wakeObserver.reset();
+    m_networkMonitor.reset();
+}
+
+void AppWatchdogs::startFreshnessWatchdog()
+{
+    m_freshnessTask.cancel();
+    m_freshnessTask = m_tasks.spawn(freshnessLoop());
+}
+
+async::Task<void> AppWatchdogs::freshnessLoop()
 {
     for (;;) {
         co_await async::sleepSeconds(kFreshnessIntervalSeconds);
@@ -53,18 +69,18 @@ async::Task<void> AppState::freshnessLoop()
     }
 }
 
-async::Task<void> AppState::checkFreshness()
+async::Task<void> AppWatchdogs::checkFreshness()
 {
     const QDateTime now = Clock::current().now();
     QDateTime latestObservation;
-    const RadarFrames& frames = m_timeline->frames();
+    const RadarFrames& frames = m_radar.timeline->frames();
     for (auto it = frames.crbegin(); it != frames.crend(); ++it) {
         if (it->kind == RadarFrame::Kind::Observation) {
             latestObservation = it->date;
             break;
         }
     }
-    const bool listStale = exceedsStalenessLimit(m_timeline->lastUpdated(), now);
+    const bool listStale = exceedsStalenessLimit(m_radar.timeline->lastUpdated(), now);
     const bool framesStale = exceedsStalenessLimit(latestObservation, now);
     if (!listStale && !framesStale) {
         setStaleRounds(0);
@@ -74,19 +90,20 @@ async::Task<void> AppState::checkFreshness()
     qCInfo(lcApp, "レーダーの鮮度低下を検知 回数=%d 一覧=%s コマ=%s", m_staleRounds,
            boolText(listStale), boolText(framesStale));
     if (m_staleRounds >= kStaleRoundsBeforeReset) {
-        m_timeline->resetSession();
-        tileLoader().resetSession(true);
+        m_radar.timeline->resetSession();
+        m_radar.tileLoader->resetSession(true);
     }
-    co_await reloadSyncAndRedraw();
+    auto reload = m_radar.reloadAndRedraw();
+    co_await reload;
 }
 
-void AppState::startStuckRenderWatchdog()
+void AppWatchdogs::startStuckRenderWatchdog()
 {
-    m_stuckRenderWatchdogTask.cancel();
-    m_stuckRenderWatchdogTask = m_tasks.spawn(stuckRenderLoop());
+    m_stuckRenderTask.cancel();
+    m_stuckRenderTask = m_tasks.spawn(stuckRenderLoop());
 }
 
-async::Task<void> AppState::stuckRenderLoop()
+async::Task<void> AppWatchdogs::stuckRenderLoop()
 {
     for (;;) {
         if (async::isCancelled())
@@ -98,14 +115,16 @@ async::Task<void> AppState::stuckRenderLoop()
     }
 }
 
-bool AppState::isRadarIdle() const
+bool AppWatchdogs::isRadarIdle() const
 {
-    if (m_detailPlayer->isPlaying() || m_overviewPlayer->isPlaying())
-        return false;
+    for (const RadarPlayer* player : m_radar.players) {
+        if (player->isPlaying())
+            return false;
+    }
     return m_lastRadarActivityAt.msecsTo(Clock::current().now()) >= kIdleSeconds * 1000;
 }
 
-async::Task<void> AppState::checkStuckRender()
+async::Task<void> AppWatchdogs::checkStuckRender()
 {
     if (!isRadarIdle())
         co_return;
@@ -120,13 +139,13 @@ async::Task<void> AppState::checkStuckRender()
     m_lastStuckRebuildAt = Clock::current().now();
     qCInfo(lcApp, "地図が止まっているのに CPU %lld%% のため雨雲を作り直す",
            static_cast<long long>(std::trunc(cpu * 100)));
-    raiseRebuildToken();
+    m_radar.rebuild();
 }
 
-async::Task<double> AppState::measureProcessCPU(double windowSeconds)
+async::Task<double> AppWatchdogs::measureProcessCPU(double windowSeconds)
 {
     const auto cpuSeconds =
-        m_environment.processCpuSeconds ? m_environment.processCpuSeconds : &ProcessCpu::seconds;
+        m_machine.processCpuSeconds ? m_machine.processCpuSeconds : &ProcessCpu::seconds;
     const double firstReading = cpuSeconds();
     const QDateTime startedAt = Clock::current().now();
     co_await async::sleepSeconds(windowSeconds);
@@ -136,13 +155,12 @@ async::Task<double> AppState::measureProcessCPU(double windowSeconds)
     co_return (cpuSeconds() - firstReading) / elapsed;
 }
 
-void AppState::startRecoveryObservers()
+void AppWatchdogs::startRecoveryObservers()
 {
     if (m_wakeObserver)
         return; // installed by an earlier start()
-    QPointer<AppState> self(this);
-    m_wakeObserver = m_environment.makeWakeMonitor ? m_environment.makeWakeMonitor()
-                                                   : std::make_unique<WakeMonitor>();
+    m_wakeObserver =
+        m_machine.makeWakeMonitor ? m_machine.makeWakeMonitor() : std::make_unique<WakeMonitor>();
     connect(m_wakeObserver.get(), &WakeMonitor::woke, this,
             [this] { recoverRadar(QStringLiteral("スリープ復帰")); });
     if (!m_wakeObserver->isAvailable())
@@ -151,13 +169,13 @@ void AppState::startRecoveryObservers()
     if (!m_networkMonitor)
         m_networkMonitor = std::make_unique<NetworkMonitor>();
     // Queued: a report is acted on from the event loop, never inside whoever delivered it.
-    connect(m_networkMonitor.get(), &NetworkMonitor::pathChanged, this, &AppState::onNetworkPath,
-            Qt::QueuedConnection);
+    connect(m_networkMonitor.get(), &NetworkMonitor::pathChanged, this,
+            &AppWatchdogs::onNetworkPath, Qt::QueuedConnection);
     if (!m_networkMonitor->start())
         qCInfo(lcApp, "ネットワーク状態の通知なし（到達性を調べる仕組みがありません）");
 }
 
-void AppState::onNetworkPath(bool satisfied)
+void AppWatchdogs::onNetworkPath(bool satisfied)
 {
     if (satisfied && !m_wasNetworkSatisfied) {
         m_wasNetworkSatisfied = true;
@@ -167,36 +185,21 @@ void AppState::onNetworkPath(bool satisfied)
     }
 }
 
-void AppState::recoverRadar(const QString& reason)
+void AppWatchdogs::recoverRadar(const QString& reason)
 {
     qCInfo(lcApp, "レーダーを立て直す 理由=%s", qUtf8Printable(reason));
-    m_timeline->resetSession();
-    tileLoader().resetSession(true);
+    m_radar.timeline->resetSession();
+    m_radar.tileLoader->resetSession(true);
     setStaleRounds(0);
-    m_tasks.spawn(reloadSyncAndRedraw());
+    m_tasks.spawn(m_radar.reloadAndRedraw());
 }
 
-async::Task<void> AppState::reloadSyncAndRedraw()
+void AppWatchdogs::noteRadarActivity()
 {
-    co_await reloadAndSync();
-    if (async::isCancelled())
-        co_return;
-    raiseRedrawToken();
+    m_lastRadarActivityAt = Clock::current().now();
 }
 
-void AppState::raiseRedrawToken()
-{
-    ++m_radarRedrawToken;
-    Q_EMIT radarRedrawTokenChanged();
-}
-
-void AppState::raiseRebuildToken()
-{
-    ++m_radarRebuildToken;
-    Q_EMIT radarRebuildTokenChanged();
-}
-
-void AppState::setStaleRounds(int rounds)
+void AppWatchdogs::setStaleRounds(int rounds)
 {
     if (assignIfChanged(m_staleRounds, rounds))
         Q_EMIT staleRoundsChanged();

@@ -1,9 +1,9 @@
-// The coordinator's watch over its radar overlay: installing it and swapping frames,
-// checking that the map asks for tiles after each change and that every visible tile
-// arrived, rebuilding the overlay when not (with throttles), and publishing whether tiles
-// are loading.
+// The overlay's watch: installing it and swapping frames, checking that the map asks for
+// tiles after each change and that every visible tile arrived, rebuilding the overlay when
+// not (with throttles), and publishing whether tiles are loading.
 
-#include "map/RadarMapCoordinator.h"
+#include "map/RadarOverlaySupervisor.h"
+
 #include "mapwidget/GuiThreadRelay.h"
 #include "mapwidget/MapWidget.h"
 #include "mapwidget/TileOverlayRenderer.h"
@@ -25,16 +25,54 @@ constexpr double kCoverageInset = 0.02;
 
 } // namespace
 
-bool RadarMapCoordinator::installTileOverlayIfNeeded(const std::optional<RadarFrame>& frame)
+RadarOverlaySupervisor::RadarOverlaySupervisor(RadarTileLoader& loader, Callbacks callbacks,
+                                               QObject* parent)
+    : QObject(parent)
+    , m_loader(loader)
+    , m_callbacks(std::move(callbacks))
+    , m_relay(GuiThreadRelay::create(this))
+{}
+
+RadarOverlaySupervisor::~RadarOverlaySupervisor()
+{
+    m_relay->detach();
+    QObject::disconnect(m_occlusionObserver);
+    if (m_overlay)
+        m_overlay->teardown();
+    if (m_map && m_overlay)
+        m_map->removeOverlay(m_overlay);
+}
+
+void RadarOverlaySupervisor::setMap(MapWidget* map)
+{
+    m_map = map;
+}
+
+std::shared_ptr<TileOverlayRenderer>
+RadarOverlaySupervisor::rendererFor(const std::shared_ptr<MapOverlay>& overlay)
+{
+    auto radar = std::dynamic_pointer_cast<RadarTileOverlay>(overlay);
+    if (!radar)
+        return nullptr;
+    m_renderer = std::make_shared<TileOverlayRenderer>(radar);
+    return m_renderer;
+}
+
+void RadarOverlaySupervisor::checkCoverageLater()
+{
+    scheduleCoverageCheck(kCoverageCheckSeconds);
+}
+
+bool RadarOverlaySupervisor::showFrame(const std::optional<RadarFrame>& frame)
 {
     if (!m_map)
         return false;
     if (!m_overlay) {
         if (!frame)
             return false;
-        auto overlay = RadarTileOverlay::create(m_loader);
+        auto overlay = RadarTileOverlay::create(&m_loader);
         overlay->setFrame(frame);
-        // Both arrive on any thread; the relay drops them once this coordinator is gone.
+        // Both arrive on any thread; the relay drops them once this supervisor is gone.
         std::weak_ptr<GuiThreadRelay> relay = m_relay;
         const RadarTileOverlay* key = overlay.get();
         overlay->setOnLoadFailure([relay, this, key](RadarTileOverlay::Recovery recovery) {
@@ -66,16 +104,16 @@ bool RadarMapCoordinator::installTileOverlayIfNeeded(const std::optional<RadarFr
     return false;
 }
 
-void RadarMapCoordinator::onOverlayLoadFailure(RadarTileOverlay::Recovery recovery)
+void RadarOverlaySupervisor::onOverlayLoadFailure(RadarTileOverlay::Recovery recovery)
 {
     if (recovery == RadarTileOverlay::Recovery::Rebuild) {
-        rebuildTileOverlay();
+        rebuild();
         return;
     }
-    reloadRadarTiles();
+    reloadTiles();
 }
 
-void RadarMapCoordinator::reloadRadarTiles()
+void RadarOverlaySupervisor::reloadTiles()
 {
     if (m_overlay)
         m_overlay->resetDeliveries();
@@ -84,7 +122,7 @@ void RadarMapCoordinator::reloadRadarTiles()
     scheduleCoverageCheck(kCoverageCheckSeconds);
 }
 
-void RadarMapCoordinator::publishTileLoading()
+void RadarOverlaySupervisor::publishTileLoading()
 {
     const bool busy = m_overlay && m_overlay->isBusy();
     if (m_publishedTileLoading == busy)
@@ -94,7 +132,7 @@ void RadarMapCoordinator::publishTileLoading()
         m_callbacks.onTileLoadingChange(busy);
 }
 
-void RadarMapCoordinator::rebuildTileOverlay()
+void RadarOverlaySupervisor::rebuild()
 {
     if (!m_map || !m_overlay)
         return;
@@ -104,19 +142,20 @@ void RadarMapCoordinator::rebuildTileOverlay()
     m_map->removeOverlay(m_overlay);
     m_overlay.reset();
     m_renderer.reset();
-    m_loader->resetSession(false);
-    installTileOverlayIfNeeded(frame);
-    applyPrefectures(m_prefectures.appliedShowBorders(), m_prefectures.appliedShowLabels(), true);
+    m_loader.resetSession(false);
+    showFrame(frame);
+    if (m_callbacks.onRebuilt)
+        m_callbacks.onRebuilt();
     qCInfo(lcRadar, "タイルオーバーレイを作り直した");
     publishTileLoading();
 }
 
-bool RadarMapCoordinator::isViewVisible() const
+bool RadarOverlaySupervisor::isViewVisible() const
 {
     return m_map && m_map->isMapVisible() && m_map->width() > 1 && m_map->height() > 1;
 }
 
-bool RadarMapCoordinator::throttlePassed(double seconds) const
+bool RadarOverlaySupervisor::throttlePassed(double seconds) const
 {
     return !m_lastCoverageRebuildAt ||
            secondsBetween(*m_lastCoverageRebuildAt, Clock::current().now()) >= seconds;
@@ -125,13 +164,13 @@ bool RadarMapCoordinator::throttlePassed(double seconds) const
 // ---------------------------------------------------------------------------------------
 // First request after an install
 
-void RadarMapCoordinator::scheduleFirstRequestCheck()
+void RadarOverlaySupervisor::scheduleFirstRequestCheck()
 {
     m_firstRequestCheckTask.cancel();
     m_firstRequestCheckTask = m_tasks.spawn(firstRequestCheck());
 }
 
-async::Task<void> RadarMapCoordinator::firstRequestCheck()
+async::Task<void> RadarOverlaySupervisor::firstRequestCheck()
 {
     co_await async::sleepSeconds(kFirstRequestSeconds);
     if (async::isCancelled() || !m_overlay)
@@ -146,13 +185,13 @@ async::Task<void> RadarMapCoordinator::firstRequestCheck()
         co_return;
     m_lastCoverageRebuildAt = Clock::current().now();
     qCInfo(lcRadar, "足したオーバーレイにタイル要求が来ないため作り直す");
-    rebuildTileOverlay();
+    rebuild();
 }
 
 // ---------------------------------------------------------------------------------------
 // Stall watch after a frame change
 
-void RadarMapCoordinator::watchForStalledReload()
+void RadarOverlaySupervisor::watchForStalledReload()
 {
     if (m_stallWatchSince)
         return;
@@ -161,7 +200,7 @@ void RadarMapCoordinator::watchForStalledReload()
     m_stallWatchTask = m_tasks.spawn(stallWatch(since));
 }
 
-async::Task<void> RadarMapCoordinator::stallWatch(QDateTime since)
+async::Task<void> RadarOverlaySupervisor::stallWatch(QDateTime since)
 {
     co_await async::sleepSeconds(kStallWatchSeconds);
     m_stallWatchSince.reset();
@@ -171,19 +210,19 @@ async::Task<void> RadarMapCoordinator::stallWatch(QDateTime since)
     if (lastRequest && *lastRequest >= since)
         co_return;
     qCInfo(lcRadar, "コマ差し替え後にタイル要求が来ないため作り直す");
-    rebuildTileOverlay();
+    rebuild();
 }
 
 // ---------------------------------------------------------------------------------------
 // Coverage
 
-void RadarMapCoordinator::scheduleCoverageCheck(double afterSeconds)
+void RadarOverlaySupervisor::scheduleCoverageCheck(double afterSeconds)
 {
     m_coverageCheckTask.cancel();
     m_coverageCheckTask = m_tasks.spawn(coverageCheckAfter(afterSeconds));
 }
 
-async::Task<void> RadarMapCoordinator::coverageCheckAfter(double seconds)
+async::Task<void> RadarOverlaySupervisor::coverageCheckAfter(double seconds)
 {
     co_await async::sleepSeconds(seconds);
     if (async::isCancelled())
@@ -191,7 +230,7 @@ async::Task<void> RadarMapCoordinator::coverageCheckAfter(double seconds)
     checkCoverage();
 }
 
-void RadarMapCoordinator::checkCoverage()
+void RadarOverlaySupervisor::checkCoverage()
 {
     if (!m_map || !m_overlay)
         return;
@@ -228,33 +267,33 @@ void RadarMapCoordinator::checkCoverage()
     if (throttlePassed(kCoverageThrottleSeconds)) {
         m_lastCoverageRebuildAt = Clock::current().now();
         qCInfo(lcRadar, "見えている範囲のタイルが %ld 枚届いていないため作り直す", long(missing));
-        rebuildTileOverlay();
+        rebuild();
     } else {
         scheduleCoverageCheck(kCoverageCheckSeconds);
     }
 }
 
-void RadarMapCoordinator::reloadOnceAfterFirstDelivery()
+void RadarOverlaySupervisor::reloadOnceAfterFirstDelivery()
 {
     if (m_hasReloadedAfterFirstDelivery)
         return;
     m_hasReloadedAfterFirstDelivery = true;
     qCDebug(lcRadar, "全タイルが届いたので一度だけ取り直させる");
-    reloadRadarTiles();
+    reloadTiles();
 }
 
 // ---------------------------------------------------------------------------------------
 // Waiting for the window to show
 
-void RadarMapCoordinator::checkCoverageWhenVisible()
+void RadarOverlaySupervisor::checkCoverageWhenVisible()
 {
     if (m_occlusionObserver || !m_map || !m_map->window())
         return;
     m_occlusionObserver = connect(m_map, &MapWidget::visibilityChanged, this,
-                                  &RadarMapCoordinator::windowOcclusionChanged);
+                                  &RadarOverlaySupervisor::windowOcclusionChanged);
 }
 
-void RadarMapCoordinator::windowOcclusionChanged()
+void RadarOverlaySupervisor::windowOcclusionChanged()
 {
     if (!isViewVisible())
         return;
