@@ -32,8 +32,8 @@ QList<Position> positions(const std::optional<QJsonArray>& array, JsonDecodeStat
     return result;
 }
 
-TyphoonForecastEntry decodeEntry(const QJsonValue& value, JsonDecodeStatus& status,
-                                 const QString& where)
+TyphoonForecastEntry decodeForecastEntry(const QJsonValue& value, JsonDecodeStatus& status,
+                                         const QString& where)
 {
     json::ObjectReader part(value, status, where);
     TyphoonForecastEntry entry;
@@ -68,5 +68,5 @@ TyphoonForecastEntry decodeEntry(const QJsonValue& value, JsonDecodeStatus& stat
 
 Expected<QList<TyphoonForecastEntry>> decodeTyphoonForecast(const QByteArray& json)
 {
-    return json::decodeRows<TyphoonForecastEntry>(json, decodeEntry);
+    return json::decodeRows<TyphoonForecastEntry>(json, decodeForecastEntry);
 }

@@ -16,8 +16,8 @@ std::optional<QString> windSpeed(json::ObjectReader& wind, QLatin1String key,
     return reader.optionalString(QLatin1String("m/s"));
 }
 
-TyphoonSpecEntry decodeEntry(const QJsonValue& value, JsonDecodeStatus& status,
-                             const QString& where)
+TyphoonSpecEntry decodeSpecEntry(const QJsonValue& value, JsonDecodeStatus& status,
+                                 const QString& where)
 {
     json::ObjectReader part(value, status, where);
     TyphoonSpecEntry entry;
@@ -51,5 +51,5 @@ TyphoonSpecEntry decodeEntry(const QJsonValue& value, JsonDecodeStatus& status,
 
 Expected<QList<TyphoonSpecEntry>> decodeTyphoonSpecifications(const QByteArray& json)
 {
-    return json::decodeRows<TyphoonSpecEntry>(json, decodeEntry);
+    return json::decodeRows<TyphoonSpecEntry>(json, decodeSpecEntry);
 }
