@@ -150,7 +150,6 @@ private:
     void startTimelineAutoRefresh(double intervalSeconds);
     double timelineRefreshInterval() const;
     async::Task<void> reloadAndSync();
-    async::Task<void> timelineRefreshLoop(double intervalSeconds);
     async::Task<void> freshnessLoop();
     async::Task<void> stuckRenderLoop();
     async::Task<void> reloadSyncAndRedraw();
