@@ -12,7 +12,7 @@
 #include "locations/PlaceSearchService.h"
 #include "platform/Logging.h"
 #include "platform/SystemEvents.h"
-#include "platform/async/Sleep.h"
+#include "platform/async/RefreshLoop.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 #include "tiles/RadarTileLoader.h"
@@ -162,20 +162,9 @@ double AppState::timelineRefreshInterval() const
 void AppState::startTimelineAutoRefresh(double intervalSeconds)
 {
     m_timelineRefreshTask.cancel();
-    m_timelineRefreshTask = m_tasks.spawn(timelineRefreshLoop(intervalSeconds));
-}
-
-async::Task<void> AppState::timelineRefreshLoop(double intervalSeconds)
-{
-    for (;;) {
-        co_await async::sleepSeconds(intervalSeconds);
-        if (async::isCancelled())
-            co_return;
-        co_await m_timeline->reload();
-        if (async::isCancelled())
-            co_return;
-        syncPlayers();
-    }
+    m_timelineRefreshTask = m_tasks.spawn(
+        async::RefreshLoop::run(intervalSeconds, async::RefreshLoop::FirstRound::AfterInterval,
+                                [this] { return reloadAndSync(); }));
 }
 
 bool AppState::applyTimelineOptions()

@@ -137,7 +137,6 @@ private:
     void startTimelineAutoRefresh(double intervalSeconds);
     double timelineRefreshInterval() const;
     async::Task<void> reloadAndSync();
-    async::Task<void> timelineRefreshLoop(double intervalSeconds);
     async::Task<void> reloadSyncAndRedraw();
     void raiseRedrawToken();
     void raiseRebuildToken();

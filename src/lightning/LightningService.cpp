@@ -1,11 +1,8 @@
 #include "lightning/LightningService.h"
 
-#include "platform/Clock.h"
 #include "platform/DataHosts.h"
 #include "platform/Gzip.h"
 #include "platform/Logging.h"
-#include "platform/PropertyHelpers.h"
-#include "platform/async/Sleep.h"
 
 #include <QScopeGuard>
 #include <QUrlQuery>
@@ -47,7 +44,12 @@ HttpSessionConfig LightningService::defaultSessionConfig()
 LightningService::LightningService(QObject* parent, HttpSessionConfig sessionConfig)
     : QObject(parent)
     , m_session(new HttpSession(std::move(sessionConfig), this))
-{}
+    , m_status(lcLightning, QStringLiteral("雷観測取得失敗"), QStringLiteral("雷観測情報"))
+{
+    m_status.forwardTo(this, &LightningService::isLoadingChanged,
+                       &LightningService::errorMessageChanged,
+                       &LightningService::lastUpdatedChanged);
+}
 
 LightningService::~LightningService() = default;
 
@@ -67,15 +69,15 @@ LightningService::newestLidenObservation(const QList<TargetTimeEntry>& entries)
 
 async::Task<void> LightningService::reload()
 {
-    setLoading(true);
+    m_status.setLoading(true);
     // Also runs when the pass is torn down mid-way, so the flag never sticks.
-    auto finish = qScopeGuard([this] { setLoading(false); });
+    auto finish = qScopeGuard([this] { m_status.setLoading(false); });
 
     const Expected<std::optional<TargetTimeEntry>> entry = co_await fetchLatestObservationEntry();
     if (async::isCancelled())
         co_return;
     if (!entry) {
-        recordFailure(entry.failure().description);
+        m_status.markFailed(entry.failure().description);
         co_return;
     }
     if (!entry.value()) {
@@ -88,7 +90,7 @@ async::Task<void> LightningService::reload()
     if (async::isCancelled())
         co_return;
     if (!features) {
-        recordFailure(features.failure().description);
+        m_status.markFailed(features.failure().description);
         co_return;
     }
     publish(LightningStrike::fromFeatures(features.value()));
@@ -121,22 +123,8 @@ async::Task<Expected<QList<LidenFeature>>> LightningService::fetchLiden(QString 
 
 void LightningService::startAutoRefresh(double intervalSeconds)
 {
-    m_refreshTask.cancel();
-    m_refreshTask = m_tasks.spawn(refreshLoop(intervalSeconds));
-}
-
-async::Task<void> LightningService::refreshLoop(double intervalSeconds)
-{
-    // Written with a local at the top of the body: GCC 12.2 lays out this coroutine's frame
-    // wrongly (it traps on the first resume) when the body is a bare for (;;).
-    bool cancelled = false;
-    while (!cancelled) {
-        co_await reload();
-        if (async::isCancelled())
-            co_return;
-        co_await async::sleepSeconds(intervalSeconds); // an interrupted sleep is ignored
-        cancelled = async::isCancelled();
-    }
+    m_refresh.start(m_tasks, intervalSeconds, async::RefreshLoop::FirstRound::Immediately,
+                    [this] { return reload(); });
 }
 
 void LightningService::publish(const LightningStrikes& strikes)
@@ -147,28 +135,5 @@ void LightningService::publish(const LightningStrikes& strikes)
     m_strikes = strikes;
     if (changed)
         Q_EMIT strikesChanged();
-    if (assignIfChanged(m_lastUpdated, Clock::current().now()))
-        Q_EMIT lastUpdatedChanged();
-    setErrorMessage(QString());
-}
-
-void LightningService::recordFailure(const QString& description)
-{
-    qCWarning(lcLightning, "雷観測取得失敗: %s", qUtf8Printable(description));
-    setErrorMessage(QStringLiteral("雷観測情報を取得できませんでした（%1）").arg(description));
-}
-
-void LightningService::setLoading(bool loading)
-{
-    if (assignIfChanged(m_isLoading, loading))
-        Q_EMIT isLoadingChanged();
-}
-
-void LightningService::setErrorMessage(const QString& message)
-{
-    // Null and empty differ: null means "no error".
-    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
-        return;
-    m_errorMessage = message;
-    Q_EMIT errorMessageChanged();
+    m_status.markSucceeded();
 }

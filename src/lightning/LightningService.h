@@ -4,6 +4,8 @@
 #include "lightning/LightningStrike.h"
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/ServiceStatus.h"
+#include "platform/async/RefreshLoop.h"
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
 #include "radar/TargetTimeEntry.h"
@@ -40,9 +42,9 @@ public:
     void startAutoRefresh(double intervalSeconds);
 
     const LightningStrikes& strikes() const { return m_strikes; }
-    bool isLoading() const { return m_isLoading; }
-    QString errorMessage() const { return m_errorMessage; } // null when there is none
-    QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+    bool isLoading() const { return m_status.isLoading(); }
+    QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
+    QDateTime lastUpdated() const { return m_status.lastUpdated(); } // invalid when never loaded
 
     // The observation entry with the greatest validtime that lists "liden"; the earlier
     // entry wins a tie. Nothing when no observation carries lightning.
@@ -58,18 +60,12 @@ Q_SIGNALS:
 private:
     async::Task<Expected<std::optional<TargetTimeEntry>>> fetchLatestObservationEntry();
     async::Task<Expected<QList<LidenFeature>>> fetchLiden(QString basetime, QString validtime);
-    async::Task<void> refreshLoop(double intervalSeconds);
 
     void publish(const LightningStrikes& strikes);
-    void recordFailure(const QString& description);
-    void setLoading(bool loading);
-    void setErrorMessage(const QString& message);
 
     HttpSession* m_session;
     LightningStrikes m_strikes;
-    bool m_isLoading = false;
-    QString m_errorMessage;
-    QDateTime m_lastUpdated;
-    async::TaskHandle m_refreshTask;
+    ServiceStatus m_status;
+    async::RefreshLoop m_refresh;
     async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members
 };

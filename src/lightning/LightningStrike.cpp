@@ -1,6 +1,7 @@
 #include "lightning/LightningStrike.h"
 
-#include "lightning/LidenTime.h"
+#include "platform/AgencyTime.h"
+#include "platform/JapanTime.h"
 
 #include <QHashFunctions>
 
@@ -16,12 +17,14 @@ QList<LightningStrike> LightningStrike::fromFeatures(const QList<LidenFeature>& 
     for (const LidenFeature& feature : features) {
         if (feature.type != kCloudToGround || feature.coordinates.size() < 2)
             continue;
-        const std::optional<QDateTime> observed = LidenTime::parse(feature.obstimeJST);
+        // Observation times are Japan time, "yyyy/MM/dd HH:mm:ss.SSS"; strikes hold UTC.
+        const std::optional<QDateTime> observed =
+            AgencyTime::parse(feature.obstimeJST, u"yyyy/MM/dd HH:mm:ss.zzz", JapanTime::zone());
         if (!observed)
             continue;
         strikes.append(LightningStrike{
             feature.id, GeoCoordinate{feature.coordinates.at(1), feature.coordinates.at(0)},
-            *observed});
+            observed->toUTC()});
     }
     return strikes;
 }

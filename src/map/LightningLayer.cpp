@@ -3,10 +3,10 @@
 #include "map/MapColors.h"
 #include "mapwidget/MapScene.h"
 #include "platform/Icons.h"
+#include "platform/JapanTime.h"
 
 #include <QHash>
 #include <QPainter>
-#include <QTimeZone>
 
 #include <cmath>
 
@@ -17,9 +17,7 @@ LightningAnnotation::LightningAnnotation(const LightningStrike& strike)
 
 QString LightningAnnotation::titleFor(const QDateTime& observedAt)
 {
-    static const QTimeZone japan(QByteArrayLiteral("Asia/Tokyo"));
-    return QStringLiteral("落雷 ") +
-           observedAt.toTimeZone(japan).toString(QStringLiteral("HH:mm:ss"));
+    return QStringLiteral("落雷 ") + JapanTime::of(observedAt).toString(QStringLiteral("HH:mm:ss"));
 }
 
 std::optional<QImage> strokedBoltImage(double pointSize, const QColor& fillColor,

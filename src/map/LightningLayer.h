@@ -21,7 +21,7 @@ public:
 
     const QString& strikeID() const { return m_strikeID; }
 
-    // "落雷 HH:mm:ss" in Asia/Tokyo, whatever the computer's time zone.
+    // "落雷 HH:mm:ss" in Japan time, whatever the computer's time zone.
     static QString titleFor(const QDateTime& observedAt);
 
 private:

@@ -1,16 +1,19 @@
 #pragma once
 
-#include <QDateTime>
-#include <QString>
+#include "platform/AgencyTime.h"
 
-#include <optional>
-
-// The agency's compact UTC stamps, "yyyyMMddHHmmss". Parsing is exact: fourteen ASCII
-// digits forming a real Gregorian date and 24-hour time, whatever the user's locale or
-// time zone. Thread-safe (no shared formatter).
+// The radar lists' basetime and validtime, the agency's compact UTC stamps
+// ("yyyyMMddHHmmss"); read and written as every agency time stamp is.
 namespace JMATime {
 
-std::optional<QDateTime> parse(const QString& stamp);
-QString format(const QDateTime& instant); // the inverse, in UTC
+inline std::optional<QDateTime> parse(const QString& stamp)
+{
+    return AgencyTime::parseStamp(stamp);
+}
+
+inline QString format(const QDateTime& instant)
+{
+    return AgencyTime::formatStamp(instant);
+}
 
 } // namespace JMATime

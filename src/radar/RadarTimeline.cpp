@@ -30,7 +30,11 @@ HttpSessionConfig RadarTimeline::defaultSessionConfig()
 RadarTimeline::RadarTimeline(QObject* parent, HttpSessionConfig sessionConfig)
     : QObject(parent)
     , m_session(new HttpSession(std::move(sessionConfig), this))
-{}
+    , m_status(lcRadar, QStringLiteral("targetTimes 取得失敗"), QStringLiteral("レーダー情報"))
+{
+    m_status.forwardTo(this, &RadarTimeline::isLoadingChanged, &RadarTimeline::errorMessageChanged,
+                       &RadarTimeline::lastUpdatedChanged);
+}
 
 RadarTimeline::~RadarTimeline() = default;
 
@@ -60,7 +64,7 @@ void RadarTimeline::resetSession()
 
 bool RadarTimeline::isLoadRunning(const QDateTime& now) const
 {
-    return m_isLoading && m_loadStartedAt.isValid() &&
+    return m_status.isLoading() && m_loadStartedAt.isValid() &&
            secondsBetween(m_loadStartedAt, now) < kStuckLoadSeconds;
 }
 
@@ -72,7 +76,7 @@ async::Task<void> RadarTimeline::reload()
         co_await ended;
         // The first waiter to wake runs the follow-up; a load started meanwhile (or by an
         // earlier waiter) read the new options already.
-        if (async::isCancelled() || !m_followUpWanted || m_isLoading)
+        if (async::isCancelled() || !m_followUpWanted || m_status.isLoading())
             co_return;
     }
     async::Task<void> loading = load();
@@ -118,22 +122,19 @@ void RadarTimeline::publishFrames(const RadarFrames& loaded)
     if (!m_includeForecast)
         frames.removeIf([](const RadarFrame& frame) { return frame.isForecast(); });
     if (frames.isEmpty()) {
-        setErrorMessage(QStringLiteral("利用できるレーダーのコマがありません"));
+        m_status.setErrorMessage(QStringLiteral("利用できるレーダーのコマがありません"));
         return;
     }
     if (assignIfChanged(m_frames, frames))
         Q_EMIT framesChanged();
-    if (assignIfChanged(m_lastUpdated, Clock::current().now()))
-        Q_EMIT lastUpdatedChanged();
-    setErrorMessage(QString());
+    m_status.markSucceeded();
     setConsecutiveFailures(0);
 }
 
 void RadarTimeline::recordFailure(const QString& description)
 {
     setConsecutiveFailures(m_consecutiveFailures + 1);
-    qCWarning(lcRadar, "targetTimes 取得失敗: %s", qUtf8Printable(description));
-    setErrorMessage(QStringLiteral("レーダー情報を取得できませんでした（%1）").arg(description));
+    m_status.markFailed(description);
 }
 
 async::Task<Expected<RadarFrames>> RadarTimeline::loadNowcastFrames()
@@ -189,19 +190,9 @@ Expected<QList<TargetTimeEntry>> RadarTimeline::decode(const HttpResponse& respo
 
 void RadarTimeline::setLoading(bool loading, const QDateTime& startedAt)
 {
-    if (assignIfChanged(m_isLoading, loading))
-        Q_EMIT isLoadingChanged();
+    m_status.setLoading(loading);
     if (assignIfChanged(m_loadStartedAt, startedAt))
         Q_EMIT loadStartedAtChanged();
-}
-
-void RadarTimeline::setErrorMessage(const QString& message)
-{
-    // Null and empty differ: null means "no error".
-    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
-        return;
-    m_errorMessage = message;
-    Q_EMIT errorMessageChanged();
 }
 
 void RadarTimeline::setConsecutiveFailures(int count)

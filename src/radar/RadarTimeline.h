@@ -2,6 +2,7 @@
 
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/ServiceStatus.h"
 #include "platform/async/Notifier.h"
 #include "platform/async/Task.h"
 #include "radar/RadarFrame.h"
@@ -46,9 +47,9 @@ public:
     void resetSession();
 
     const RadarFrames& frames() const { return m_frames; }
-    bool isLoading() const { return m_isLoading; }
-    QString errorMessage() const { return m_errorMessage; } // null when there is none
-    QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+    bool isLoading() const { return m_status.isLoading(); }
+    QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
+    QDateTime lastUpdated() const { return m_status.lastUpdated(); } // invalid when never loaded
     int consecutiveFailures() const { return m_consecutiveFailures; }
     QDateTime loadStartedAt() const { return m_loadStartedAt; } // invalid when idle
 
@@ -82,14 +83,11 @@ private:
     void publishFrames(const RadarFrames& frames);
     void recordFailure(const QString& description);
     void setLoading(bool loading, const QDateTime& startedAt);
-    void setErrorMessage(const QString& message);
     void setConsecutiveFailures(int count);
 
     HttpSession* m_session;
     RadarFrames m_frames;
-    bool m_isLoading = false;
-    QString m_errorMessage;
-    QDateTime m_lastUpdated;
+    ServiceStatus m_status;
     int m_consecutiveFailures = 0;
     QDateTime m_loadStartedAt;
     RadarRange m_range = RadarRange::ThreeHours;

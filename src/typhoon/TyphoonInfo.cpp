@@ -1,6 +1,8 @@
 #include "typhoon/TyphoonInfo.h"
 
-#include "typhoon/TyphoonTime.h"
+#include "platform/AgencyTime.h"
+
+#include <QTimeZone>
 
 #include <algorithm>
 
@@ -38,7 +40,7 @@ QList<TyphoonInfo::ForecastPoint> forecastPointsOf(const QList<TyphoonForecastEn
         point.advancedHours = *entry.advancedHours;
         point.point = *center;
         if (entry.validTimeJst)
-            point.validTime = TyphoonTime::parse(*entry.validTimeJst);
+            point.validTime = AgencyTime::parseIso(*entry.validTimeJst);
         point.probabilityRadiusMeters = entry.probabilityRadius;
         points.append(point);
     }
@@ -83,6 +85,11 @@ QString numberForDisplay(const QString& typhoonNumber)
 
 } // namespace
 
+QDateTime TyphoonInfo::distantPast()
+{
+    return QDateTime(QDate(1, 1, 1), QTime(0, 0), QTimeZone::utc());
+}
+
 bool TyphoonInfo::isTyphoonCategory(const QString& code)
 {
     return code != kDepression && code != kExtratropicalLow;
@@ -101,7 +108,7 @@ std::optional<TyphoonInfo> TyphoonInfo::make(const TyphoonTarget& target,
     info.typhoonNumber = target.typhoonNumber;
     info.category = target.category;
     info.isTyphoon = isTyphoonCategory(target.category);
-    info.issue = TyphoonTime::parse(target.issue).value_or(TyphoonTime::distantPast());
+    info.issue = AgencyTime::parseIso(target.issue).value_or(distantPast());
 
     for (const auto* track : {&current->trackPreTyphoon, &current->trackTyphoon}) {
         for (const TyphoonForecastEntry::Position& position : *track) {

@@ -58,6 +58,9 @@ struct TyphoonInfo {
                                            const QList<TyphoonSpecEntry>& specifications);
 
     // Tropical depressions and extratropical lows are not typhoons.
+    // What an issue time that does not parse stands for: 0001-01-01 00:00:00 UTC, before any
+    // real issue.
+    static QDateTime distantPast();
     static bool isTyphoonCategory(const QString& code);
 
     // "台風10号 name": the published number, shortened to the number of the year when it

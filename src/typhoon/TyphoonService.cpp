@@ -1,11 +1,9 @@
 #include "typhoon/TyphoonService.h"
 
-#include "platform/Clock.h"
 #include "platform/DataHosts.h"
 #include "platform/Gzip.h"
 #include "platform/Logging.h"
 #include "platform/PropertyHelpers.h"
-#include "platform/async/Sleep.h"
 
 #include <QScopeGuard>
 
@@ -51,7 +49,11 @@ HttpSessionConfig TyphoonService::defaultSessionConfig()
 TyphoonService::TyphoonService(QObject* parent, HttpSessionConfig sessionConfig)
     : QObject(parent)
     , m_session(new HttpSession(std::move(sessionConfig), this))
-{}
+    , m_status(lcTyphoon, QStringLiteral("targetTc 取得失敗"), QStringLiteral("台風情報"))
+{
+    m_status.forwardTo(this, &TyphoonService::isLoadingChanged,
+                       &TyphoonService::errorMessageChanged, &TyphoonService::lastUpdatedChanged);
+}
 
 TyphoonService::~TyphoonService() = default;
 
@@ -73,17 +75,15 @@ QUrl TyphoonService::specificationsURL(const QString& id)
 
 async::Task<void> TyphoonService::reload()
 {
-    setLoading(true);
+    m_status.setLoading(true);
     // Also runs when the pass is torn down mid-way, so the flag never sticks.
-    auto finish = qScopeGuard([this] { setLoading(false); });
+    auto finish = qScopeGuard([this] { m_status.setLoading(false); });
 
     const Expected<QList<TyphoonTarget>> targets = co_await fetchTargets();
     if (async::isCancelled())
         co_return;
     if (!targets) {
-        const QString description = targets.failure().description;
-        qCWarning(lcTyphoon, "targetTc 取得失敗: %s", qUtf8Printable(description));
-        setErrorMessage(QStringLiteral("台風情報を取得できませんでした（%1）").arg(description));
+        m_status.markFailed(targets.failure().description);
         co_return;
     }
 
@@ -98,7 +98,7 @@ async::Task<void> TyphoonService::reload()
     }
 
     if (issues == m_lastIssues && !m_typhoons.isEmpty()) {
-        markSucceeded();
+        m_status.markSucceeded();
         co_return;
     }
 
@@ -132,7 +132,7 @@ async::Task<void> TyphoonService::reload()
         Q_EMIT typhoonsChanged();
     if (assignIfChanged(m_lastIssues, seen))
         Q_EMIT lastIssuesChanged();
-    markSucceeded();
+    m_status.markSucceeded();
 }
 
 async::Task<Expected<QList<TyphoonTarget>>> TyphoonService::fetchTargets()
@@ -179,42 +179,6 @@ TyphoonService::finishDownload(CycloneDownload& download)
 
 void TyphoonService::startAutoRefresh(double intervalSeconds)
 {
-    m_refreshTask.cancel();
-    m_refreshTask = m_tasks.spawn(refreshLoop(intervalSeconds));
-}
-
-async::Task<void> TyphoonService::refreshLoop(double intervalSeconds)
-{
-    // Written with a local at the top of the body: GCC 12.2 lays out this coroutine's frame
-    // wrongly (it traps on the first resume) when the body is a bare for (;;).
-    bool cancelled = false;
-    while (!cancelled) {
-        co_await async::sleepSeconds(intervalSeconds); // an interrupted sleep is ignored
-        if (async::isCancelled())
-            co_return;
-        co_await reload();
-        cancelled = async::isCancelled();
-    }
-}
-
-void TyphoonService::markSucceeded()
-{
-    if (assignIfChanged(m_lastUpdated, Clock::current().now()))
-        Q_EMIT lastUpdatedChanged();
-    setErrorMessage(QString());
-}
-
-void TyphoonService::setLoading(bool loading)
-{
-    if (assignIfChanged(m_isLoading, loading))
-        Q_EMIT isLoadingChanged();
-}
-
-void TyphoonService::setErrorMessage(const QString& message)
-{
-    // Null and empty differ: null means "no error".
-    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
-        return;
-    m_errorMessage = message;
-    Q_EMIT errorMessageChanged();
+    m_refresh.start(m_tasks, intervalSeconds, async::RefreshLoop::FirstRound::AfterInterval,
+                    [this] { return reload(); });
 }

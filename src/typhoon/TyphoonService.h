@@ -2,6 +2,8 @@
 
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/ServiceStatus.h"
+#include "platform/async/RefreshLoop.h"
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
 #include "typhoon/TyphoonInfo.h"
@@ -47,9 +49,9 @@ public:
     void startAutoRefresh(double intervalSeconds);
 
     const TyphoonInfos& typhoons() const { return m_typhoons; }
-    bool isLoading() const { return m_isLoading; }
-    QString errorMessage() const { return m_errorMessage; } // null when there is none
-    QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+    bool isLoading() const { return m_status.isLoading(); }
+    QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
+    QDateTime lastUpdated() const { return m_status.lastUpdated(); } // invalid when never loaded
     // The issue texts of the cyclones whose details arrived in the last full pass.
     const TyphoonIssueMap& lastIssues() const { return m_lastIssues; }
 
@@ -79,18 +81,11 @@ private:
     // no analysis to show.
     static async::Task<Expected<std::optional<TyphoonInfo>>>
     finishDownload(CycloneDownload& download);
-    async::Task<void> refreshLoop(double intervalSeconds);
-
-    void markSucceeded();
-    void setLoading(bool loading);
-    void setErrorMessage(const QString& message);
 
     HttpSession* m_session;
     TyphoonInfos m_typhoons;
-    bool m_isLoading = false;
-    QString m_errorMessage;
-    QDateTime m_lastUpdated;
     TyphoonIssueMap m_lastIssues;
-    async::TaskHandle m_refreshTask;
+    ServiceStatus m_status;
+    async::RefreshLoop m_refresh;
     async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members
 };

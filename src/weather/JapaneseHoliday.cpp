@@ -1,6 +1,6 @@
 #include "weather/JapaneseHoliday.h"
 
-#include "weather/ForecastTime.h"
+#include "platform/JapanTime.h"
 
 #include <cmath>
 
@@ -35,7 +35,7 @@ bool JapaneseHoliday::isHoliday(const QDateTime& instant)
 {
     if (!instant.isValid())
         return false;
-    return isHoliday(instant.toTimeZone(ForecastTime::japanTimeZone()).date());
+    return isHoliday(JapanTime::of(instant).date());
 }
 
 bool JapaneseHoliday::isHoliday(QDate day)

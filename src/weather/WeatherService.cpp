@@ -4,7 +4,6 @@
 #include "platform/ErrorText.h"
 #include "platform/Logging.h"
 #include "platform/PropertyHelpers.h"
-#include "platform/async/Sleep.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -86,7 +85,11 @@ QUrl WeatherService::requestUrl(GeoCoordinate coordinate)
 WeatherService::WeatherService(QObject* parent, HttpSessionConfig sessionConfig)
     : QObject(parent)
     , m_session(new HttpSession(std::move(sessionConfig), this))
-{}
+    , m_status(lcWeather, QStringLiteral("予報取得失敗"), QStringLiteral("天気予報"))
+{
+    m_status.forwardTo(this, &WeatherService::isLoadingChanged,
+                       &WeatherService::errorMessageChanged);
+}
 
 WeatherService::~WeatherService()
 {
@@ -116,10 +119,9 @@ WeatherService::LoadMark::~LoadMark()
 template <typename Change>
 void WeatherService::changeLoading(Change change)
 {
-    const bool was = isLoading();
     change();
-    if (was != isLoading() && !m_tearingDown)
-        Q_EMIT isLoadingChanged();
+    if (!m_tearingDown)
+        m_status.setLoading(m_place && m_loadingPlaces.contains(*m_place));
 }
 
 WeatherService::LoadMark WeatherService::beginLoad(GeoCoordinate place)
@@ -130,7 +132,7 @@ WeatherService::LoadMark WeatherService::beginLoad(GeoCoordinate place)
         // The old place's figures and failure would read as the new place's.
         if (std::exchange(m_snapshot, std::nullopt))
             Q_EMIT snapshotChanged();
-        setErrorMessage(QString());
+        m_status.setErrorMessage(QString());
     }
     return mark;
 }
@@ -145,29 +147,14 @@ void WeatherService::load(GeoCoordinate coordinate)
 void WeatherService::startAutoRefresh(double intervalSeconds,
                                       std::function<GeoCoordinate()> coordinate)
 {
-    m_refreshTask.cancel();
-    m_refreshTask = {};
+    m_refresh.stop();
     if (!coordinate)
         return;
-    m_refreshTask = m_tasks.spawn(refreshLoop(intervalSeconds, std::move(coordinate)));
-}
-
-async::Task<void> WeatherService::refreshLoop(double intervalSeconds,
-                                              std::function<GeoCoordinate()> coordinate)
-{
-    for (;;) {
-        if (async::isCancelled())
-            co_return;
-        co_await async::sleepSeconds(intervalSeconds); // an interrupted sleep is ignored
-        if (async::isCancelled())
-            co_return;
-        // A named task: GCC 12.2 silently skips (or, unoptimised, traps on) a discarded
-        // `co_await f(…);` of a temporary task in a coroutine that also tests
-        // `if (async::isCancelled())`.
-        const GeoCoordinate place = coordinate();
-        async::Task<void> round = performLoad(place, beginLoad(place));
-        co_await round;
-    }
+    m_refresh.start(m_tasks, intervalSeconds, async::RefreshLoop::FirstRound::AfterInterval,
+                    [this, coordinate = std::move(coordinate)] {
+                        const GeoCoordinate place = coordinate();
+                        return performLoad(place, beginLoad(place));
+                    });
 }
 
 async::Task<void> WeatherService::performLoad(GeoCoordinate coordinate, LoadMark mark)
@@ -179,9 +166,7 @@ async::Task<void> WeatherService::performLoad(GeoCoordinate coordinate, LoadMark
     if (async::isCancelled() || m_place != coordinate)
         co_return;
     if (!result) {
-        const QString& description = result.failure().description;
-        qCWarning(lcWeather, "予報取得失敗: %s", qUtf8Printable(description));
-        setErrorMessage(QStringLiteral("天気予報を取得できませんでした（%1）").arg(description));
+        m_status.markFailed(result.failure().description);
         co_return;
     }
     const OpenMeteoResponse& response = result.value();
@@ -189,7 +174,7 @@ async::Task<void> WeatherService::performLoad(GeoCoordinate coordinate, LoadMark
         Q_EMIT snapshotChanged();
     qCInfo(lcWeather, "予報取得完了 気温=%f 日数=%ld", response.current.temperature2m,
            long(response.daily.time.size()));
-    setErrorMessage(QString());
+    m_status.markSucceeded();
 }
 
 async::Task<Expected<OpenMeteoResponse>> WeatherService::fetch(GeoCoordinate coordinate)
@@ -203,13 +188,4 @@ async::Task<Expected<OpenMeteoResponse>> WeatherService::fetch(GeoCoordinate coo
     if (response.status != 200)
         co_return Failure{statusDescription(response)};
     co_return OpenMeteoResponse::decode(response.body);
-}
-
-void WeatherService::setErrorMessage(const QString& message)
-{
-    // Null and empty differ: null means "no error".
-    if (m_errorMessage.isNull() == message.isNull() && m_errorMessage == message)
-        return;
-    m_errorMessage = message;
-    Q_EMIT errorMessageChanged();
 }

@@ -3,6 +3,8 @@
 #include "mapwidget/GeoTypes.h"
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/ServiceStatus.h"
+#include "platform/async/RefreshLoop.h"
 #include "platform/async/TaskScope.h"
 #include "weather/OpenMeteoResponse.h"
 #include "weather/WeatherSnapshot.h"
@@ -46,8 +48,8 @@ public:
     const std::optional<WeatherSnapshot>& snapshot() const { return m_snapshot; }
     // True while a load of the current place runs; loads from load() and from the refresh
     // loop may overlap.
-    bool isLoading() const { return m_place && m_loadingPlaces.contains(*m_place); }
-    QString errorMessage() const { return m_errorMessage; } // null when there is none
+    bool isLoading() const { return m_status.isLoading(); }
+    QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
 
 Q_SIGNALS:
     void snapshotChanged();
@@ -72,8 +74,6 @@ private:
     };
 
     async::Task<void> performLoad(GeoCoordinate coordinate, LoadMark mark);
-    async::Task<void> refreshLoop(double intervalSeconds,
-                                  std::function<GeoCoordinate()> coordinate);
     async::Task<Expected<OpenMeteoResponse>> fetch(GeoCoordinate coordinate);
 
     // Marks a load of `place` and makes it the current place, in that order, so that moving
@@ -81,15 +81,14 @@ private:
     LoadMark beginLoad(GeoCoordinate place);
     template <typename Change>
     void changeLoading(Change change);
-    void setErrorMessage(const QString& message);
 
     HttpSession* m_session;
     std::optional<WeatherSnapshot> m_snapshot;
     std::optional<GeoCoordinate> m_place;
     QList<GeoCoordinate> m_loadingPlaces; // one entry per running load
     bool m_tearingDown = false;
-    QString m_errorMessage;
+    ServiceStatus m_status;
     async::TaskHandle m_loadTask;
-    async::TaskHandle m_refreshTask;
+    async::RefreshLoop m_refresh;
     async::TaskScope m_tasks; // last: destroyed first
 };

@@ -1,11 +1,14 @@
 #include "weather/WeatherSnapshot.h"
 
+#include "platform/AgencyTime.h"
 #include "platform/Clock.h"
-#include "weather/ForecastTime.h"
+#include "platform/JapanTime.h"
 
 namespace {
 
 constexpr qsizetype kMaxHours = 24;
+// Hourly times, sunrise and sunset.
+constexpr QStringView kHourShape = u"yyyy-MM-ddTHH:mm";
 
 // Element i of a parallel array; one shorter than "time" reads as null past its end.
 template <typename T>
@@ -18,7 +21,7 @@ std::optional<QDateTime> firstTime(const QList<std::optional<QString>>& times,
                                    const QTimeZone& zone)
 {
     const std::optional<QString> text = at(times, 0);
-    return text ? ForecastTime::parseLocalDateTime(*text, zone) : std::nullopt;
+    return text ? AgencyTime::parse(*text, kHourShape, zone) : std::nullopt;
 }
 
 CurrentConditions currentConditions(const OpenMeteoResponse& response, const QTimeZone& zone)
@@ -45,7 +48,8 @@ QList<DailyForecast> dailyForecasts(const OpenMeteoResponse::Daily& daily, const
 {
     QList<DailyForecast> days;
     for (qsizetype i = 0; i < daily.time.size(); ++i) {
-        const std::optional<QDateTime> date = ForecastTime::parseDay(daily.time.at(i), zone);
+        const std::optional<QDateTime> date =
+            AgencyTime::parse(daily.time.at(i), u"yyyy-MM-dd", zone);
         const std::optional<qint64> code = at(daily.weatherCode, i);
         const std::optional<double> high = at(daily.temperature2mMax, i);
         const std::optional<double> low = at(daily.temperature2mMin, i);
@@ -66,7 +70,7 @@ QList<HourlyForecast> hourlyForecasts(const OpenMeteoResponse::Hourly& hourly,
     QList<HourlyForecast> hours;
     for (qsizetype i = 0; i < hourly.time.size() && hours.size() < kMaxHours; ++i) {
         const std::optional<QDateTime> date =
-            ForecastTime::parseLocalDateTime(hourly.time.at(i), zone);
+            AgencyTime::parse(hourly.time.at(i), kHourShape, zone);
         if (!date || *date < now)
             continue;
         const std::optional<qint64> code = at(hourly.weatherCode, i);
@@ -84,7 +88,7 @@ QList<HourlyForecast> hourlyForecasts(const OpenMeteoResponse::Hourly& hourly,
 
 WeatherSnapshot makeSnapshot(const OpenMeteoResponse& response)
 {
-    const QTimeZone zone = ForecastTime::japanTimeZone();
+    const QTimeZone zone = JapanTime::zone();
     const QDateTime now = Clock::current().now();
     return WeatherSnapshot{currentConditions(response, zone), dailyForecasts(response.daily, zone),
                            hourlyForecasts(response.hourly, zone, now)};

@@ -1,7 +1,6 @@
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "lightning/LidenFeature.h"
-#include "lightning/LidenTime.h"
 #include "lightning/LightningService.h"
 #include "lightning/LightningStrike.h"
 
@@ -23,21 +22,6 @@ class TestLightningData : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void lidenTime()
-    {
-        const std::pair<const char*, QDateTime> rows[] = {
-            {"2024/08/01 15:04:05.123", utc(2024, 8, 1, 6, 4, 5, 123)},
-            {"2024/01/01 08:59:59.999", utc(2023, 12, 31, 23, 59, 59, 999)},
-            {"2024-08-01 15:04:05", {}},
-            {"2024/08/01 15:04:05.12", {}},
-            {"2024/02/30 10:00:00.000", {}},
-            {"2024/08/01 15:04:05.123 ", {}},
-            {"２024/08/01 15:04:05.123", {}}, // a full-width 2
-        };
-        for (const auto& [text, expected] : rows)
-            QCOMPARE(LidenTime::parse(QString::fromUtf8(text)).value_or(QDateTime()), expected);
-    }
-
     void undecodableFilesFailAsAWhole_data()
     {
         QTest::addColumn<QByteArray>("json");

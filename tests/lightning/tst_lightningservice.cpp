@@ -140,16 +140,6 @@ private Q_SLOTS:
         QCOMPARE(m_server->requestCount(kN3), 1);
         m_clock.advance(1s);
         QTRY_COMPARE(m_server->requestCount(kLiden), 2);
-
-        // A new start replaces the loop: one pass at once, then one per interval.
-        QTRY_COMPARE(m_clock.pendingTimers(), 1);
-        m_service->startAutoRefresh(30);
-        QTRY_COMPARE(m_server->requestCount(kLiden), 3);
-        QTRY_COMPARE(m_clock.pendingTimers(), 1);
-        m_clock.advance(30s);
-        QTRY_COMPARE(m_server->requestCount(kLiden), 4);
-        QTRY_COMPARE(m_clock.pendingTimers(), 1);
-        QCOMPARE(m_server->requestCount(kN3), 4);
     }
 
     void cancelledPassPublishesNothing()

@@ -1,5 +1,4 @@
 #include "TestRegistry.h"
-#include "radar/JMATime.h"
 #include "radar/RadarFrame.h"
 #include "radar/TargetTimeEntry.h"
 
@@ -10,35 +9,6 @@ class TestRadarFrame : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void stampsParseAsUtcWhateverTheMachineZone()
-    {
-        qputenv("TZ", "Asia/Tokyo");
-        QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-        const auto date = JMATime::parse(QStringLiteral("20250101000000"));
-        QVERIFY(date);
-        QCOMPARE(*date, QDateTime(QDate(2025, 1, 1), QTime(0, 0), QTimeZone::utc()));
-        QCOMPARE(JMATime::format(*date), QStringLiteral("20250101000000"));
-        qunsetenv("TZ");
-    }
-
-    void malformedStampsYieldNothing_data()
-    {
-        QTest::addColumn<QString>("stamp");
-        QTest::newRow("13 digits") << QStringLiteral("2025010100000");
-        QTest::newRow("15 digits") << QStringLiteral("202501010000000");
-        QTest::newRow("separators") << QStringLiteral("2025-01-01 00:00");
-        QTest::newRow("month 13") << QStringLiteral("20251301000000");
-        QTest::newRow("30 February") << QStringLiteral("20250230000000");
-        QTest::newRow("hour 24") << QStringLiteral("20250101240000");
-        QTest::newRow("full-width digits") << QStringLiteral("２０２５0101000000");
-        QTest::newRow("empty") << QString();
-    }
-    void malformedStampsYieldNothing()
-    {
-        QFETCH(QString, stamp);
-        QVERIFY(!JMATime::parse(stamp));
-    }
-
     void identityEqualityAndHash()
     {
         const QDateTime date(QDate(2025, 1, 1), QTime(0, 30), QTimeZone::utc());

@@ -1,7 +1,6 @@
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "typhoon/TyphoonInfo.h"
-#include "typhoon/TyphoonTime.h"
 
 #include <QTest>
 #include <QTimeZone>
@@ -43,18 +42,6 @@ class TestTyphoonInfo : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void typhoonTime()
-    {
-        const QDateTime noon = utc(2024, 8, 29, 12, 0);
-        const std::pair<const char*, QDateTime> rows[] = {
-            {"2024-08-29T21:00:00+09:00", noon}, {"2024-08-29T12:00:00Z", noon},
-            {"2024-08-29T02:30:00-09:30", noon}, {"2024/08/29 21:00", QDateTime()},
-            {"2024-08-29T21:00:00.5+09:00", {}}, {"2024-08-29T21:00:00+0900", {}},
-        };
-        for (const auto& [text, expected] : rows)
-            QCOMPARE(TyphoonTime::parse(QLatin1String(text)).value_or(QDateTime()), expected);
-    }
-
     void scenarioTyphoonCombinesAllThreeDocuments()
     {
         const auto forecast = decodeTyphoonForecast(fixture("scenario/TC2514/forecast.json"));
@@ -94,7 +81,7 @@ private Q_SLOTS:
         QCOMPARE(info->pastTrack, (QList<GeoCoordinate>{{20.1, 135.2}, {21.5, 134.0}}));
         QVERIFY(!info->currentPoint);
         QVERIFY(!info->galeWarningArea);
-        QCOMPARE(info->issue, TyphoonTime::distantPast());
+        QCOMPARE(info->issue, TyphoonInfo::distantPast());
     }
 
     void forecastStepsAreSortedByHours()

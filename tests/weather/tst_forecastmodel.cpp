@@ -1,13 +1,13 @@
 #include "FakeClock.h"
 #include "TestData.h"
 #include "TestRegistry.h"
-#include "weather/ForecastTime.h"
 #include "weather/WeatherSnapshot.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
+#include <QTimeZone>
 
 using namespace Qt::StringLiterals;
 
@@ -62,14 +62,6 @@ class TestForecastModel : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void parsersRefuseImpossibleDates()
-    {
-        // Good dates and times are read in Japan time by every snapshot below.
-        const QTimeZone zone = ForecastTime::japanTimeZone();
-        QVERIFY(!ForecastTime::parseLocalDateTime(u"2025-02-29T09:00"_s, zone));
-        QVERIFY(!ForecastTime::parseDay(u"2025-03-20T09:00"_s, zone));
-    }
-
     void undecodableDocumentsFailAsAWhole_data()
     {
         QTest::addColumn<QByteArray>("json");

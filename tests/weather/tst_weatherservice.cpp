@@ -202,13 +202,6 @@ private Q_SLOTS:
         QCOMPARE(asked, 2);
         QCOMPARE(m_server->requests().last().queryItems.queryItemValue(u"latitude"_s),
                  u"43.0642"_s);
-
-        // A new start replaces the loop rather than adding a second one.
-        service.startAutoRefresh(600, provider);
-        clock.advance(600s);
-        QVERIFY(finishLoading(service));
-        QCOMPARE(asked, 3);
-        QCOMPARE(clock.pendingTimers(), 1);
     }
 
     void destroyingTheServiceMidLoadIsQuiet()
