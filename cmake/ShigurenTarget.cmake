@@ -25,8 +25,15 @@ function(shiguren_configure_target target)
 endfunction()
 
 # One static library per source folder; tests link the same libraries as the executable.
+# A library publishes only its own folder, under the name code includes it by
+# ("radar/RadarFrame.h"): a header of a folder the target does not link is not found, so the
+# dependency table in ARCHITECTURE.md is kept by the build.
 function(shiguren_add_library name)
     add_library(${name} STATIC)
     shiguren_configure_target(${name})
-    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    cmake_path(GET CMAKE_CURRENT_SOURCE_DIR FILENAME folder)
+    set(root ${PROJECT_BINARY_DIR}/include/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+    target_include_directories(${name} PUBLIC ${root})
 endfunction()
