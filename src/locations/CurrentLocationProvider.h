@@ -53,7 +53,6 @@ private:
     void handleAuthorizationChange(PositionSource::Authorization authorization);
     void handlePosition(GeoCoordinate coordinate);
     void handleFailure(const QString& message);
-    void askForPosition();
     void endWaiting();
     void setStatus(const Status& status);
 

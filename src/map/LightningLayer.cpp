@@ -12,7 +12,6 @@
 
 LightningAnnotation::LightningAnnotation(const LightningStrike& strike)
     : MapAnnotation(strike.coordinate, titleFor(strike.observedAt))
-    , m_strikeID(strike.id)
 {}
 
 QString LightningAnnotation::titleFor(const QDateTime& observedAt)

@@ -19,13 +19,8 @@ class LightningAnnotation : public MapAnnotation {
 public:
     explicit LightningAnnotation(const LightningStrike& strike);
 
-    const QString& strikeID() const { return m_strikeID; }
-
     // "落雷 HH:mm:ss" in Japan time, whatever the computer's time zone.
     static QString titleFor(const QDateTime& observedAt);
-
-private:
-    QString m_strikeID;
 };
 
 // A yellow bolt with a black outline; a click shows the strike time.

@@ -59,7 +59,6 @@ public:
     void setWanted(const QList<TileImageCache::Key>& keys);
 
     int activeDownloads() const { return int(m_downloads.size()); }
-    int queuedDownloads() const { return int(m_queue.size()); }
     bool isIdle() const;
     const Counters& counters() const { return m_counters; }
     QString cacheDirectory() const { return m_cacheDirectory; }

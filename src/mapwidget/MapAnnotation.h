@@ -18,11 +18,8 @@ public:
     virtual ~MapAnnotation();
 
     GeoCoordinate coordinate() const { return m_coordinate; }
-    void setCoordinate(const GeoCoordinate& coordinate) { m_coordinate = coordinate; }
     QString title() const { return m_title; }
-    void setTitle(const QString& title) { m_title = title; }
     QString subtitle() const { return m_subtitle; }
-    void setSubtitle(const QString& subtitle) { m_subtitle = subtitle; }
 
 private:
     GeoCoordinate m_coordinate;

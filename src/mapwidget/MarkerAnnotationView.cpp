@@ -28,14 +28,6 @@ void MarkerAnnotationView::setMarkerTintColor(const QColor& color)
     }
 }
 
-void MarkerAnnotationView::setGlyphTintColor(const QColor& color)
-{
-    if (m_glyphTint != color) {
-        m_glyphTint = color;
-        setNeedsDisplay();
-    }
-}
-
 void MarkerAnnotationView::setGlyphImage(const QImage& glyph)
 {
     m_glyph = glyph;
@@ -91,7 +83,7 @@ void MarkerAnnotationView::paint(QPainter& painter) const
                            glyphSize);
     if (m_glyph.isNull()) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(m_glyphTint);
+        painter.setBrush(QColor(Qt::white));
         painter.drawEllipse(center, d * 0.16, d * 0.16);
         return;
     }
@@ -105,7 +97,7 @@ void MarkerAnnotationView::paint(QPainter& painter) const
         glyph.setRenderHint(QPainter::SmoothPixmapTransform, true);
         glyph.drawImage(QRectF(QPointF(0, 0), QSizeF(tinted.size())), m_glyph);
         glyph.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        glyph.fillRect(tinted.rect(), m_glyphTint);
+        glyph.fillRect(tinted.rect(), QColor(Qt::white));
     }
     painter.drawImage(glyphRect, tinted);
 }

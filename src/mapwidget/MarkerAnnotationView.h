@@ -14,10 +14,7 @@ public:
 
     QColor markerTintColor() const { return m_tint; }
     void setMarkerTintColor(const QColor& color);
-    QColor glyphTintColor() const { return m_glyphTint; }
-    void setGlyphTintColor(const QColor& color);
-    // Any picture; only its shape (alpha) is used, filled with the glyph tint.
-    QImage glyphImage() const { return m_glyph; }
+    // Any picture; only its shape (alpha) is used, filled with white.
     void setGlyphImage(const QImage& glyph);
 
 protected:
@@ -29,6 +26,5 @@ private:
     double headDiameter() const;
 
     QColor m_tint = QColor(255, 59, 48);
-    QColor m_glyphTint = Qt::white;
     QImage m_glyph;
 };

@@ -8,7 +8,6 @@ class MultiPolylineOverlay : public ShapeOverlay {
 public:
     explicit MultiPolylineOverlay(const QList<QList<GeoCoordinate>>& lines);
 
-    qsizetype lineCount() const { return m_lines.size(); }
     MapRect boundingMapRect() const override { return m_bounds; }
     void addToPath(QPainterPath& path, const ShapeProjection& projection) const override;
 

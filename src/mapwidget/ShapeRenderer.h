@@ -19,14 +19,10 @@ public:
     void setStrokeColor(const QColor& color);
     QColor fillColor() const { return m_fillColor; }
     void setFillColor(const QColor& color);
-    double lineWidth() const { return m_lineWidth; }
     void setLineWidth(double width);
     // Alternating drawn and gap lengths in points; empty for a solid line.
-    QList<double> lineDashPattern() const { return m_dashPattern; }
     void setLineDashPattern(const QList<double>& pattern);
-    Qt::PenCapStyle lineCap() const { return m_cap; }
     void setLineCap(Qt::PenCapStyle cap);
-    Qt::PenJoinStyle lineJoin() const { return m_join; }
     void setLineJoin(Qt::PenJoinStyle join);
 
     const ShapeOverlay& shape() const { return *m_shape; }

@@ -38,7 +38,6 @@ public:
 
     // Pinned tiles survive eviction even when they alone exceed the budget.
     void setPinned(QSet<Key> keys);
-    bool isPinned(const Key& key) const { return m_pinned.contains(key); }
 
 private:
     struct Entry {

@@ -110,7 +110,6 @@ void VectorLayerCache::render(const MapViewport& viewport)
     painter.end();
     findBlocks();
     m_valid = true;
-    ++m_renderCount;
 }
 
 void VectorLayerCache::findBlocks()

@@ -28,8 +28,6 @@ public:
     // Whether paint() would draw the lines afresh.
     bool needsRender(const MapViewport& viewport, bool moving) const;
 
-    int renderCount() const { return m_renderCount; }
-
 private:
     enum class Reuse { Exact, Scaled, None };
     Reuse reuseFor(const MapViewport& viewport, bool moving) const;
@@ -42,5 +40,4 @@ private:
     double m_scale = 0;    // device pixels per map point the picture was drawn at
     QPoint m_origin;       // the picture's top-left in the plane's device pixels
     bool m_valid = false;
-    int m_renderCount = 0;
 };

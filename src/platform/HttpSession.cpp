@@ -211,7 +211,6 @@ HttpReply HttpSession::get(QNetworkRequest request)
 void HttpSession::reset()
 {
     QNetworkAccessManager* old = std::exchange(m_manager, makeManager());
-    ++m_resetCount;
     const auto replies = std::exchange(m_replies, {});
     for (const auto& reply : replies) {
         if (reply && reply->manager() == old) {

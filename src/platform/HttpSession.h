@@ -103,7 +103,6 @@ public:
 
     QNetworkAccessManager* manager() const { return m_manager; }
     const HttpSessionConfig& config() const { return m_config; }
-    int resetCount() const { return m_resetCount; }
 
 private:
     QNetworkAccessManager* makeManager();
@@ -111,5 +110,4 @@ private:
     HttpSessionConfig m_config;
     QNetworkAccessManager* m_manager = nullptr;
     QList<QPointer<QNetworkReply>> m_replies;
-    int m_resetCount = 0;
 };

@@ -37,7 +37,6 @@ public:
     // The ten details in reading order (left then right cell of each row).
     static QList<Detail> details(const CurrentConditions& conditions);
 
-    HeaderText* titleText() const { return m_title; }
     // Null while there are no conditions.
     SymbolView* symbolView() const { return m_symbol; }
     HeaderText* temperatureText() const { return m_temperature; }

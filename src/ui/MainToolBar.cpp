@@ -111,11 +111,6 @@ QToolButton* MainToolBar::addButton(const QString& symbol, const QString& label,
     return button;
 }
 
-bool MainToolBar::isShowingSettings() const
-{
-    return m_settingsPopover->isVisible();
-}
-
 void MainToolBar::refreshMode()
 {
     const bool live = m_state->settings()->playbackMode() == RadarPlaybackMode::Live;

@@ -17,12 +17,8 @@ public:
     explicit MainToolBar(AppState* state, QWidget* parent = nullptr);
 
     LocationPickerView* locationPicker() const { return m_picker; }
-    QToolButton* animationButton() const { return m_animation; }
-    QToolButton* liveButton() const { return m_live; }
     QToolButton* currentLocationButton() const { return m_currentLocation; }
-    QToolButton* settingsButton() const { return m_settings; }
     QToolButton* redrawButton() const { return m_redraw; }
-    bool isShowingSettings() const;
 
 private:
     QToolButton* addButton(const QString& symbol, const QString& label, const QString& help);

@@ -94,10 +94,10 @@ void MainWindow::buildMenus()
     quit->setShortcut(QKeySequence::Quit);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示"));
-    m_latestFrame =
+    QAction* latestFrame =
         view->addAction(QStringLiteral("最新のコマへ"), this, [this] { jumpToLatest(*m_state); });
     // Ctrl+L here; Qt maps Ctrl to the Command key on macOS.
-    m_latestFrame->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    latestFrame->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     m_playPause = view->addAction(QStringLiteral("再生／一時停止"), this,
                                   [this] { m_state->togglePlayback(m_state->detailPlayer()); });
     // A text field takes Space for itself before any shortcut sees it.

@@ -24,11 +24,9 @@ public:
 
     ContentView* content() const { return m_content; }
     MainToolBar* toolBar() const { return m_toolBar; }
-    QAction* latestFrameAction() const { return m_latestFrame; }
     QAction* playPauseAction() const { return m_playPause; }
 
     void showSettings();
-    SettingsWindow* settingsWindow() const { return m_settingsWindow; }
 
     // "最新のコマへ": both panes to the newest observation, the live offset to 0.
     static void jumpToLatest(AppState& state);
@@ -48,7 +46,6 @@ private:
     SoftwareUpdaterModel* m_updater;
     ContentView* m_content;
     MainToolBar* m_toolBar;
-    QAction* m_latestFrame = nullptr;
     QAction* m_playPause = nullptr;
     QPointer<SettingsWindow> m_settingsWindow;
 };

@@ -36,7 +36,6 @@ public:
     explicit MaterialPanel(Material::Kind kind, QWidget* parent = nullptr);
 
     Material::Kind kind() const { return m_kind; }
-    qreal cornerRadius() const { return m_cornerRadius; }
     void setCornerRadius(qreal radius);
 
 protected:

@@ -54,7 +54,6 @@ public:
     // What a popover's button does: closes it when open, else shows it under `anchor`.
     void toggleAnchoredTo(QWidget* anchor);
     QWidget* anchor() const { return m_anchor; }
-    ArrowEdge arrowEdge() const { return m_edge; }
     Look look() const { return m_look; }
 
     static Look lookForThisDesktop();

@@ -210,11 +210,6 @@ void RadarPaneView::refreshBadge()
     m_liveBar->setFetchFailed(failed, m_state->timeline()->errorMessage());
 }
 
-bool RadarPaneView::isLegendShown() const
-{
-    return m_legendPopover->isVisible();
-}
-
 bool RadarPaneView::isTyphoonDetailShown() const
 {
     return m_typhoonPopover->isVisible();

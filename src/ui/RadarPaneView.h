@@ -40,11 +40,9 @@ public:
     // slider say so instead of "loading".
     bool showsFetchFailure() const;
     LoadingBadge* loadingBadge() const { return m_badge; }
-    bool isLegendShown() const;
     bool isTyphoonDetailShown() const;
     std::optional<QString> selectedTyphoonID() const { return m_selectedTyphoonID; }
 
-    PaneButton* legendButton() const { return m_legendButton; }
     PaneButton* rangeButton() const { return m_rangeButton; }
     PaneButton* typhoonButton() const { return m_typhoonButton; }
     TimelineSliderView* timelineSlider() const { return m_slider; }

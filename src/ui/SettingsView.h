@@ -39,7 +39,6 @@ public:
 
     AppState* state() const { return m_state; }
 
-    bool takesKeyboardFocus() const { return m_takesKeyboardFocus; }
     void setTakesKeyboardFocus(bool takes);
 
     QSize sizeHint() const override;

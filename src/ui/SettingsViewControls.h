@@ -45,8 +45,6 @@ class SettingsStepSlider : public QSlider {
 public:
     SettingsStepSlider(double minimum, double maximum, double step, QWidget* parent = nullptr);
 
-    double minimumValue() const { return m_minimum; }
-    double maximumValue() const { return m_maximum; }
     int positions() const { return maximum() + 1; }
     // The value of a position, as the nearest double to its decimal (1.1, not
     // 1.1000000000000001), so stored values and their texts stay clean.

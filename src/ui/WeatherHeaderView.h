@@ -48,7 +48,6 @@ public:
     CurrentWeatherPanel* currentPanel() const { return m_panel; }
     ForecastStrip* forecastStrip() const { return m_daily; }
     HourlyStrip* hourlyStrip() const { return m_hourly; }
-    ActivitySpinner* progressIndicator() const { return m_progress; }
     HeaderText* errorText() const { return m_error; }
 
 private:

@@ -21,7 +21,6 @@ public:
 
     int cardCount() const { return int(m_cards.size()); }
     QWidget* cardAt(int index) const { return m_cards.value(index); }
-    QScrollBar* indicator() const { return m_indicator; }
 
 protected:
     // Replaces every card; the strip takes ownership. The scroll position is kept as far as

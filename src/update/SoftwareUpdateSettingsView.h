@@ -19,7 +19,6 @@ public:
     QCheckBox* automaticChecksToggle() const { return m_automatic; }
     QPushButton* checkNowButton() const { return m_checkNow; }
     QLabel* lastCheckLabel() const { return m_lastCheck; }
-    QLabel* versionLabel() const { return m_version; }
 
 protected:
     void showEvent(QShowEvent* event) override;

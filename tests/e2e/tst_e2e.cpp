@@ -1,8 +1,6 @@
-#include "FakeClock.h"
-#include "FakeHttpServer.h"
-#include "LandTiles.h"
 #include "LogCapture.h"
 #include "ScenarioServer.h"
+#include "ShellHarness.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "app/AppSettings.h"
@@ -33,7 +31,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,48 +38,23 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace Qt::StringLiterals;
-
-// The whole program as a user runs it, built through the same entry as `main`, with only the
-// data hosts pointed at the fake server and the machine's wake and network events in the
-// test's hands.
+// The whole program as a user runs it (see ShellHarness).
 class TestEndToEnd : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_home;
-    LandTiles m_land;
-    std::unique_ptr<FakeClock> m_clock;
-    std::unique_ptr<FakeHttpServer> m_server;
-    NetworkMonitor* m_network = nullptr;
+    std::optional<ShellHarness> m_harness;
+    FakeHttpServer* m_server = nullptr;
 
     QString settingsPath() const { return m_home.filePath(QStringLiteral("settings.json")); }
-
-    std::unique_ptr<ApplicationShell> launch()
-    {
-        AppStateEnvironment environment;
-        environment.makeWakeMonitor = [] { return std::make_unique<WakeMonitor>(); };
-        environment.makeNetworkMonitor = [this] {
-            auto monitor = std::make_unique<NetworkMonitor>();
-            m_network = monitor.get();
-            return monitor;
-        };
-        auto shell = std::make_unique<ApplicationShell>(Preferences::openFile(settingsPath()),
-                                                        std::move(environment));
-        shell->window().show();
-        return shell;
-    }
-
+    std::unique_ptr<ApplicationShell> launch() { return m_harness->launch(); }
     static AppState& state(ApplicationShell& shell) { return shell.app().state(); }
-
-    static bool waitForRadar(ApplicationShell& shell)
+    static bool waitForRadar(ApplicationShell& shell) { return ShellHarness::waitForRadar(shell); }
+    bool runClockUntil(const std::function<bool()>& done, double maxSeconds, double step = 1.0)
     {
-        return QTest::qWaitFor(
-            [&] {
-                return state(shell).detailPlayer()->currentFrame() &&
-                       state(shell).overviewPlayer()->currentFrame();
-            },
-            8000);
+        return m_harness->runClockUntil(done, maxSeconds, step);
     }
+    void runClock(double seconds) { m_harness->runClock(seconds); }
 
     int tileRequests() const
     {
@@ -90,34 +62,6 @@ class TestEndToEnd : public QObject {
             return path.startsWith(QLatin1String("/bosai/jmatile/data/")) &&
                    path.endsWith(QLatin1String(".png"));
         });
-    }
-
-    FakeHttpServer::Handler baseMap()
-    {
-        return [this](const RecordedRequest& request) -> std::optional<FakeResponse> {
-            const TileId id = LandTiles::parsePath(request.path);
-            if (id.z < 0)
-                return std::nullopt;
-            return FakeResponse::png(m_land.png(id));
-        };
-    }
-
-    // Lets the program's clock run in steps, giving the real event loop a moment after each
-    // so that network answers and the map's tile threads keep up, until `done` holds.
-    bool runClockUntil(const std::function<bool()>& done, double maxSeconds, double step = 1.0)
-    {
-        for (double elapsed = 0; elapsed < maxSeconds; elapsed += step) {
-            if (done())
-                return true;
-            m_clock->advanceSeconds(step);
-            QTest::qWait(15);
-        }
-        return done();
-    }
-
-    void runClock(double seconds, double step = 0.25)
-    {
-        runClockUntil([] { return false; }, seconds, step);
     }
 
     static void activate(ApplicationShell& shell)
@@ -171,11 +115,8 @@ private Q_SLOTS:
     {
         QFile::remove(settingsPath());
         QFile::remove(settingsPath() + QStringLiteral(".corrupt"));
-        m_clock = std::make_unique<FakeClock>();
-        m_server = std::make_unique<FakeHttpServer>();
-        QVERIFY(m_server->listen());
-        ScenarioServer::serveAll(*m_server, baseMap());
-        DataHosts::pointAllAt(m_server->baseUrl());
+        m_server = &m_harness.emplace(settingsPath()).server();
+        QVERIFY(m_harness->isServing());
     }
 
     // The application-wide tile loader outlives every shell and goes with the application.
@@ -183,24 +124,7 @@ private Q_SLOTS:
     // finish with them first, or their objects are left behind when it stops.
     void cleanupTestCase() { QTest::qWait(500); }
 
-    void cleanup()
-    {
-        m_server.reset();
-        m_clock.reset();
-        DataHosts::setCurrent(DataHosts::production());
-    }
-
-    void firstStartShowsRadarForecastAndUpdateTime()
-    {
-        auto shell = launch();
-        QVERIFY(waitForRadar(*shell));
-        ContentView* content = shell->window().content();
-        QVERIFY(QTest::qWaitFor(
-            [&] { return content->header()->area() == WeatherHeaderView::Area::Forecast; }, 5000));
-        QCOMPARE(shell->app().locations().selected().name, QStringLiteral("東京"));
-        QCOMPARE(content->statusText(), QStringLiteral("レーダー更新 14:30"));
-        QVERIFY(QTest::qWaitFor([&] { return tileRequests() > 0; }, 5000));
-    }
+    void cleanup() { m_harness.reset(); }
 
     void agencyDownAtStartThenBack_data()
     {
@@ -240,19 +164,13 @@ private Q_SLOTS:
             content->statusText().startsWith(QStringLiteral("レーダー情報を取得できませんでした")));
         QVERIFY(!state(*shell).detailPlayer()->currentFrame());
         QVERIFY(content->detailPane()->showsFetchFailure());
-        if (networkReturns) {
-            QTest::qWait(400); // the badge's fade
-            const QImage shot = shell->window().grab().toImage();
-            QVERIFY(shot.save(
-                QDir(QCoreApplication::applicationDirPath()).filePath(u"agency-down.png"_s)));
-        }
 
         // The agency answers again: the network coming back repairs the radar at once, and
         // without that event the next refresh round does; either way the animation starts.
         DataHosts::pointAllAt(m_server->baseUrl());
         if (networkReturns) {
-            Q_EMIT m_network->pathChanged(false);
-            Q_EMIT m_network->pathChanged(true);
+            Q_EMIT m_harness->network()->pathChanged(false);
+            Q_EMIT m_harness->network()->pathChanged(true);
             QVERIFY(waitForRadar(*shell));
             QCOMPARE(
                 log.matching(QStringLiteral("レーダーを立て直す 理由=ネットワーク復帰")).size(), 1);
@@ -263,20 +181,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return !content->statusIsWarning(); }, 5000));
         QVERIFY(state(*shell).detailPlayer()->isPlaying());
         QVERIFY(!content->detailPane()->showsFetchFailure());
-    }
-
-    void corruptPreferencesStartWithDefaults()
-    {
-        {
-            QFile file(settingsPath());
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("{\"Shiguren.theme\": \"dark\", ");
-        }
-        auto shell = launch();
-        QCOMPARE(shell->app().settings().playbackMode(), RadarPlaybackMode::Animation);
-        QCOMPARE(shell->app().locations().selected().name, QStringLiteral("東京"));
-        QVERIFY(QFile::exists(settingsPath() + QStringLiteral(".corrupt")));
-        QVERIFY(waitForRadar(*shell));
     }
 
     void favouritesThemeAndRegionsSurviveARestart()
@@ -302,10 +206,15 @@ private Q_SLOTS:
         shell->app().settings().setTheme(ThemePreference::Light);
     }
 
-    void animationPlaysAndKeysStepBothPanes()
+    void firstStartPlaysAndKeysStepBothPanes()
     {
         auto shell = launch();
         QVERIFY(waitForRadar(*shell));
+        ContentView* content = shell->window().content();
+        QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
+        QCOMPARE(shell->app().locations().selected().name, QStringLiteral("東京"));
+        QCOMPARE(content->statusText(), QStringLiteral("レーダー更新 14:30"));
+        QTRY_VERIFY(tileRequests() > 0);
         activate(*shell);
         RadarPlayer* detail = state(*shell).detailPlayer();
         RadarPlayer* overview = state(*shell).overviewPlayer();
@@ -406,7 +315,7 @@ private Q_SLOTS:
         QFETCH(QStringList, logged);
         // 14:10 JST; every other frame answers as usual.
         const QString broken = QStringLiteral("/nowc/20250829051000/none/20250829051000/");
-        m_server->setHandler([=, normal = ScenarioServer::tilesAndGeocoder(baseMap())](
+        m_server->setHandler([=, normal = ScenarioServer::tilesAndGeocoder(m_harness->baseMap())](
                                  const RecordedRequest& request) -> std::optional<FakeResponse> {
             if (request.path.contains(broken))
                 return hang ? FakeResponse::hanging() : FakeResponse::error(404);
@@ -566,41 +475,6 @@ private Q_SLOTS:
               "Shiguren.pinnedLayers", "Shiguren.framesPerSecond", "Shiguren.range"}) {
             QCOMPARE(saved.value(QLatin1String(key)), original.value(QLatin1String(key)));
         }
-    }
-
-    void mainWindowScreenshots()
-    {
-        auto shell = launch();
-        shell->window().resize(1440, 900);
-        QVERIFY(waitForRadar(*shell));
-        ContentView* content = shell->window().content();
-        QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
-        QTRY_VERIFY(!content->overviewPane()->mapView().typhoons.isEmpty());
-        QTRY_VERIFY(!content->overviewPane()->mapView().lightningStrikes.isEmpty());
-        shell->app().settings().setShowRangeCircles(true); // every layer in the picture
-        shell->window().playPauseAction()->trigger();      // hold 14:30 still
-        QCOMPARE(shownClocks(*shell).first(), QStringLiteral("14:30"));
-        const QStringList folders = {QCoreApplication::applicationDirPath(),
-                                     QStringLiteral("/tmp/shots/e2e")};
-        for (const ThemePreference theme : {ThemePreference::Light, ThemePreference::Dark}) {
-            shell->app().settings().setTheme(theme);
-            QVERIFY(runClockUntil(
-                [&] {
-                    return !content->detailPane()->showsLoadingBadge() &&
-                           !content->overviewPane()->showsLoadingBadge();
-                },
-                10, 0.25));
-            QTest::qWait(400); // the map decodes and draws the delivered tiles
-            const QImage shot = shell->window().grab().toImage();
-            QVERIFY(!shot.isNull());
-            const QString name = theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")
-                                                                : QStringLiteral("main-light.png");
-            for (const QString& folder : folders) {
-                QVERIFY(QDir().mkpath(folder));
-                QVERIFY(shot.save(QDir(folder).filePath(name)));
-            }
-        }
-        shell->app().settings().setTheme(ThemePreference::Light);
     }
 };
 

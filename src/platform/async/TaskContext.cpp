@@ -13,11 +13,6 @@ void TaskContext::cancel()
     auto hooks = std::exchange(m_hooks, {});
     for (auto& [id, hook] : hooks)
         hook();
-    auto children = std::exchange(m_children, {});
-    for (auto& weakChild : children) {
-        if (auto child = weakChild.lock())
-            child->cancel();
-    }
 }
 
 quint64 TaskContext::addCancelHook(std::function<void()> hook)
@@ -30,18 +25,6 @@ quint64 TaskContext::addCancelHook(std::function<void()> hook)
 void TaskContext::removeCancelHook(quint64 id)
 {
     std::erase_if(m_hooks, [id](const auto& entry) { return entry.first == id; });
-}
-
-std::shared_ptr<TaskContext> TaskContext::makeChild()
-{
-    auto child = std::make_shared<TaskContext>();
-    if (m_cancelled) {
-        child->m_cancelled = true;
-    } else {
-        std::erase_if(m_children, [](const auto& weak) { return weak.expired(); });
-        m_children.push_back(child);
-    }
-    return child;
 }
 
 namespace {

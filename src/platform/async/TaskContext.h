@@ -11,7 +11,7 @@ namespace async::detail {
 
 // Cancellation state shared by the coroutines of one task tree. Awaiting leaves (a sleep,
 // a download) register a hook so that cancelling wakes them at once instead of at the end
-// of their wait; concurrent children get child contexts that inherit cancellation.
+// of their wait; concurrent children share their parent's context.
 class TaskContext : public std::enable_shared_from_this<TaskContext> {
 public:
     bool isCancelled() const { return m_cancelled; }
@@ -22,13 +22,10 @@ public:
     quint64 addCancelHook(std::function<void()> hook);
     void removeCancelHook(quint64 id);
 
-    std::shared_ptr<TaskContext> makeChild();
-
 private:
     bool m_cancelled = false;
     quint64 m_nextHookId = 1;
     std::vector<std::pair<quint64, std::function<void()>>> m_hooks;
-    std::vector<std::weak_ptr<TaskContext>> m_children;
 };
 
 // The context of the task tree whose coroutine is running on this thread right now, or

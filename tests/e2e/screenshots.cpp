@@ -1,0 +1,117 @@
+#include "ShellHarness.h"
+#include "app/AppSettings.h"
+#include "app/AppState.h"
+#include "platform/DataHosts.h"
+#include "ui/ApplicationShell.h"
+#include "ui/ContentView.h"
+#include "ui/MainWindow.h"
+#include "ui/RadarPaneView.h"
+#include "ui/WeatherHeaderView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstdlib>
+
+// Pictures of the main window against the scenario's fake services, for a person to look at
+// after a change to what users see (scripts/screenshots runs this): the window while the
+// agency cannot be reached, and 14:30 with every layer in the light and the dark theme.
+
+namespace {
+
+void require(bool holds, const char* what)
+{
+    if (!holds) {
+        std::fprintf(stderr, "screenshots: %s\n", what);
+        std::exit(1);
+    }
+}
+
+void save(ApplicationShell& shell, const QDir& folder, const QString& name)
+{
+    const QImage shot = shell.window().grab().toImage();
+    require(!shot.isNull() && shot.save(folder.filePath(name)), "cannot save a picture");
+    std::printf("%s\n", qPrintable(folder.filePath(name)));
+}
+
+void shootAgencyDown(const QDir& folder, const QString& settingsPath)
+{
+    ShellHarness harness(settingsPath);
+    require(harness.isServing(), "the fake server does not listen");
+    // Nothing listens at the agency's address: connections are refused.
+    QTcpServer closed;
+    require(closed.listen(QHostAddress::LocalHost), "no free port");
+    DataHosts hosts = DataHosts::current();
+    hosts.agency = QUrl(QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort()));
+    closed.close();
+    DataHosts::setCurrent(hosts);
+
+    auto shell = harness.launch();
+    shell->window().resize(1280, 900);
+    ContentView* content = shell->window().content();
+    require(QTest::qWaitFor([&] { return content->statusIsWarning(); }, 5000),
+            "the failed radar fetch is not shown");
+    QTest::qWait(400); // the badge's fade
+    save(*shell, folder, QStringLiteral("agency-down.png"));
+}
+
+void shootThemes(const QDir& folder, const QString& settingsPath)
+{
+    ShellHarness harness(settingsPath);
+    require(harness.isServing(), "the fake server does not listen");
+    auto shell = harness.launch();
+    shell->window().resize(1440, 900);
+    require(ShellHarness::waitForRadar(*shell), "no radar");
+    ContentView* content = shell->window().content();
+    RadarPaneView* overview = content->overviewPane();
+    require(QTest::qWaitFor(
+                [&] {
+                    return content->header()->area() == WeatherHeaderView::Area::Forecast &&
+                           !overview->mapView().typhoons.isEmpty() &&
+                           !overview->mapView().lightningStrikes.isEmpty();
+                },
+                5000),
+            "the forecast, typhoons or lightning are missing");
+    AppSettings& settings = shell->app().settings();
+    settings.setShowRangeCircles(true);           // every layer in the picture
+    shell->window().playPauseAction()->trigger(); // hold 14:30 still
+    for (const ThemePreference theme : {ThemePreference::Light, ThemePreference::Dark}) {
+        settings.setTheme(theme);
+        require(harness.runClockUntil(
+                    [&] {
+                        return !content->detailPane()->showsLoadingBadge() &&
+                               !overview->showsLoadingBadge();
+                    },
+                    10, 0.25),
+                "the radar tiles do not arrive");
+        QTest::qWait(400); // the map decodes and draws the delivered tiles
+        save(*shell, folder,
+             theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")
+                                            : QStringLiteral("main-light.png"));
+    }
+    settings.setTheme(ThemePreference::Light);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    require(QDir().mkpath(folder.path()), "cannot make the folder");
+    QTemporaryDir home;
+    const QString settingsPath = home.filePath(QStringLiteral("settings.json"));
+    shootAgencyDown(folder, settingsPath);
+    QFile::remove(settingsPath);
+    shootThemes(folder, settingsPath);
+    return 0;
+}
