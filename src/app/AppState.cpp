@@ -148,11 +148,6 @@ void AppState::noteRadarActivity()
     m_watchdogs->noteRadarActivity();
 }
 
-QDateTime AppState::lastRadarActivityAt() const
-{
-    return m_watchdogs->lastRadarActivityAt();
-}
-
 double AppState::timelineRefreshInterval() const
 {
     return m_settings->playbackMode() == RadarPlaybackMode::Live ? kLiveRefreshSeconds

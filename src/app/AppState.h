@@ -109,7 +109,6 @@ public:
 
     // The radar pane marks a pause or a scrub as activity.
     void noteRadarActivity();
-    QDateTime lastRadarActivityAt() const;
 
     RadarFrames framesToPrefetch() const;
     void startPrefetch();

@@ -53,14 +53,11 @@ public:
 
     // A pause, a scrub or a move of the user's: the radar is not at rest.
     void noteRadarActivity();
-    QDateTime lastRadarActivityAt() const { return m_lastRadarActivityAt; }
     bool isRadarIdle() const;
 
     int staleRounds() const { return m_staleRounds; }
     bool hasFreshnessWatchdog() const { return m_freshnessTask.isActive(); }
     bool hasStuckRenderWatchdog() const { return m_stuckRenderTask.isActive(); }
-    WakeMonitor* wakeObserver() const { return m_wakeObserver.get(); }
-    NetworkMonitor* networkMonitor() const { return m_networkMonitor.get(); }
 
 Q_SIGNALS:
     void staleRoundsChanged();

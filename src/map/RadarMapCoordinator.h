@@ -68,7 +68,6 @@ public:
     RadarOverlaySupervisor& supervisor() { return m_supervisor; }
     const std::shared_ptr<RadarTileOverlay>& overlay() const { return m_supervisor.overlay(); }
     const std::shared_ptr<TileOverlayRenderer>& renderer() const { return m_supervisor.renderer(); }
-    double appliedOpacity() const { return m_appliedOpacity; }
     // The map shows the region it was placed on, or one the user moved it to since.
     bool isRegionPlaced() const { return m_regionPlaced; }
     bool isDarkMap() const { return m_isDarkMap; }

@@ -59,7 +59,6 @@ public:
     // State, for the coordinator and for tests.
     const std::shared_ptr<RadarTileOverlay>& overlay() const { return m_overlay; }
     const std::shared_ptr<TileOverlayRenderer>& renderer() const { return m_renderer; }
-    std::optional<bool> publishedTileLoading() const { return m_publishedTileLoading; }
     std::optional<QDateTime> stallWatchSince() const { return m_stallWatchSince; }
     bool hasReloadedAfterFirstDelivery() const { return m_hasReloadedAfterFirstDelivery; }
     bool isWaitingForVisibility() const { return bool(m_occlusionObserver); }
