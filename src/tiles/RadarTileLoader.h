@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapwidget/TilePath.h"
+#include "geo/TilePath.h"
 #include "platform/HttpSession.h"
 #include "platform/RecencyCache.h"
 #include "platform/async/Task.h"

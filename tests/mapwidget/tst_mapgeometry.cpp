@@ -1,4 +1,4 @@
-#include "mapwidget/GeoDistance.h"
+#include "geo/GeoDistance.h"
 #include "mapwidget/MapProjection.h"
 #include "mapwidget/MapViewport.h"
 #include "mapwidget/TileCover.h"
