@@ -28,13 +28,6 @@ constexpr qint64 kDerivedKeepMs = 20'000;
 // Zoom-10 tiles kept decoded while their squares are cut out: more than a detail map shows.
 constexpr int kDecodedAncestors = 32;
 
-QString derivedKey(const RadarFrame& frame, int z, int x, int y, int side)
-{
-    return frame.id() + QLatin1Char('/') + QString::number(z) + QLatin1Char('/') +
-           QString::number(x) + QLatin1Char('/') + QString::number(y) + QLatin1Char('@') +
-           QString::number(side);
-}
-
 // An agency tile shown as its own bytes.
 TileImages::DisplayTile agencyTile(const QByteArray& bytes)
 {
@@ -108,41 +101,42 @@ std::optional<QString> RadarTileLoader::resolvedMember(const RadarFrame& frame) 
 }
 
 async::Task<std::optional<TileImages::DisplayTile>>
-RadarTileLoader::displayTileData(RadarFrame frame, int z, int x, int y, double contentScale)
+RadarTileLoader::displayTileData(RadarFrame frame, TilePath path)
 {
-    if (z < 0 || z > 30 || x < 0 || y < 0)
+    const TileId tile = path.tile;
+    if (tile.z < 0 || tile.z > 30 || tile.x < 0 || tile.y < 0)
         co_return std::nullopt;
 
-    if (z <= kMaxAgencyZoom && z % 2 == 0) {
-        const std::optional<QByteArray> bytes = co_await tileData(frame, z, x, y);
+    if (tile.z <= kMaxAgencyZoom && tile.z % 2 == 0) {
+        const std::optional<QByteArray> bytes = co_await tileData(frame, tile);
         if (!bytes)
             co_return std::nullopt;
         co_return agencyTile(*bytes);
     }
-    const int side = TileImages::displaySide(contentScale);
-    if (const TileImages::DisplayTile* kept = findDerived(frame, z, x, y, side))
+    const int side = TileImages::displaySide(path.scale);
+    if (const TileImages::DisplayTile* kept = findDerived({frame.id(), tile, side}))
         co_return *kept;
-    if (z < kMaxAgencyZoom)
-        co_return co_await composedTile(frame, z, x, y, side);
-    co_return co_await croppedTile(frame, z, x, y, side);
+    if (tile.z < kMaxAgencyZoom)
+        co_return co_await composedTile(frame, tile, side);
+    co_return co_await croppedTile(frame, tile, side);
 }
 
 std::optional<TileImages::DisplayTile> RadarTileLoader::displayTileInMemory(const RadarFrame& frame,
-                                                                            int z, int x, int y,
-                                                                            double contentScale)
+                                                                            const TilePath& path)
 {
-    if (z < 0 || z > 30 || x < 0 || y < 0)
+    const TileId& tile = path.tile;
+    if (tile.z < 0 || tile.z > 30 || tile.x < 0 || tile.y < 0)
         return std::nullopt;
-    if (z > kMaxAgencyZoom || z % 2 == 1) {
+    if (tile.z > kMaxAgencyZoom || tile.z % 2 == 1) {
         const TileImages::DisplayTile* kept =
-            findDerived(frame, z, x, y, TileImages::displaySide(contentScale));
+            findDerived({frame.id(), tile, TileImages::displaySide(path.scale)});
         return kept ? std::optional(*kept) : std::nullopt;
     }
     const std::optional<QString> member = resolvedMember(frame);
     if (!member)
         return std::nullopt;
     const QByteArray* bytes =
-        m_memory.object(TileAddress::tileUrl(frame, *member, z, x, y).toString());
+        m_memory.object(TileAddress::tileUrl(frame, *member, tile).toString());
     if (!bytes)
         return std::nullopt;
     {
@@ -152,15 +146,14 @@ std::optional<TileImages::DisplayTile> RadarTileLoader::displayTileInMemory(cons
     return agencyTile(*bytes);
 }
 
-const TileImages::DisplayTile* RadarTileLoader::findDerived(const RadarFrame& frame, int z, int x,
-                                                            int y, int side)
+const TileImages::DisplayTile* RadarTileLoader::findDerived(const FrameTileKey& key)
 {
-    return m_derived.find(derivedKey(frame, z, x, y, side), steadyClockMs());
+    return m_derived.find(key, steadyClockMs());
 }
 
 // Only pictures are worth keeping (empty tiles cost no work), and none made while the
 // agency may still be filling in one of its sources.
-void RadarTileLoader::keepDerived(const QString& key, const RadarFrame& frame,
+void RadarTileLoader::keepDerived(const FrameTileKey& key, const RadarFrame& frame,
                                   const std::optional<TileImages::DisplayTile>& tile,
                                   bool hasEmptySource)
 {
@@ -175,13 +168,12 @@ void RadarTileLoader::keepDerived(const QString& key, const RadarFrame& frame,
 // Odd zooms: the four tiles of the next level, fetched concurrently. Missing or all-empty
 // quadrants need no image work at all.
 async::Task<std::optional<TileImages::DisplayTile>>
-RadarTileLoader::composedTile(RadarFrame frame, int z, int x, int y, int side)
+RadarTileLoader::composedTile(RadarFrame frame, TileId tile, int side)
 {
     std::vector<async::Task<std::optional<QByteArray>>> downloads;
-    downloads.push_back(tileData(frame, z + 1, 2 * x, 2 * y));
-    downloads.push_back(tileData(frame, z + 1, 2 * x + 1, 2 * y));
-    downloads.push_back(tileData(frame, z + 1, 2 * x, 2 * y + 1));
-    downloads.push_back(tileData(frame, z + 1, 2 * x + 1, 2 * y + 1));
+    for (int i = 0; i < 4; ++i)
+        downloads.push_back(
+            tileData(frame, {tile.z + 1, 2 * tile.x + (i & 1), 2 * tile.y + (i >> 1)}));
     auto join = async::whenAll(std::move(downloads));
     const std::vector<std::optional<QByteArray>> parts = co_await join;
 
@@ -203,37 +195,36 @@ RadarTileLoader::composedTile(RadarFrame frame, int z, int x, int y, int side)
     const bool hasEmptySource =
         std::any_of(quadrants.begin(), quadrants.end(),
                     [](const auto& part) { return TileImages::isEmptyTile(*part); });
-    keepDerived(derivedKey(frame, z, x, y, side), frame, *composed, hasEmptySource);
+    keepDerived({frame.id(), tile, side}, frame, *composed, hasEmptySource);
     co_return *composed;
 }
 
 // Zooms above 10: a square cut out of the zoom-10 ancestor.
 async::Task<std::optional<TileImages::DisplayTile>>
-RadarTileLoader::croppedTile(RadarFrame frame, int z, int x, int y, int side)
+RadarTileLoader::croppedTile(RadarFrame frame, TileId tile, int side)
 {
-    const int k = z - kMaxAgencyZoom;
+    const int k = tile.z - kMaxAgencyZoom;
     const int scale = 1 << k;
-    const std::optional<QByteArray> ancestor =
-        co_await tileData(frame, kMaxAgencyZoom, x >> k, y >> k);
+    const TileId source = tile.ancestor(k);
+    const std::optional<QByteArray> ancestor = co_await tileData(frame, source);
     if (!ancestor)
         co_return std::nullopt;
     if (TileImages::isEmptyTile(*ancestor)) {
         co_return agencyTile(*ancestor);
     }
-    auto work = async::runInPool([bytes = *ancestor, scale, x, y, side, ancestors = m_ancestors,
-                                  key = derivedKey(frame, kMaxAgencyZoom, x >> k, y >> k, 0)] {
-        return TileImages::cropPicture(ancestors->decoded(key, bytes), bytes, scale, x % scale,
-                                       y % scale, side);
+    auto work = async::runInPool([bytes = *ancestor, scale, tile, side, ancestors = m_ancestors,
+                                  key = FrameTileKey{frame.id(), source, 0}] {
+        return TileImages::cropPicture(ancestors->decoded(key, bytes), bytes, scale, tile.x % scale,
+                                       tile.y % scale, side);
     });
     std::optional<std::optional<TileImages::DisplayTile>> cropped = co_await work;
     if (!cropped)
         co_return std::nullopt;
-    keepDerived(derivedKey(frame, z, x, y, side), frame, *cropped, false);
+    keepDerived({frame.id(), tile, side}, frame, *cropped, false);
     co_return *cropped;
 }
 
-async::Task<std::optional<QByteArray>> RadarTileLoader::tileData(RadarFrame frame, int z, int x,
-                                                                 int y)
+async::Task<std::optional<QByteArray>> RadarTileLoader::tileData(RadarFrame frame, TileId tile)
 {
     QStringList members;
     if (auto remembered = resolvedMember(frame))
@@ -242,7 +233,7 @@ async::Task<std::optional<QByteArray>> RadarTileLoader::tileData(RadarFrame fram
         members = TileAddress::candidateMembers(frame.product);
 
     const std::optional<QByteArray> bytes =
-        co_await attempt(members, frame, z, x, y, kRetryCount, kRetryDelaySeconds);
+        co_await attempt(members, frame, tile, kRetryCount, kRetryDelaySeconds);
     if (bytes) {
         QMutexLocker locker(&m_lock);
         m_consecutiveFailures = 0;
@@ -266,12 +257,11 @@ void RadarTileLoader::countFailure()
 }
 
 async::Task<std::optional<QByteArray>> RadarTileLoader::attempt(QStringList members,
-                                                                RadarFrame frame, int z, int x,
-                                                                int y, int retryCount,
-                                                                double retryDelay)
+                                                                RadarFrame frame, TileId tile,
+                                                                int retryCount, double retryDelay)
 {
     for (const QString& member : members) {
-        const QUrl url = TileAddress::tileUrl(frame, member, z, x, y);
+        const QUrl url = TileAddress::tileUrl(frame, member, tile);
         if (!url.isValid())
             continue;
         if (async::isCancelled())
@@ -354,8 +344,8 @@ async::Task<void> RadarTileLoader::prefetch(RadarFrames frames, QList<TilePath> 
             co_return;
         std::vector<async::Task<std::optional<QByteArray>>> downloads;
         downloads.reserve(size_t(tiles.size()));
-        for (const TilePath& tile : tiles)
-            downloads.push_back(tileData(frame, tile.z, tile.x, tile.y));
+        for (const TilePath& path : tiles)
+            downloads.push_back(tileData(frame, path.tile));
         co_await async::whenAll(std::move(downloads), kPrefetchWindow);
     }
 }

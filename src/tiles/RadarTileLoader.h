@@ -7,6 +7,7 @@
 #include "platform/async/TaskScope.h"
 #include "radar/RadarFrame.h"
 #include "tiles/DecodedAncestors.h"
+#include "tiles/FrameTileKey.h"
 #include "tiles/TileImages.h"
 
 #include <QCache>
@@ -53,13 +54,13 @@ public:
 
     // The tile to draw at any zoom; pictures made for odd zooms and zooms above 10 are as
     // large as the tile on a screen of `contentScale` device pixels per point.
-    async::Task<std::optional<TileImages::DisplayTile>>
-    displayTileData(RadarFrame frame, int z, int x, int y, double contentScale = 2.0);
+    async::Task<std::optional<TileImages::DisplayTile>> displayTileData(RadarFrame frame,
+                                                                        TilePath path);
     // The same tile when it is at hand in memory (no waiting, no image work); GUI thread.
-    std::optional<TileImages::DisplayTile>
-    displayTileInMemory(const RadarFrame& frame, int z, int x, int y, double contentScale = 2.0);
+    std::optional<TileImages::DisplayTile> displayTileInMemory(const RadarFrame& frame,
+                                                               const TilePath& path);
     // One agency tile at an agency zoom (even, ≤ 10).
-    async::Task<std::optional<QByteArray>> tileData(RadarFrame frame, int z, int x, int y);
+    async::Task<std::optional<QByteArray>> tileData(RadarFrame frame, TileId tile);
     // Warms the caches: every tile of every frame, six downloads at a time.
     async::Task<void> prefetch(RadarFrames frames, QList<TilePath> tiles);
     // Replaces the session; unless forced, at most once every 30 s.
@@ -75,16 +76,15 @@ public:
     int derivedCacheCount() const { return m_derived.count(); }
 
 private:
-    async::Task<std::optional<TileImages::DisplayTile>> composedTile(RadarFrame frame, int z, int x,
-                                                                     int y, int side);
-    async::Task<std::optional<TileImages::DisplayTile>> croppedTile(RadarFrame frame, int z, int x,
-                                                                    int y, int side);
-    const TileImages::DisplayTile* findDerived(const RadarFrame& frame, int z, int x, int y,
-                                               int side);
-    void keepDerived(const QString& key, const RadarFrame& frame,
+    async::Task<std::optional<TileImages::DisplayTile>> composedTile(RadarFrame frame, TileId tile,
+                                                                     int side);
+    async::Task<std::optional<TileImages::DisplayTile>> croppedTile(RadarFrame frame, TileId tile,
+                                                                    int side);
+    const TileImages::DisplayTile* findDerived(const FrameTileKey& key);
+    void keepDerived(const FrameTileKey& key, const RadarFrame& frame,
                      const std::optional<TileImages::DisplayTile>& tile, bool hasEmptySource);
-    async::Task<std::optional<QByteArray>> attempt(QStringList members, RadarFrame frame, int z,
-                                                   int x, int y, int retryCount, double retryDelay);
+    async::Task<std::optional<QByteArray>> attempt(QStringList members, RadarFrame frame,
+                                                   TileId tile, int retryCount, double retryDelay);
     void rememberMember(const RadarFrame& frame, const QString& member);
     void discardCachedEmptyTileIfFresh(const QUrl& url, const RadarFrame& frame,
                                        const QByteArray& bytes);
@@ -96,7 +96,7 @@ private:
     // Response bytes by address, cost in bytes: the warm path never touches disk or network.
     QCache<QString, QByteArray> m_memory;
     // Pictures made from agency tiles, by frame and tile; GUI thread only.
-    RecencyCache<QString, TileImages::DisplayTile> m_derived;
+    RecencyCache<FrameTileKey, TileImages::DisplayTile> m_derived;
     // Shared with the pool tasks that cut squares out of zoom-10 tiles.
     std::shared_ptr<DecodedAncestors> m_ancestors;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "geo/TileId.h"
 #include "radar/RadarFrame.h"
 
 #include <QStringList>
@@ -14,7 +15,7 @@ QStringList candidateMembers(RadarProduct product);
 
 // https://<agency host>/bosai/jmatile/data/<dir>/<basetime>/<member>/<validtime>/surf/
 // <element>/<z>/<x>/<y>.png
-QUrl tileUrl(const RadarFrame& frame, const QString& member, int z, int x, int y);
+QUrl tileUrl(const RadarFrame& frame, const QString& member, const TileId& tile);
 
 // Key of the remembered member: "analysis/20250101000000".
 QString memberKey(const RadarFrame& frame);

@@ -10,7 +10,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QList<TilePath> kTiles{{28, 12, 5, 1.0}, {29, 12, 5, 1.0}};
+const QList<TilePath> kTiles{{{5, 28, 12}, 1.0}, {{5, 29, 12}, 1.0}};
 const MapRegion kRegion{{35.68, 139.76}, 1.1, 1.1};
 
 void liveMode(AppSettings& settings)

@@ -71,7 +71,7 @@ private Q_SLOTS:
     void addressesFollowTheAgencyLayout()
     {
         serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
-        QVERIFY(runTask(m_loader->tileData(kNowcast, 6, 56, 25)).value());
+        QVERIFY(runTask(m_loader->tileData(kNowcast, {6, 56, 25})).value());
         QCOMPARE(m_server->requests().first().path,
                  QStringLiteral("/bosai/jmatile/data/nowc/20250829053000/none/20250829053000/"
                                 "surf/hrpns/6/56/25.png"));
@@ -87,7 +87,7 @@ private Q_SLOTS:
         async::TaskScope scope;
         scope.spawn([](RadarTileLoader* loader, std::optional<QByteArray>* out,
                        bool* finished) -> async::Task<void> {
-            *out = co_await loader->tileData(kNowcast, 6, 56, 25);
+            *out = co_await loader->tileData(kNowcast, {6, 56, 25});
             *finished = true;
         }(m_loader, &result, &done));
         QTRY_COMPARE(m_server->requests().size(), 1);
@@ -118,7 +118,7 @@ private Q_SLOTS:
         async::TaskScope scope;
         scope.spawn(
             [](RadarTileLoader* loader, std::optional<QByteArray>* out) -> async::Task<void> {
-                *out = co_await loader->tileData(kAnalysis, 6, 56, 25);
+                *out = co_await loader->tileData(kAnalysis, {6, 56, 25});
             }(m_loader, &first));
         QTRY_COMPARE(tileRequests(QStringLiteral("/immed/")), 1);
         QVERIFY(clock.waitForTimerDueIn(400ms));
@@ -131,15 +131,15 @@ private Q_SLOTS:
         QCOMPARE(tileRequests(QStringLiteral("/immed/")), 3);
         QCOMPARE(m_loader->resolvedMember(kAnalysis), QStringLiteral("none"));
 
-        QVERIFY(runTask(m_loader->tileData(kAnalysis, 6, 57, 25)).value());
+        QVERIFY(runTask(m_loader->tileData(kAnalysis, {6, 57, 25})).value());
         QCOMPARE(tileRequests(QStringLiteral("/immed/")), 3); // straight to "none"
     }
 
     void warmTilesComeFromMemory()
     {
         serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
-        QVERIFY(runTask(m_loader->tileData(kNowcast, 6, 56, 25)).value());
-        QVERIFY(runTask(m_loader->tileData(kNowcast, 6, 56, 25)).value());
+        QVERIFY(runTask(m_loader->tileData(kNowcast, {6, 56, 25})).value());
+        QVERIFY(runTask(m_loader->tileData(kNowcast, {6, 56, 25})).value());
         QCOMPARE(m_server->requests().size(), 1);
     }
 
@@ -147,13 +147,13 @@ private Q_SLOTS:
     {
         serveEverything(tileFile("empty_placeholder_rgba.png"));
         FakeClock clock(kNowcast.date.addSecs(60)); // the frame is a minute old
-        QVERIFY(runTask(m_loader->tileData(kNowcast, 6, 56, 25)).value());
-        QVERIFY(runTask(m_loader->tileData(kNowcast, 6, 56, 25)).value());
+        QVERIFY(runTask(m_loader->tileData(kNowcast, {6, 56, 25})).value());
+        QVERIFY(runTask(m_loader->tileData(kNowcast, {6, 56, 25})).value());
         QCOMPARE(m_server->requests().size(), 2);
 
         FakeClock later(kNowcast.date.addSecs(1200)); // old enough to keep
-        QVERIFY(runTask(m_loader->tileData(kNowcast, 6, 56, 25)).value());
-        QVERIFY(runTask(m_loader->tileData(kNowcast, 6, 56, 25)).value());
+        QVERIFY(runTask(m_loader->tileData(kNowcast, {6, 56, 25})).value());
+        QVERIFY(runTask(m_loader->tileData(kNowcast, {6, 56, 25})).value());
         QCOMPARE(m_server->requests().size(), 3);
     }
 
@@ -161,7 +161,7 @@ private Q_SLOTS:
     {
         const QByteArray empty = tileFile("empty_placeholder_rgba.png");
         serveEverything(empty);
-        const auto allEmpty = runTask(m_loader->displayTileData(kNowcast, 7, 113, 50));
+        const auto allEmpty = runTask(m_loader->displayTileData(kNowcast, {{7, 113, 50}, 2}));
         QVERIFY(allEmpty && *allEmpty);
         QVERIFY((*allEmpty)->empty);
         QCOMPARE((*allEmpty)->encoded, empty);
@@ -173,16 +173,17 @@ private Q_SLOTS:
                        ? FakeResponse::png(rain)
                        : FakeResponse::png(tileFile("empty_placeholder_rgba.png"));
         });
-        const auto composed = runTask(m_loader->displayTileData(kNowcast, 7, 114, 50));
+        const auto composed = runTask(m_loader->displayTileData(kNowcast, {{7, 114, 50}, 2}));
         QVERIFY(composed && *composed);
         QCOMPARE((*composed)->image.size(), QSize(512, 512));
 
         // Made as large as the tile on screen, once per screen scale; then kept.
-        const auto onePixelPerPoint = runTask(m_loader->displayTileData(kNowcast, 7, 114, 50, 1));
+        const auto onePixelPerPoint =
+            runTask(m_loader->displayTileData(kNowcast, {{7, 114, 50}, 1}));
         QCOMPARE((*onePixelPerPoint)->image.size(), QSize(256, 256));
-        const auto again = runTask(m_loader->displayTileData(kNowcast, 7, 114, 50, 1));
+        const auto again = runTask(m_loader->displayTileData(kNowcast, {{7, 114, 50}, 1}));
         QCOMPARE((*again)->image.cacheKey(), (*onePixelPerPoint)->image.cacheKey());
-        const auto inMemory = m_loader->displayTileInMemory(kNowcast, 7, 114, 50, 2);
+        const auto inMemory = m_loader->displayTileInMemory(kNowcast, {{7, 114, 50}, 2});
         QVERIFY(inMemory);
         QCOMPARE(inMemory->image.cacheKey(), (*composed)->image.cacheKey());
         QCOMPARE(m_loader->derivedCacheCount(), 2);
@@ -198,8 +199,8 @@ private Q_SLOTS:
                        ? FakeResponse::png(rain)
                        : FakeResponse::png(tileFile("empty_placeholder_rgba.png"));
         });
-        QVERIFY(runTask(m_loader->displayTileData(kNowcast, 7, 114, 50)).value());
-        QVERIFY(!m_loader->displayTileInMemory(kNowcast, 7, 114, 50));
+        QVERIFY(runTask(m_loader->displayTileData(kNowcast, {{7, 114, 50}, 2})).value());
+        QVERIFY(!m_loader->displayTileInMemory(kNowcast, {{7, 114, 50}, 2}));
         QCOMPARE(m_loader->derivedCacheCount(), 0);
     }
 
@@ -215,7 +216,7 @@ private Q_SLOTS:
         std::optional<std::optional<TileImages::DisplayTile>> result;
         async::TaskScope scope;
         scope.spawn([](RadarTileLoader* loader, auto* out) -> async::Task<void> {
-            *out = co_await loader->displayTileData(kNowcast, 7, 113, 50);
+            *out = co_await loader->displayTileData(kNowcast, {{7, 113, 50}, 2});
         }(m_loader, &result));
         QTRY_COMPARE(m_server->requests().size(), 4);
         QVERIFY(clock.waitForTimerDueIn(400ms));
@@ -230,7 +231,7 @@ private Q_SLOTS:
     void deepZoomsAreCutFromZoomTen()
     {
         serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
-        const auto cut = runTask(m_loader->displayTileData(kNowcast, 12, 3605, 1612));
+        const auto cut = runTask(m_loader->displayTileData(kNowcast, {{12, 3605, 1612}, 2}));
         QVERIFY(cut && *cut);
         QCOMPARE((*cut)->image.size(), QSize(512, 512)); // a 64-pixel square, enlarged
         QCOMPARE(m_server->requests().size(), 1);
@@ -250,7 +251,7 @@ private Q_SLOTS:
             const int base = failures();
             std::vector<async::Task<std::optional<QByteArray>>> tiles;
             for (int i = 0; i < count; ++i)
-                tiles.push_back(m_loader->tileData(kNowcast, 6, first + i, 25));
+                tiles.push_back(m_loader->tileData(kNowcast, {6, first + i, 25}));
             bool done = false;
             async::TaskScope scope;
             scope.spawn([](std::vector<async::Task<std::optional<QByteArray>>> all,
@@ -292,7 +293,7 @@ private Q_SLOTS:
             [rain](const RecordedRequest&) { return FakeResponse::png(rain).withDelay(150); });
         QList<TilePath> tiles;
         for (int i = 0; i < 20; ++i)
-            tiles.append(TilePath{i, 25, 6, 1.0});
+            tiles.append(TilePath{{6, i, 25}, 1.0});
         QElapsedTimer clock;
         int arrivedEarly = 0;
         connect(m_server, &FakeHttpServer::requestReceived, this, [&] {
@@ -314,12 +315,12 @@ private Q_SLOTS:
         });
         async::TaskScope scope;
         scope.spawn([](RadarTileLoader* loader) -> async::Task<void> {
-            co_await loader->tileData(kNowcast, 6, 0, 25);
+            co_await loader->tileData(kNowcast, {6, 0, 25});
         }(m_loader));
         QTRY_COMPARE(m_server->requests().size(), 1);
         QList<TilePath> others;
         for (int i = 1; i <= 12; ++i)
-            others.append(TilePath{i, 25, 6, 1.0});
+            others.append(TilePath{{6, i, 25}, 1.0});
         QElapsedTimer elapsed;
         elapsed.start();
         QVERIFY(runTask(m_loader->prefetch({kNowcast}, others), 4000));
