@@ -176,7 +176,7 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
     // A loop coming back to a frame finds its tiles in memory: answered on the spot, without
     // a task and two trips through the event queue per tile.
     if (QThread::currentThread() == m_loader->thread()) {
-        if (auto ready = m_loader->displayTileInMemory(*current, path)) {
+        if (auto ready = m_loader->pictures().displayTileInMemory(*current, path)) {
             replaceInFlight(path.tile, std::nullopt);
             result(toResult(*ready));
             noteSuccess();
@@ -194,7 +194,7 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
     auto run = [](std::weak_ptr<RadarTileOverlay> overlay, RadarTileLoader* tiles,
                   RadarFrame tileFrame, TilePath tile, quint64 tileId,
                   std::shared_ptr<ResultOnce> answer) -> async::Task<void> {
-        const auto display = co_await tiles->displayTileData(tileFrame, tile);
+        const auto display = co_await tiles->pictures().displayTile(tileFrame, tile);
         if (async::isCancelled()) {
             answer->deliver(TileResult::failure(TileResult::Error::Cancelled));
         } else if (display) {

@@ -3,7 +3,6 @@
 #include "TestData.h"
 #include "TileLoaderFixture.h"
 #include "platform/DataHosts.h"
-#include "radar/JMATime.h"
 #include "tiles/RadarTileLoader.h"
 #include "tiles/RadarTileOverlay.h"
 
@@ -17,9 +16,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const RadarFrame kFrame{RadarProduct::Nowcast, QStringLiteral("20250829053000"),
-                        QStringLiteral("20250829053000"), RadarFrame::Kind::Observation,
-                        *JMATime::parse(QStringLiteral("20250829053000"))};
+const RadarFrame kFrame = TileTestData::kNowcast;
 
 // Collects the results handed to the map; each request must answer exactly once.
 struct Results {
