@@ -7,7 +7,7 @@
 #include <QUrl>
 
 // Where the agency serves one radar tile of a frame. Addresses exist for even zooms up
-// to 10 only; other zooms are derived from those (RadarTileLoader).
+// to 10 only; other zooms are derived from those (RadarTilePictures).
 namespace TileAddress {
 
 // Member segments to try for a product, in order.
