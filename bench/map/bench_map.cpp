@@ -166,17 +166,17 @@ QList<TilePath> sourceTiles(const QList<TileId>& shown)
     for (const TileId& tile : shown) {
         if (tile.z > 10) {
             const TileId up = tile.ancestor(tile.z - 10);
-            sources.append({up.x, up.y, up.z});
+            sources.append({up, 1.0});
         } else if (tile.z % 2 == 1) {
             for (int i = 0; i < 4; ++i)
-                sources.append({2 * tile.x + i % 2, 2 * tile.y + i / 2, tile.z + 1});
+                sources.append({{tile.z + 1, 2 * tile.x + i % 2, 2 * tile.y + i / 2}, 1.0});
         } else {
-            sources.append({tile.x, tile.y, tile.z});
+            sources.append({tile, 1.0});
         }
     }
-    sources.removeIf([&, seen = QSet<QString>()](const TilePath& path) mutable {
-        const bool repeated = seen.contains(path.key());
-        seen.insert(path.key());
+    sources.removeIf([&, seen = QSet<TileId>()](const TilePath& path) mutable {
+        const bool repeated = seen.contains(path.tile);
+        seen.insert(path.tile);
         return repeated;
     });
     return sources;

@@ -96,7 +96,7 @@ struct WarmLoader {
             run(z);
     }
 
-    // Runs one displayTileData call to completion through the event loop, as the overlay does.
+    // Runs one displayTile call to completion through the event loop, as the overlay does.
     bool run(int z)
     {
         const int x = z == 12 ? 3605 : (z == 7 ? 113 : 56);
@@ -106,7 +106,7 @@ struct WarmLoader {
         async::TaskScope scope;
         scope.spawn([](RadarTileLoader* tiles, int zoom, int tx, int ty, bool* finished,
                        bool* good) -> async::Task<void> {
-            const auto tile = co_await tiles->displayTileData(kFrame, zoom, tx, ty);
+            const auto tile = co_await tiles->pictures().displayTile(kFrame, {{zoom, tx, ty}, 2.0});
             *good = tile.has_value();
             *finished = true;
         }(loader.get(), z, x, y, &done, &ok));

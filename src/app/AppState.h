@@ -1,8 +1,8 @@
 #pragma once
 
+#include "geo/GeoTypes.h"
+#include "geo/TilePath.h"
 #include "locations/MapPane.h"
-#include "mapwidget/GeoTypes.h"
-#include "mapwidget/TilePath.h"
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
 #include "radar/RadarFrame.h"

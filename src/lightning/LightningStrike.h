@@ -1,7 +1,7 @@
 #pragma once
 
+#include "geo/GeoTypes.h"
 #include "lightning/LidenFeature.h"
-#include "mapwidget/GeoTypes.h"
 
 #include <QDateTime>
 #include <QDebug>

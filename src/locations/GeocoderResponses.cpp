@@ -1,6 +1,6 @@
 #include "locations/GeocoderResponses.h"
 
-#include "mapwidget/GeoDistance.h"
+#include "geo/GeoDistance.h"
 #include "platform/ErrorText.h"
 #include "platform/JsonReader.h"
 

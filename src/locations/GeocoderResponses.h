@@ -1,7 +1,7 @@
 #pragma once
 
+#include "geo/GeoTypes.h"
 #include "locations/GeocodedPlace.h"
-#include "mapwidget/GeoTypes.h"
 #include "platform/Expected.h"
 
 #include <QByteArray>

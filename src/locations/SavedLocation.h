@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapwidget/GeoTypes.h"
+#include "geo/GeoTypes.h"
 
 #include <QByteArray>
 #include <QDebug>

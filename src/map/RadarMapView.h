@@ -1,10 +1,10 @@
 #pragma once
 
+#include "geo/GeoTypes.h"
+#include "geo/TilePath.h"
 #include "lightning/LightningStrike.h"
 #include "locations/SavedLocation.h"
 #include "locations/SavedMapCamera.h"
-#include "mapwidget/GeoTypes.h"
-#include "mapwidget/TilePath.h"
 #include "radar/RadarFrame.h"
 #include "typhoon/TyphoonInfo.h"
 

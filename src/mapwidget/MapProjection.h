@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapwidget/GeoTypes.h"
+#include "geo/GeoTypes.h"
 
 // A point in projected map points (see MapRect): Web-Mercator over a world kMapWorldWidth
 // points wide, x east from −180°, y south from +85.05°.

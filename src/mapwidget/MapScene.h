@@ -1,7 +1,7 @@
 #pragma once
 
+#include "geo/GeoTypes.h"
 #include "mapwidget/BaseMapLoader.h"
-#include "mapwidget/GeoTypes.h"
 #include "mapwidget/MapOverlayLevel.h"
 #include "mapwidget/MapOverlayRenderer.h"
 #include "mapwidget/MapViewport.h"

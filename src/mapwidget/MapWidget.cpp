@@ -1,6 +1,6 @@
 #include "mapwidget/MapWidget.h"
 
-#include "mapwidget/GeoDistance.h"
+#include "geo/GeoDistance.h"
 #include "mapwidget/MapAnnotation.h"
 #include "mapwidget/MapOverlay.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapwidget/TileId.h"
+#include "geo/TileId.h"
 
 #include <QList>
 

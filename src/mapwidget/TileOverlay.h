@@ -1,7 +1,7 @@
 #pragma once
 
+#include "geo/TilePath.h"
 #include "mapwidget/MapOverlay.h"
-#include "mapwidget/TilePath.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -115,7 +115,7 @@ void TileOverlayLayer::request(const TileId& tile, Tile& entry)
     ++m_counters.requests;
     std::weak_ptr<TileOverlayLayer> weak = weak_from_this();
     std::shared_ptr<GuiThreadRelay> relay = m_relay;
-    const TilePath path{tile.x, tile.y, tile.z, m_contentScale};
+    const TilePath path{tile, m_contentScale};
     m_overlay->loadTile(path, [weak, relay, decoded = m_decoded, tile, id](TileResult result) {
         const auto post = [weak, relay, tile, id](TileResult::Error error, QImage image,
                                                   bool transparent) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "geo/TileId.h"
 #include "mapwidget/MapViewport.h"
-#include "mapwidget/TileId.h"
 #include "mapwidget/TileOverlay.h"
 
 #include <QHash>

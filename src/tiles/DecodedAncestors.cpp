@@ -2,7 +2,7 @@
 
 #include <QMutexLocker>
 
-QImage DecodedAncestors::decoded(const QString& key, const QByteArray& bytes)
+QImage DecodedAncestors::decoded(const FrameTileKey& key, const QByteArray& bytes)
 {
     {
         QMutexLocker locker(&m_lock);

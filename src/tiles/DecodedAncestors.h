@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tiles/FrameTileKey.h"
+
 #include <QByteArray>
 #include <QCache>
 #include <QImage>
@@ -16,7 +18,7 @@ public:
     {}
 
     // The picture of `bytes`, decoded once while it is kept under `key`.
-    QImage decoded(const QString& key, const QByteArray& bytes);
+    QImage decoded(const FrameTileKey& key, const QByteArray& bytes);
 
 private:
     struct Entry {
@@ -25,5 +27,5 @@ private:
     };
 
     QMutex m_lock;
-    QCache<QString, Entry> m_pictures;
+    QCache<FrameTileKey, Entry> m_pictures;
 };

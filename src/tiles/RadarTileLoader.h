@@ -1,24 +1,11 @@
 #pragma once
 
-#include "mapwidget/TilePath.h"
-#include "platform/HttpSession.h"
-#include "platform/RecencyCache.h"
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
-#include "radar/RadarFrame.h"
-#include "tiles/DecodedAncestors.h"
-#include "tiles/TileImages.h"
+#include "tiles/AgencyTileSource.h"
+#include "tiles/RadarTilePictures.h"
 
-#include <QCache>
-#include <QDateTime>
-#include <QHash>
-#include <QMutex>
 #include <QObject>
-
-#include <memory>
-#include <optional>
-
-class QNetworkDiskCache;
 
 struct RadarTileLoaderOptions {
     QString cacheDirectory; // the disk cache; empty: <cache location>/jmatile
@@ -29,14 +16,9 @@ struct RadarTileLoaderOptions {
     qint64 derivedCacheBytes = qint64(160) * 1024 * 1024;
 };
 
-// The one place that downloads radar tiles. It keeps responses in memory and on disk
-// (cache first: a tile once fetched is never fetched again while cached), learns which
-// member segment serves each product and base time, retries, replaces its session when
-// tiles keep failing, and derives the zooms the agency does not serve: odd zooms from four
-// tiles of the next level, zooms above 10 cut out of the zoom-10 tile.
-//
-// Its operations are coroutines on the GUI thread; image work runs on the thread pool.
-// `m_lock` guards the state the design shares with other threads.
+// The radar tiles the program shares: the agency's bytes, the pictures made from them, and
+// the scope where work that outlives a single caller runs (tile requests of overlays,
+// notices). The pictures ask the source, never the other way round.
 class RadarTileLoader : public QObject {
     Q_OBJECT
 
@@ -48,63 +30,20 @@ public:
     explicit RadarTileLoader(Options options = {}, QObject* parent = nullptr);
     ~RadarTileLoader() override;
 
-    // Cache first; 20 s between bytes, 60 s per transfer; pipelining.
-    HttpSessionConfig sessionConfig();
-
-    // The tile to draw at any zoom; pictures made for odd zooms and zooms above 10 are as
-    // large as the tile on a screen of `contentScale` device pixels per point.
-    async::Task<std::optional<TileImages::DisplayTile>>
-    displayTileData(RadarFrame frame, int z, int x, int y, double contentScale = 2.0);
-    // The same tile when it is at hand in memory (no waiting, no image work); GUI thread.
-    std::optional<TileImages::DisplayTile>
-    displayTileInMemory(const RadarFrame& frame, int z, int x, int y, double contentScale = 2.0);
-    // One agency tile at an agency zoom (even, ≤ 10).
-    async::Task<std::optional<QByteArray>> tileData(RadarFrame frame, int z, int x, int y);
-    // Warms the caches: every tile of every frame, six downloads at a time.
-    async::Task<void> prefetch(RadarFrames frames, QList<TilePath> tiles);
-    // Replaces the session; unless forced, at most once every 30 s.
-    void resetSession(bool force);
-
-    // Where work that outlives a single caller runs (tile requests of overlays, notices).
+    AgencyTileSource& agency() { return m_agency; }
+    RadarTilePictures& pictures() { return m_pictures; }
     async::TaskScope& tasks() { return m_tasks; }
 
-    int consecutiveFailures() const;
-    QDateTime lastSessionResetAt() const;
-    std::optional<QString> resolvedMember(const RadarFrame& frame) const;
-    int memoryCacheCount() const { return int(m_memory.count()); }
-    int derivedCacheCount() const { return m_derived.count(); }
+    // What the program's supervision asks of the source, here so it need not know the parts.
+    async::Task<void> prefetch(RadarFrames frames, QList<TilePath> tiles)
+    {
+        return m_agency.prefetch(std::move(frames), std::move(tiles));
+    }
+    void resetSession(bool force) { m_agency.resetSession(force); }
+    QDateTime lastSessionResetAt() const { return m_agency.lastSessionResetAt(); }
 
 private:
-    async::Task<std::optional<TileImages::DisplayTile>> composedTile(RadarFrame frame, int z, int x,
-                                                                     int y, int side);
-    async::Task<std::optional<TileImages::DisplayTile>> croppedTile(RadarFrame frame, int z, int x,
-                                                                    int y, int side);
-    const TileImages::DisplayTile* findDerived(const RadarFrame& frame, int z, int x, int y,
-                                               int side);
-    void keepDerived(const QString& key, const RadarFrame& frame,
-                     const std::optional<TileImages::DisplayTile>& tile, bool hasEmptySource);
-    async::Task<std::optional<QByteArray>> attempt(QStringList members, RadarFrame frame, int z,
-                                                   int x, int y, int retryCount, double retryDelay);
-    void rememberMember(const RadarFrame& frame, const QString& member);
-    void discardCachedEmptyTileIfFresh(const QUrl& url, const RadarFrame& frame,
-                                       const QByteArray& bytes);
-    void forget(const QUrl& url);
-    void countFailure();
-
-    Options m_options;
-    QNetworkDiskCache* m_diskCache;
-    // Response bytes by address, cost in bytes: the warm path never touches disk or network.
-    QCache<QString, QByteArray> m_memory;
-    // Pictures made from agency tiles, by frame and tile; GUI thread only.
-    RecencyCache<QString, TileImages::DisplayTile> m_derived;
-    // Shared with the pool tasks that cut squares out of zoom-10 tiles.
-    std::shared_ptr<DecodedAncestors> m_ancestors;
-
-    mutable QMutex m_lock;
-    HttpSession* m_session; // replaced as a whole through HttpSession::reset()
-    QHash<QString, QString> m_resolvedMembers;
-    int m_consecutiveFailures = 0;
-    QDateTime m_lastSessionResetAt; // invalid: never
-
-    async::TaskScope m_tasks; // last: destroyed first
+    AgencyTileSource m_agency;
+    RadarTilePictures m_pictures;
+    async::TaskScope m_tasks; // last: destroyed first, before the tasks' pictures and source
 };

@@ -166,45 +166,42 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
         result(TileResult::failure(TileResult::Error::NotFound));
         return;
     }
-    const QString key = path.key();
     const quint64 id = nextRequestId();
     {
         QMutexLocker locker(&m_failureLock);
         m_lastRequestAt = Clock::current().now();
-        m_lastRequestedZ = path.z;
+        m_lastRequestedZ = path.tile.z;
     }
 
     // A loop coming back to a frame finds its tiles in memory: answered on the spot, without
     // a task and two trips through the event queue per tile.
     if (QThread::currentThread() == m_loader->thread()) {
-        if (auto ready = m_loader->displayTileInMemory(*current, path.z, path.x, path.y,
-                                                       path.contentScaleFactor)) {
-            replaceInFlight(key, std::nullopt);
+        if (auto ready = m_loader->pictures().displayTileInMemory(*current, path)) {
+            replaceInFlight(path.tile, std::nullopt);
             result(toResult(*ready));
             noteSuccess();
-            noteDelivered(key);
+            noteDelivered(path.tile);
             return;
         }
     }
 
     auto request = std::make_shared<Request>();
-    replaceInFlight(key, InFlight{id, request});
+    replaceInFlight(path.tile, InFlight{id, request});
 
     std::weak_ptr<RadarTileOverlay> weak = weak_from_this();
     RadarTileLoader* loader = m_loader;
     auto once = std::make_shared<ResultOnce>(std::move(result));
     auto run = [](std::weak_ptr<RadarTileOverlay> overlay, RadarTileLoader* tiles,
-                  RadarFrame tileFrame, TilePath tile, QString tileKey, quint64 tileId,
+                  RadarFrame tileFrame, TilePath tile, quint64 tileId,
                   std::shared_ptr<ResultOnce> answer) -> async::Task<void> {
-        const auto display = co_await tiles->displayTileData(tileFrame, tile.z, tile.x, tile.y,
-                                                             tile.contentScaleFactor);
+        const auto display = co_await tiles->pictures().displayTile(tileFrame, tile);
         if (async::isCancelled()) {
             answer->deliver(TileResult::failure(TileResult::Error::Cancelled));
         } else if (display) {
             answer->deliver(toResult(*display));
             if (auto self = overlay.lock()) {
                 self->noteSuccess();
-                self->noteDelivered(tileKey);
+                self->noteDelivered(tile.tile);
             }
         } else {
             answer->deliver(TileResult::failure(TileResult::Error::NotFound));
@@ -212,7 +209,7 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
                 self->scheduleRetryIfNeeded();
         }
         if (auto self = overlay.lock())
-            self->clearInFlightTask(tileKey, tileId);
+            self->clearInFlightTask(tile.tile, tileId);
     };
     // The loader may be gone by the time the event loop gets here (a test's own loader, or
     // the end of the program); then there is nothing to ask, and the map hears so once.
@@ -224,33 +221,33 @@ void RadarTileOverlay::loadTile(const TilePath& path, ResultCallback result)
             once->deliver(TileResult::failure(TileResult::Error::Cancelled));
             return;
         }
-        request->task = loader->tasks().spawn(run(weak, loader, frameCopy, path, key, id, once));
+        request->task = loader->tasks().spawn(run(weak, loader, frameCopy, path, id, once));
     });
     reportBusyChange();
 }
 
-// A newer request for a key supersedes the one in flight, which is cancelled.
-void RadarTileOverlay::replaceInFlight(const QString& key, std::optional<InFlight> newer)
+// A newer request for a tile supersedes the one in flight, which is cancelled.
+void RadarTileOverlay::replaceInFlight(const TileId& tile, std::optional<InFlight> newer)
 {
     std::shared_ptr<Request> superseded;
     {
         QMutexLocker locker(&m_taskLock);
-        if (auto existing = m_inFlight.find(key); existing != m_inFlight.end()) {
+        if (auto existing = m_inFlight.find(tile); existing != m_inFlight.end()) {
             superseded = existing->request;
             m_inFlight.erase(existing);
         }
         if (newer)
-            m_inFlight.insert(key, *newer);
+            m_inFlight.insert(tile, *newer);
     }
     if (superseded)
         cancelRequest(superseded);
 }
 
-void RadarTileOverlay::clearInFlightTask(const QString& key, quint64 id)
+void RadarTileOverlay::clearInFlightTask(const TileId& tile, quint64 id)
 {
     {
         QMutexLocker locker(&m_taskLock);
-        auto entry = m_inFlight.find(key);
+        auto entry = m_inFlight.find(tile);
         if (entry != m_inFlight.end() && entry->id == id)
             m_inFlight.erase(entry);
     }
@@ -267,12 +264,12 @@ void RadarTileOverlay::noteSuccess()
     reportBusyChange();
 }
 
-void RadarTileOverlay::noteDelivered(const QString& key)
+void RadarTileOverlay::noteDelivered(const TileId& tile)
 {
     QMutexLocker locker(&m_failureLock);
     if (m_deliveredKeys.size() >= kMaxDeliveredKeys)
         m_deliveredKeys.clear();
-    m_deliveredKeys.insert(key);
+    m_deliveredKeys.insert(tile.key());
 }
 
 void RadarTileOverlay::scheduleRetryIfNeeded()
@@ -314,7 +311,7 @@ void RadarTileOverlay::teardown()
         QMutexLocker locker(&m_failureLock);
         m_onBusyChange = {};
     }
-    QHash<QString, InFlight> taken;
+    QHash<TileId, InFlight> taken;
     {
         QMutexLocker locker(&m_taskLock);
         taken = std::exchange(m_inFlight, {});

@@ -59,10 +59,10 @@ private:
     explicit RadarTileOverlay(RadarTileLoader* loader);
     void reportBusyChange();
     void noteSuccess();
-    void noteDelivered(const QString& key);
+    void noteDelivered(const TileId& tile);
     void scheduleRetryIfNeeded();
-    void replaceInFlight(const QString& key, std::optional<InFlight> newer);
-    void clearInFlightTask(const QString& key, quint64 id);
+    void replaceInFlight(const TileId& tile, std::optional<InFlight> newer);
+    void clearInFlightTask(const TileId& tile, quint64 id);
     static void cancelRequest(const std::shared_ptr<Request>& request);
 
     RadarTileLoader* m_loader;
@@ -71,7 +71,7 @@ private:
     std::optional<RadarFrame> m_frame;
 
     mutable QMutex m_taskLock;
-    QHash<QString, InFlight> m_inFlight;
+    QHash<TileId, InFlight> m_inFlight;
 
     mutable QMutex m_failureLock;
     std::function<void(Recovery)> m_onLoadFailure;

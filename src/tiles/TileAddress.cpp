@@ -15,16 +15,16 @@ QStringList candidateMembers(RadarProduct product)
     return {};
 }
 
-QUrl tileUrl(const RadarFrame& frame, const QString& member, int z, int x, int y)
+QUrl tileUrl(const RadarFrame& frame, const QString& member, const TileId& tile)
 {
     const bool nowcast = frame.product == RadarProduct::Nowcast;
     const QString dir = nowcast ? QStringLiteral("nowc") : QStringLiteral("rasrf");
     const QString element = nowcast ? QStringLiteral("hrpns") : QStringLiteral("rasrf");
     const QString path = QStringLiteral("/bosai/jmatile/data/%1/%2/%3/%4/surf/%5/%6/%7/%8.png")
                              .arg(dir, frame.basetime, member, frame.validtime, element)
-                             .arg(z)
-                             .arg(x)
-                             .arg(y);
+                             .arg(tile.z)
+                             .arg(tile.x)
+                             .arg(tile.y);
     return DataHosts::join(DataHosts::current().agency, path);
 }
 

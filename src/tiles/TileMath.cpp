@@ -65,7 +65,7 @@ QSet<QString> tileKeys(const MapRect& rect, int zoom)
     const int lastY = clampTile(std::floor((rect.y + rect.height) / s), n);
     for (int x = firstX; x <= lastX; ++x) {
         for (int y = firstY; y <= lastY; ++y)
-            keys.insert(TilePath{x, y, zoom, 1.0}.key());
+            keys.insert(TileId{zoom, x, y}.key());
     }
     return keys;
 }
@@ -95,7 +95,7 @@ QList<TilePath> visibleTiles(const Viewport& view, ZoomRange range, int margin, 
         for (int y = y0; y <= std::max(y1, y0); ++y) {
             if (y < 0 || y >= n)
                 continue;
-            tiles.append(TilePath{x, y, z, 1.0});
+            tiles.append(TilePath{{z, x, y}, 1.0});
             if (tiles.size() >= cap)
                 return tiles;
         }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mapwidget/GeoTypes.h"
-#include "mapwidget/TilePath.h"
+#include "geo/GeoTypes.h"
+#include "geo/TilePath.h"
 
 #include <QList>
 #include <QSet>

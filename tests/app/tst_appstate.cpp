@@ -3,20 +3,21 @@
 #include "TaskTestUtils.h"
 <<<<<<< HEAD
 #include "TestRegistry.h"
-    =======
+    == == ==
+    =
 #include "app/AppWatchdogs.h"
-    >>>>>>> wt-coord
+        >>>>>>> wt - coord
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-    using namespace std::chrono_literals;
+                    using namespace std::chrono_literals;
 
 namespace {
 
-const QList<TilePath> kTiles{{28, 12, 5, 1.0}, {29, 12, 5, 1.0}};
+const QList<TilePath> kTiles{{{5, 28, 12}, 1.0}, {{5, 29, 12}, 1.0}};
 const MapRegion kRegion{{35.68, 139.76}, 1.1, 1.1};
 
 void liveMode(AppSettings& settings)

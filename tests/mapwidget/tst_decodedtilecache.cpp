@@ -34,10 +34,10 @@ private Q_SLOTS:
         auto overlay = std::make_shared<FakeTileOverlay>(2, 16);
         QHash<QString, QByteArray> pngs; // one PNG per tile, handed out again on reload
         overlay->setAnswer([&](const TilePath& path) {
-            auto png = pngs.find(path.key());
+            auto png = pngs.find(path.tile.key());
             if (png == pngs.end())
-                png = pngs.insert(path.key(),
-                                  FakeTileOverlay::solidPng(QColor(path.x % 256, path.y % 256, 0)));
+                png = pngs.insert(path.tile.key(), FakeTileOverlay::solidPng(QColor(
+                                                       path.tile.x % 256, path.tile.y % 256, 0)));
             return TileResult::fromEncoded(*png);
         });
         QObject receiver;

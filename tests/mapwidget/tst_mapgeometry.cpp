@@ -1,5 +1,5 @@
 #include "TestRegistry.h"
-#include "mapwidget/GeoDistance.h"
+#include "geo/GeoDistance.h"
 #include "mapwidget/MapProjection.h"
 #include "mapwidget/MapViewport.h"
 #include "mapwidget/TileCover.h"

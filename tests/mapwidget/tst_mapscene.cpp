@@ -72,11 +72,6 @@ std::shared_ptr<FakeTileOverlay> solidTiles(MapScene& scene, const QColor& color
     return overlay;
 }
 
-TileId tileOf(const TilePath& path)
-{
-    return {path.z, path.x, path.y};
-}
-
 } // namespace
 
 class TestMapScene : public QObject {
@@ -159,7 +154,7 @@ private Q_SLOTS:
         const auto checkOncePerVisibleTile = [&](const QList<FakeTileOverlay::Request>& requests) {
             QSet<TileId> asked;
             for (const auto& request : requests)
-                asked.insert(tileOf(request.path));
+                asked.insert(request.path.tile);
             QCOMPARE(requests.size(), visible.size());
             QCOMPARE(asked, visible);
         };
@@ -171,7 +166,7 @@ private Q_SLOTS:
 
         const QList<FakeTileOverlay::Request> first = overlay->takeRequests();
         checkOncePerVisibleTile(first);
-        QVERIFY(first.first().path.z == layer->level());
+        QVERIFY(first.first().path.tile.z == layer->level());
         answerAll(first, Qt::red);
         QTRY_VERIFY(scene.isLoaded());
 
@@ -208,7 +203,7 @@ private Q_SLOTS:
         scene.setCenterCoordinate({kCenter.latitude, kCenter.longitude + 20});
         const QList<FakeTileOverlay::Request> after = overlay->takeRequests();
         QCOMPARE(layer->counters().abandoned, int(before.size()));
-        const MapRect centerTile = tileOf(after.first().path).mapRect();
+        const MapRect centerTile = after.first().path.tile.mapRect();
         QVERIFY(MapProjection::contains(centerTile, scene.viewport().center()));
 
         for (const auto& request : before)

@@ -1,12 +1,36 @@
 #pragma once
 
 #include "FakeHttpServer.h"
+#include "TestData.h"
 #include "platform/DataHosts.h"
+#include "radar/JMATime.h"
 #include "tiles/RadarTileLoader.h"
 
 #include <QTemporaryDir>
 
 #include <memory>
+
+namespace TileTestData {
+
+inline RadarFrame frame(RadarProduct product, const char* base, const char* valid)
+{
+    const QString b = QString::fromLatin1(base);
+    const QString v = QString::fromLatin1(valid);
+    return RadarFrame{product, b, v,
+                      b == v ? RadarFrame::Kind::Observation : RadarFrame::Kind::Forecast,
+                      *JMATime::parse(v)};
+}
+
+inline const RadarFrame kNowcast = frame(RadarProduct::Nowcast, "20250829053000", "20250829053000");
+inline const RadarFrame kAnalysis =
+    frame(RadarProduct::Analysis, "20250829052000", "20250829062000");
+
+inline QByteArray tileFile(const char* name)
+{
+    return TestData::read(QStringLiteral("jma/tiles/") + QLatin1String(name));
+}
+
+} // namespace TileTestData
 
 // A tile loader over a temporary cache (8 MiB in memory and on disk) that talks to a fake
 // agency; every data host points at the fake server while it exists.
@@ -33,5 +57,9 @@ struct TileLoaderFixture {
     void serveEverything(const QByteArray& png)
     {
         server.setHandler([png](const RecordedRequest&) { return FakeResponse::png(png); });
+    }
+    int tileRequests(const QString& fragment) const
+    {
+        return server.requestCount([&](const QString& path) { return path.contains(fragment); });
     }
 };

@@ -4,7 +4,6 @@
 #include "TestRegistry.h"
 #include "TileLoaderFixture.h"
 #include "platform/DataHosts.h"
-#include "radar/JMATime.h"
 #include "tiles/RadarTileLoader.h"
 #include "tiles/RadarTileOverlay.h"
 
@@ -18,9 +17,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const RadarFrame kFrame{RadarProduct::Nowcast, QStringLiteral("20250829053000"),
-                        QStringLiteral("20250829053000"), RadarFrame::Kind::Observation,
-                        *JMATime::parse(QStringLiteral("20250829053000"))};
+const RadarFrame kFrame = TileTestData::kNowcast;
 
 // Collects the results handed to the map; each request must answer exactly once.
 struct Results {
@@ -59,7 +56,7 @@ private Q_SLOTS:
         int busyCalls = 0;
         overlay->setOnBusyChange([&] { ++busyCalls; });
         Results results;
-        overlay->loadTile(TilePath{56, 25, 6, 1}, results.callback());
+        overlay->loadTile(TilePath{{6, 56, 25}, 1}, results.callback());
         QCOMPARE(results.received.size(), 1);
         QCOMPARE(results.received.first().error, TileResult::Error::NotFound);
         QVERIFY(!overlay->isBusy());
@@ -72,7 +69,7 @@ private Q_SLOTS:
         auto overlay = RadarTileOverlay::create(m_loader);
         overlay->setFrame(kFrame);
         Results results;
-        overlay->loadTile(TilePath{56, 25, 6, 1}, results.callback());
+        overlay->loadTile(TilePath{{6, 56, 25}, 1}, results.callback());
         QVERIFY(overlay->isBusy());
         QTRY_COMPARE(results.received.size(), 1);
         QVERIFY(results.received.first().ok());
@@ -81,7 +78,7 @@ private Q_SLOTS:
         QCOMPARE(overlay->deliveredKeys(), QSet<QString>{QStringLiteral("6/56/25")});
 
         // Now in the loader's memory: answered before the call returns, nothing in flight.
-        overlay->loadTile(TilePath{56, 25, 6, 1}, results.callback());
+        overlay->loadTile(TilePath{{6, 56, 25}, 1}, results.callback());
         QCOMPARE(results.received.size(), 2);
         QCOMPARE(results.received.last().encoded, m_rain);
         QVERIFY(!overlay->isBusy());
@@ -98,8 +95,8 @@ private Q_SLOTS:
         overlay->setFrame(kFrame);
         Results first;
         Results second;
-        overlay->loadTile(TilePath{56, 25, 6, 1}, first.callback());
-        overlay->loadTile(TilePath{56, 25, 6, 1}, second.callback());
+        overlay->loadTile(TilePath{{6, 56, 25}, 1}, first.callback());
+        overlay->loadTile(TilePath{{6, 56, 25}, 1}, second.callback());
         QTRY_COMPARE(first.received.size(), 1);
         QCOMPARE(first.received.first().error, TileResult::Error::Cancelled);
         QCOMPARE(overlay->inFlightCount(), 1); // the first's clean-up left the second alone
@@ -120,7 +117,7 @@ private Q_SLOTS:
         overlay->setOnLoadFailure([&](RadarTileOverlay::Recovery r) { notices.append(r); });
         overlay->setOnBusyChange([&] { busyReports.append(overlay->isBusy()); });
         Results results;
-        overlay->loadTile(TilePath{56, 25, 6, 1}, results.callback());
+        overlay->loadTile(TilePath{{6, 56, 25}, 1}, results.callback());
         QTRY_COMPARE(m_server->requests().size(), 1);
         QVERIFY(clock.waitForTimerDueIn(400ms));
         clock.advance(400ms);
@@ -142,7 +139,7 @@ private Q_SLOTS:
 
         // Further failures without a success: reload, then rebuild from the third notice.
         for (int round = 0; round < 2; ++round) {
-            overlay->loadTile(TilePath{56, 26 + round, 6, 1}, results.callback());
+            overlay->loadTile(TilePath{{6, 56, 26 + round}, 1}, results.callback());
             QTRY_COMPARE(m_server->requests().size(), 4 + 3 * round);
             QVERIFY(clock.waitForTimerDueIn(400ms));
             clock.advance(400ms);
@@ -164,7 +161,7 @@ private Q_SLOTS:
         overlay->setFrame(kFrame);
         Results results;
         for (int x = 0; x < 4097; ++x)
-            overlay->loadTile(TilePath{58000 + x, 25000, 16, 1}, results.callback());
+            overlay->loadTile(TilePath{{16, 58000 + x, 25000}, 1}, results.callback());
         QTRY_COMPARE_WITH_TIMEOUT(results.received.size(), 4097, 20000);
         QTRY_COMPARE(overlay->inFlightCount(), 0);
         QCOMPARE(overlay->deliveredKeys().size(), 1);
@@ -179,7 +176,7 @@ private Q_SLOTS:
         overlay->setOnBusyChange([&] { ++busyCalls; });
         Results results;
         for (int x = 0; x < 5; ++x)
-            overlay->loadTile(TilePath{x, 25, 6, 1}, results.callback());
+            overlay->loadTile(TilePath{{6, x, 25}, 1}, results.callback());
         QTRY_COMPARE(m_server->requests().size(), 5);
         const int before = busyCalls;
         overlay->teardown();
@@ -204,7 +201,7 @@ private Q_SLOTS:
                 for (int i = 0; i < kPerThread; ++i) {
                     // Overlapping keys: neighbouring threads ask for the same tiles.
                     const int x = (t * 7 + i) % 40;
-                    overlay->loadTile(TilePath{x, 25, 6, 1}, [&](TileResult result) {
+                    overlay->loadTile(TilePath{{6, x, 25}, 1}, [&](TileResult result) {
                         answered.fetch_add(1);
                         if (result.ok())
                             delivered.fetch_add(1);

@@ -85,20 +85,20 @@ private Q_SLOTS:
         const QList<TilePath> tiles =
             TileMath::visibleTiles(view(1024, 35.68, 139.7, 8, 22.5), ZoomRange{4, 10}, 1, 90);
         QVERIFY(!tiles.isEmpty());
-        QCOMPARE(tiles.first().z, 6);
+        QCOMPARE(tiles.first().tile.z, 6);
         for (qsizetype i = 1; i < tiles.size(); ++i) {
             const TilePath& a = tiles.at(i - 1);
             const TilePath& b = tiles.at(i);
-            QVERIFY(a.x < b.x || (a.x == b.x && a.y < b.y));
+            QVERIFY(a.tile.x < b.tile.x || (a.tile.x == b.tile.x && a.tile.y < b.tile.y));
         }
 
         const QList<TilePath> deep =
             TileMath::visibleTiles(view(4000, 35.68, 139.7, 3, 4), ZoomRange{4, 10}, 1, 90);
-        QCOMPARE(deep.first().z, 10);
+        QCOMPARE(deep.first().tile.z, 10);
         QCOMPARE(deep.size(), 60);
         const QList<TilePath> wide =
             TileMath::visibleTiles(view(2700, 35, 137, 40, 60), ZoomRange{4, 10}, 1, 90);
-        QCOMPARE(wide.first().z, 6);
+        QCOMPARE(wide.first().tile.z, 6);
         QVERIFY(wide.size() > 60 && wide.size() <= 90);
     }
 
@@ -107,8 +107,8 @@ private Q_SLOTS:
         const QList<TilePath> tiles =
             TileMath::visibleTiles(view(1024, 0, 179.9, 10, 22.5), ZoomRange{4, 10}, 1, 90);
         for (const TilePath& tile : tiles)
-            QVERIFY(tile.x >= 0 && tile.x < 64);
-        QCOMPARE(tiles.last().x, 63);
+            QVERIFY(tile.tile.x >= 0 && tile.tile.x < 64);
+        QCOMPARE(tiles.last().tile.x, 63);
     }
 };
 

@@ -1,11 +1,14 @@
 #pragma once
 
-#include "mapwidget/GeoTypes.h"
+#include "geo/GeoTypes.h"
 
 #include <QDebug>
 #include <QHashFunctions>
+#include <QString>
 
-// One tile of the Web-Mercator pyramid, without the scale a request carries (TilePath).
+// One tile of the Web-Mercator pyramid, without the scale a request carries (TilePath):
+// zoom z splits the world into 2^z × 2^z tiles, x counted east from −180°, y south from
+// +85.05°.
 struct TileId {
     int z = 0;
     int x = 0;
@@ -17,6 +20,8 @@ struct TileId {
     {
         return z >= 0 && z < 30 && x >= 0 && y >= 0 && x < (1 << z) && y < (1 << z);
     }
+    // "z/x/y", the form the overlay's delivery records are compared in.
+    QString key() const { return QStringLiteral("%1/%2/%3").arg(z).arg(x).arg(y); }
     MapRect mapRect() const
     {
         const double size = kMapWorldWidth / double(1 << z);

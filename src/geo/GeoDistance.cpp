@@ -1,4 +1,4 @@
-#include "mapwidget/GeoDistance.h"
+#include "geo/GeoDistance.h"
 
 #include <GeographicLib/Geodesic.hpp>
 #include <cmath>

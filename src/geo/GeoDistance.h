@@ -1,6 +1,6 @@
 #pragma once
 
-#include "mapwidget/GeoTypes.h"
+#include "geo/GeoTypes.h"
 
 // Metres between two coordinates along the WGS 84 ellipsoid (the geodesic, not the
 // Mercator straight line). Any thread.

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "geo/TilePath.h"
+#include "platform/HttpSession.h"
+#include "platform/async/Task.h"
+#include "radar/RadarFrame.h"
+
+#include <QByteArray>
+#include <QCache>
+#include <QDateTime>
+#include <QHash>
+#include <QMutex>
+#include <QObject>
+
+#include <optional>
+
+class QNetworkDiskCache;
+
+// The agency's own tiles (even zooms up to 10) as bytes. It keeps responses in memory and
+// on disk (cache first: a tile once fetched is never fetched again while cached), learns
+// which member segment serves each product and base time, retries, replaces its session
+// when tiles keep failing, and does not keep empty tiles of a frame the agency may still be
+// filling in.
+//
+// Its operations are coroutines on the GUI thread. `m_lock` guards what the map's threads
+// also read.
+class AgencyTileSource : public QObject {
+    Q_OBJECT
+
+public:
+    // An empty `cacheDirectory` means <cache location>/jmatile.
+    AgencyTileSource(QString cacheDirectory, qint64 diskCacheBytes, qint64 memoryCacheBytes,
+                     QObject* parent = nullptr);
+    ~AgencyTileSource() override;
+
+    // Cache first; 20 s between bytes, 60 s per transfer; pipelining.
+    HttpSessionConfig sessionConfig();
+
+    async::Task<std::optional<QByteArray>> tileData(RadarFrame frame, TileId tile);
+    // The tile when it is at hand in memory (no waiting); GUI thread.
+    std::optional<QByteArray> tileInMemory(const RadarFrame& frame, const TileId& tile);
+    // Warms the caches: every tile of every frame, six downloads at a time.
+    async::Task<void> prefetch(RadarFrames frames, QList<TilePath> tiles);
+    // Replaces the session; unless forced, at most once every 30 s.
+    void resetSession(bool force);
+
+    // Whether the agency may still be filling in the frame, so that an empty tile of it is
+    // no answer to keep.
+    static bool mayStillFill(const RadarFrame& frame);
+
+    int consecutiveFailures() const;
+    QDateTime lastSessionResetAt() const;
+    std::optional<QString> resolvedMember(const RadarFrame& frame) const;
+    int memoryCacheCount() const { return int(m_memory.count()); }
+
+private:
+    async::Task<std::optional<QByteArray>> attempt(QStringList members, RadarFrame frame,
+                                                   TileId tile, int retryCount, double retryDelay);
+    void rememberMember(const RadarFrame& frame, const QString& member);
+    void keepUnlessStillFilling(const QUrl& url, const RadarFrame& frame, const QByteArray& bytes);
+    void forget(const QUrl& url);
+    void noteSuccess();
+    void countFailure();
+
+    QNetworkDiskCache* m_diskCache;
+    // Response bytes by address, cost in bytes: the warm path never touches disk or network.
+    QCache<QString, QByteArray> m_memory;
+
+    mutable QMutex m_lock;
+    HttpSession* m_session; // replaced as a whole through HttpSession::reset()
+    QHash<QString, QString> m_resolvedMembers;
+    int m_consecutiveFailures = 0;
+    QDateTime m_lastSessionResetAt; // invalid: never
+};

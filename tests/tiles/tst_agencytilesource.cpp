@@ -1,0 +1,225 @@
+// The agency's tiles as bytes: addresses, members, retries, caches and session resets.
+#include "FakeClock.h"
+#include "FakeHttpServer.h"
+#include "LogCapture.h"
+#include "TaskTestUtils.h"
+#include "TestRegistry.h"
+#include "TileLoaderFixture.h"
+#include "platform/async/WhenAll.h"
+#include "tiles/AgencyTileSource.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using namespace TileTestData;
+
+class TestAgencyTileSource : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TileLoaderFixture> m_fixture;
+    std::unique_ptr<LogCapture> m_log;
+    FakeHttpServer* m_server = nullptr;
+    AgencyTileSource* m_source = nullptr;
+
+    void serveEverything(const QByteArray& body) { m_fixture->serveEverything(body); }
+    QStringList logLines(const QString& fragment) const { return m_log->matching(fragment); }
+    int tileRequests(const QString& fragment) const { return m_fixture->tileRequests(fragment); }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_fixture = std::make_unique<TileLoaderFixture>();
+        QVERIFY(m_fixture->listening);
+        m_server = &m_fixture->server;
+        m_source = &m_fixture->loader->agency();
+        m_log = std::make_unique<LogCapture>(QStringLiteral("jp.shiguren.Shiguren.radar"));
+    }
+    void cleanup()
+    {
+        m_log.reset();
+        m_fixture.reset();
+    }
+
+    void addressesFollowTheAgencyLayout()
+    {
+        serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QCOMPARE(m_server->requests().first().path,
+                 QStringLiteral("/bosai/jmatile/data/nowc/20250829053000/none/20250829053000/"
+                                "surf/hrpns/6/56/25.png"));
+        QVERIFY(m_server->requests().first().query.isEmpty());
+    }
+
+    void threeNotFoundsGiveNothingAfterTwoPausesAndNoLog()
+    {
+        m_server->setHandler([](const RecordedRequest&) { return FakeResponse::error(404); });
+        FakeClock clock;
+        std::optional<QByteArray> result = QByteArray("unset");
+        bool done = false;
+        async::TaskScope scope;
+        scope.spawn([](AgencyTileSource* source, std::optional<QByteArray>* out,
+                       bool* finished) -> async::Task<void> {
+            *out = co_await source->tileData(kNowcast, {6, 56, 25});
+            *finished = true;
+        }(m_source, &result, &done));
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        QVERIFY(clock.waitForTimerDueIn(400ms));
+        clock.advance(399ms);
+        QTest::qWait(50);
+        QCOMPARE(m_server->requests().size(), 1);
+        clock.advance(1ms);
+        QTRY_COMPARE(m_server->requests().size(), 2);
+        QVERIFY(clock.waitForTimerDueIn(400ms));
+        clock.advance(400ms);
+        QTRY_VERIFY(done);
+        QCOMPARE(m_server->requests().size(), 3);
+        QVERIFY(!result);
+        QCOMPARE(m_source->consecutiveFailures(), 1);
+        QVERIFY(m_log->lines().isEmpty());
+    }
+
+    void theServingMemberIsLearnedPerBaseTime()
+    {
+        const QByteArray rain = tileFile("rasrf_rain_blobs_p4.png");
+        m_server->setHandler([rain](const RecordedRequest& request) {
+            return request.path.contains(QStringLiteral("/immed/")) ? FakeResponse::error(404)
+                                                                    : FakeResponse::png(rain);
+        });
+        FakeClock clock;
+        std::optional<QByteArray> first;
+        async::TaskScope scope;
+        scope.spawn(
+            [](AgencyTileSource* source, std::optional<QByteArray>* out) -> async::Task<void> {
+                *out = co_await source->tileData(kAnalysis, {6, 56, 25});
+            }(m_source, &first));
+        QTRY_COMPARE(tileRequests(QStringLiteral("/immed/")), 1);
+        QVERIFY(clock.waitForTimerDueIn(400ms));
+        clock.advance(400ms);
+        QTRY_COMPARE(tileRequests(QStringLiteral("/immed/")), 2);
+        QVERIFY(clock.waitForTimerDueIn(400ms));
+        clock.advance(400ms);
+        QTRY_VERIFY(first.has_value());
+        QCOMPARE(*first, rain);
+        QCOMPARE(tileRequests(QStringLiteral("/immed/")), 3);
+        QCOMPARE(m_source->resolvedMember(kAnalysis), QStringLiteral("none"));
+
+        QVERIFY(runTask(m_source->tileData(kAnalysis, {6, 57, 25})).value());
+        QCOMPARE(tileRequests(QStringLiteral("/immed/")), 3); // straight to "none"
+    }
+
+    void warmTilesComeFromMemory()
+    {
+        serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QCOMPARE(m_server->requests().size(), 1);
+    }
+
+    void freshEmptyTilesAreFetchedAgain()
+    {
+        serveEverything(tileFile("empty_placeholder_rgba.png"));
+        FakeClock clock(kNowcast.date.addSecs(60)); // the frame is a minute old
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QCOMPARE(m_server->requests().size(), 2);
+
+        FakeClock later(kNowcast.date.addSecs(1200)); // old enough to keep
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QCOMPARE(m_server->requests().size(), 3);
+    }
+
+    void twentyFourFailuresResetTheSessionOnce()
+    {
+        m_server->setHandler([](const RecordedRequest&) { return FakeResponse::dropped({}); });
+        FakeClock clock;
+        auto failTiles = [this, &clock](int first, int count) {
+            // Counted from the log: requests pipelined behind a dropped one fail before the
+            // server has read them.
+            auto failures = [this] {
+                return int(logLines(QStringLiteral("タイル取得失敗")).size());
+            };
+            const int base = failures();
+            std::vector<async::Task<std::optional<QByteArray>>> tiles;
+            for (int i = 0; i < count; ++i)
+                tiles.push_back(m_source->tileData(kNowcast, {6, first + i, 25}));
+            bool done = false;
+            async::TaskScope scope;
+            scope.spawn([](std::vector<async::Task<std::optional<QByteArray>>> all,
+                           bool* finished) -> async::Task<void> {
+                co_await async::whenAll(std::move(all));
+                *finished = true;
+            }(std::move(tiles), &done));
+            // Each tile: a request, a pause, a retry, a pause, a last retry.
+            for (int round = 1; round <= 3; ++round) {
+                if (!QTest::qWaitFor([&] { return failures() >= base + round * count; }, 3000))
+                    return false;
+                if (round < 3) {
+                    if (!clock.waitForTimers(count))
+                        return false;
+                    clock.advance(400ms);
+                }
+            }
+            return QTest::qWaitFor([&] { return done; }, 3000);
+        };
+        QVERIFY(failTiles(0, 24));
+        const int resets = int(logLines(QStringLiteral("作り直した")).size());
+        QCOMPARE(resets, 1);
+        QCOMPARE(logLines(QStringLiteral("タイル取得失敗")).size(), 24 * 3);
+        QCOMPARE(m_source->consecutiveFailures(), 0);
+
+        QVERIFY(failTiles(24, 1));
+        QCOMPARE(logLines(QStringLiteral("作り直した")).size(), 1);
+        QCOMPARE(m_source->consecutiveFailures(), 1);
+        m_source->resetSession(false); // within 30 s: refused
+        QCOMPARE(m_source->consecutiveFailures(), 1);
+        m_source->resetSession(true);
+        QCOMPARE(m_source->consecutiveFailures(), 0);
+    }
+
+    void prefetchKeepsAtMostSixDownloadsGoing()
+    {
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        m_server->setHandler(
+            [rain](const RecordedRequest&) { return FakeResponse::png(rain).withDelay(150); });
+        QList<TilePath> tiles;
+        for (int i = 0; i < 20; ++i)
+            tiles.append(TilePath{{6, i, 25}, 1.0});
+        QElapsedTimer clock;
+        int arrivedEarly = 0;
+        connect(m_server, &FakeHttpServer::requestReceived, this, [&] {
+            if (clock.elapsed() < 100)
+                ++arrivedEarly;
+        });
+        clock.start();
+        QVERIFY(runTask(m_source->prefetch({kNowcast}, tiles), 10000));
+        QCOMPARE(m_server->requests().size(), 20);
+        QCOMPARE(arrivedEarly, 6);
+    }
+
+    void aHangingTileDoesNotStallOthers()
+    {
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        m_server->setHandler([rain](const RecordedRequest& request) {
+            return request.path.endsWith(QStringLiteral("/6/0/25.png")) ? FakeResponse::hanging()
+                                                                        : FakeResponse::png(rain);
+        });
+        async::TaskScope scope;
+        scope.spawn([](AgencyTileSource* source) -> async::Task<void> {
+            co_await source->tileData(kNowcast, {6, 0, 25});
+        }(m_source));
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        QList<TilePath> others;
+        for (int i = 1; i <= 12; ++i)
+            others.append(TilePath{{6, i, 25}, 1.0});
+        QElapsedTimer elapsed;
+        elapsed.start();
+        QVERIFY(runTask(m_source->prefetch({kNowcast}, others), 4000));
+        QVERIFY(elapsed.elapsed() < 3000);
+        QCOMPARE(m_source->memoryCacheCount(), 12);
+    }
+};
+
+SHIGUREN_GUILESS_TEST(TestAgencyTileSource)
+#include "tst_agencytilesource.moc"

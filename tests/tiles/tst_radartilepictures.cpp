@@ -1,0 +1,130 @@
+// Pictures made from agency tiles: composed odd zooms, cut-out deep zooms, and which of
+// them are kept.
+#include "FakeClock.h"
+#include "FakeHttpServer.h"
+#include "TaskTestUtils.h"
+#include "TestRegistry.h"
+#include "TileLoaderFixture.h"
+#include "tiles/RadarTilePictures.h"
+
+#include <QTest>
+
+using namespace std::chrono_literals;
+using namespace TileTestData;
+
+class TestRadarTilePictures : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TileLoaderFixture> m_fixture;
+    FakeHttpServer* m_server = nullptr;
+    RadarTilePictures* m_pictures = nullptr;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_fixture = std::make_unique<TileLoaderFixture>();
+        QVERIFY(m_fixture->listening);
+        m_server = &m_fixture->server;
+        m_pictures = &m_fixture->loader->pictures();
+    }
+    void cleanup() { m_fixture.reset(); }
+
+    void agencyZoomsAreTheSourcesOwnBytesAtAnyScale()
+    {
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        m_fixture->serveEverything(rain);
+        QVERIFY(!m_pictures->displayTileInMemory(kNowcast, {{6, 56, 25}, 2}));
+        const auto fetched = runTask(m_pictures->displayTile(kNowcast, {{6, 56, 25}, 2}));
+        QVERIFY(fetched && *fetched);
+        QCOMPARE((*fetched)->encoded, rain);
+        QVERIFY((*fetched)->image.isNull()); // the map decodes agency tiles itself
+        const auto inMemory = m_pictures->displayTileInMemory(kNowcast, {{6, 56, 25}, 1});
+        QVERIFY(inMemory);
+        QCOMPARE(inMemory->encoded, rain);
+        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_pictures->cacheCount(), 0);
+    }
+
+    void oddZoomsAreComposedFromTheNextLevel()
+    {
+        const QByteArray empty = tileFile("empty_placeholder_rgba.png");
+        m_fixture->serveEverything(empty);
+        const auto allEmpty = runTask(m_pictures->displayTile(kNowcast, {{7, 113, 50}, 2}));
+        QVERIFY(allEmpty && *allEmpty);
+        QVERIFY((*allEmpty)->empty);
+        QCOMPARE((*allEmpty)->encoded, empty);
+        QCOMPARE(m_fixture->tileRequests(QStringLiteral("/8/22")), 4);
+
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        m_server->setHandler([rain](const RecordedRequest& request) {
+            return request.path.endsWith(QStringLiteral("/8/228/100.png"))
+                       ? FakeResponse::png(rain)
+                       : FakeResponse::png(tileFile("empty_placeholder_rgba.png"));
+        });
+        const auto composed = runTask(m_pictures->displayTile(kNowcast, {{7, 114, 50}, 2}));
+        QVERIFY(composed && *composed);
+        QCOMPARE((*composed)->image.size(), QSize(512, 512));
+
+        // Made as large as the tile on screen, once per screen scale; then kept.
+        const auto onePixelPerPoint = runTask(m_pictures->displayTile(kNowcast, {{7, 114, 50}, 1}));
+        QCOMPARE((*onePixelPerPoint)->image.size(), QSize(256, 256));
+        const auto again = runTask(m_pictures->displayTile(kNowcast, {{7, 114, 50}, 1}));
+        QCOMPARE((*again)->image.cacheKey(), (*onePixelPerPoint)->image.cacheKey());
+        const auto inMemory = m_pictures->displayTileInMemory(kNowcast, {{7, 114, 50}, 2});
+        QVERIFY(inMemory);
+        QCOMPARE(inMemory->image.cacheKey(), (*composed)->image.cacheKey());
+        QCOMPARE(m_pictures->cacheCount(), 2);
+    }
+
+    void aPictureWithAFreshEmptySourceIsMadeAgain()
+    {
+        // The agency may still be filling in the empty quadrants of a recent frame.
+        FakeClock clock(kNowcast.date.addSecs(60));
+        const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
+        m_server->setHandler([rain](const RecordedRequest& request) {
+            return request.path.endsWith(QStringLiteral("/8/228/100.png"))
+                       ? FakeResponse::png(rain)
+                       : FakeResponse::png(tileFile("empty_placeholder_rgba.png"));
+        });
+        QVERIFY(runTask(m_pictures->displayTile(kNowcast, {{7, 114, 50}, 2})).value());
+        QVERIFY(!m_pictures->displayTileInMemory(kNowcast, {{7, 114, 50}, 2}));
+        QCOMPARE(m_pictures->cacheCount(), 0);
+    }
+
+    void oneMissingQuadrantGivesNothing()
+    {
+        FakeClock clock;
+        const QByteArray empty = tileFile("empty_placeholder_rgba.png");
+        m_server->setHandler([empty](const RecordedRequest& request) {
+            return request.path.endsWith(QStringLiteral("/8/227/101.png"))
+                       ? FakeResponse::error(404)
+                       : FakeResponse::png(empty);
+        });
+        std::optional<std::optional<TileImages::DisplayTile>> result;
+        async::TaskScope scope;
+        scope.spawn([](RadarTilePictures* pictures, auto* out) -> async::Task<void> {
+            *out = co_await pictures->displayTile(kNowcast, {{7, 113, 50}, 2});
+        }(m_pictures, &result));
+        QTRY_COMPARE(m_server->requests().size(), 4);
+        QVERIFY(clock.waitForTimerDueIn(400ms));
+        clock.advance(400ms);
+        QTRY_COMPARE(m_server->requests().size(), 5);
+        QVERIFY(clock.waitForTimerDueIn(400ms));
+        clock.advance(400ms);
+        QTRY_VERIFY(result.has_value());
+        QVERIFY(!*result);
+    }
+
+    void deepZoomsAreCutFromZoomTen()
+    {
+        m_fixture->serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
+        const auto cut = runTask(m_pictures->displayTile(kNowcast, {{12, 3605, 1612}, 2}));
+        QVERIFY(cut && *cut);
+        QCOMPARE((*cut)->image.size(), QSize(512, 512)); // a 64-pixel square, enlarged
+        QCOMPARE(m_server->requests().size(), 1);
+        QVERIFY(m_server->requests().first().path.endsWith(QStringLiteral("/10/901/403.png")));
+    }
+};
+
+SHIGUREN_GUILESS_TEST(TestRadarTilePictures)
+#include "tst_radartilepictures.moc"
