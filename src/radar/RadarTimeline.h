@@ -80,7 +80,7 @@ private:
     HttpReply requestTargetTimes(const QString& path);
     static Expected<QList<TargetTimeEntry>> decode(const HttpResponse& response);
 
-    void publishFrames(const RadarFrames& frames);
+    void publishFrames(const RadarFrames& loaded);
     void recordFailure(const QString& description);
     void setLoading(bool loading, const QDateTime& startedAt);
     void setConsecutiveFailures(int count);

@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
+#include <array>
 #include <cmath>
 
 namespace {
@@ -69,7 +70,7 @@ struct SettingsView::Controls {
     SettingsText* forecastHorizonHoursValue = nullptr;
     SettingsText* playbackModeNote = nullptr;
     SettingsText* rangeNote = nullptr;
-    QWidget* playbackRows[3] = {};
+    std::array<QWidget*, 3> playbackRows{};
     QWidget* forecastHorizonRow = nullptr;
     QCheckBox* includeForecast = nullptr;
     QCheckBox* showTyphoon = nullptr;
