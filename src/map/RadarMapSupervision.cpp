@@ -49,7 +49,7 @@ bool RadarMapCoordinator::installTileOverlayIfNeeded(const std::optional<RadarFr
                 strong->post([this] { publishTileLoading(); });
         });
         m_overlay = overlay;
-        m_map->addOverlay(overlay, MapOverlayLevel::AboveRoads);
+        m_map->addOverlay(overlay, MapZ::AboveRoads);
         m_hasReloadedAfterFirstDelivery = false;
         scheduleCoverageCheck(kCoverageCheckSeconds);
         scheduleFirstRequestCheck();

@@ -400,11 +400,11 @@ private Q_SLOTS:
         m_view.rebuildToken = 1;
         update();
         QVERIFY(!coordinator().overlay());
-        QVERIFY(map().scene().overlays(MapOverlayLevel::AboveRoads).isEmpty());
+        QVERIFY(map().scene().overlays(MapZ::AboveRoads).isEmpty());
         m_view.frame = kFrameB;
         update();
         QCOMPARE(coordinator().overlay()->frame(), kFrameB);
-        QCOMPARE(map().scene().overlays(MapOverlayLevel::AboveRoads).size(), 1);
+        QCOMPARE(map().scene().overlays(MapZ::AboveRoads).size(), 1);
     }
 
     // After a frame change the map must ask for tiles within 3 s, or the overlay is rebuilt;
