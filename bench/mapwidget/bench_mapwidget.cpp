@@ -109,7 +109,7 @@ struct Map {
                 scene->baseMap().cache().insert({tile, 0}, baseTile(tile));
         }
         scene->setCamera(center, zoom);
-        scene->addOverlay(radar, MapOverlayLevel::AboveRoads);
+        scene->addOverlay(radar, MapZ::AboveRoads);
         if (prefectures)
             addPrefectures();
         settle();

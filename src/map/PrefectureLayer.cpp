@@ -7,6 +7,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// Borders lie above every other line and circle of the map, whenever those were added.
+constexpr int kBordersZ = MapZ::AboveLabels + 1;
+
+} // namespace
+
 namespace PrefectureBorderStyle {
 
 QList<double> dashPattern()
@@ -70,7 +77,7 @@ void PrefectureLayer::apply(MapScene& map, bool showBorders, bool showLabels, bo
             for (bool casing : {true, false}) {
                 for (const auto& group : groups) {
                     auto overlay = std::make_shared<PrefectureBorderOverlay>(group, casing);
-                    map.addOverlay(overlay, MapOverlayLevel::AboveLabels);
+                    map.addOverlay(overlay, kBordersZ);
                     m_overlays.append(overlay);
                 }
             }

@@ -72,9 +72,10 @@ struct PrefectureData {
     static PrefectureData builtIn();
 };
 
-// Prefecture borders (all casings below all cores) and names. Each part is rebuilt when its
-// switch changes, or both when forced to the front (after other layers were re-added, or
-// the appearance changed and the renderers must read it again).
+// Prefecture borders (all casings below all cores, all above the map's other lines) and
+// names. Each part is rebuilt when its switch changes, or both when forced: the appearance
+// changed and the renderers must read it again, or other annotations were added, whose
+// collisions with the names are decided by the order of addition.
 class PrefectureLayer {
 public:
     explicit PrefectureLayer(PrefectureData data = PrefectureData::builtIn());

@@ -87,7 +87,7 @@ bool RadarOverlaySupervisor::showFrame(const std::optional<RadarFrame>& frame)
                 strong->post([this] { publishTileLoading(); });
         });
         m_overlay = overlay;
-        m_map->addOverlay(overlay, MapOverlayLevel::AboveRoads);
+        m_map->addOverlay(overlay, MapZ::AboveRoads);
         m_hasReloadedAfterFirstDelivery = false;
         scheduleCoverageCheck(kCoverageCheckSeconds);
         scheduleFirstRequestCheck();

@@ -92,7 +92,7 @@ void RangeCircleLayer::apply(MapScene& map, bool show, const GeoCoordinate& cent
     for (double points : kRadiiPoints) {
         const double radius = *mpp * points;
         auto ring = std::make_shared<RangeCircleOverlay>(center, radius);
-        map.addOverlay(ring, MapOverlayLevel::AboveLabels);
+        map.addOverlay(ring, MapZ::AboveLabels);
         m_overlays.append(ring);
         auto label = std::make_shared<RangeLabelAnnotation>(
             GeoCoordinate{center.latitude, center.longitude + radius / metresPerDegreeLongitude},

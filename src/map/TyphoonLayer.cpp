@@ -26,7 +26,7 @@ void TyphoonLayer::apply(MapScene& map, const TyphoonInfos& typhoons)
     m_annotations.clear();
 
     const auto add = [&](std::shared_ptr<MapOverlay> overlay) {
-        map.addOverlay(overlay, MapOverlayLevel::AboveLabels);
+        map.addOverlay(overlay, MapZ::AboveLabels);
         m_overlays.append(std::move(overlay));
     };
     for (const TyphoonInfo& typhoon : typhoons) {

@@ -91,8 +91,14 @@ QColor BaseMapLayer::backgroundColor(bool dark)
     return dark ? QColor(28, 31, 35) : QColor(232, 236, 238);
 }
 
-void BaseMapLayer::paint(QPainter& painter, const MapViewport& viewport, bool dark, bool smooth)
+void BaseMapLayer::paint(QPainter& painter, const MapViewport& viewport, bool moving)
 {
+    const bool dark = m_dark;
+    if (m_hidden) {
+        painter.fillRect(QRect(QPoint(0, 0), viewport.deviceSize()), backgroundColor(dark));
+        return;
+    }
+    const bool smooth = !moving;
     const bool scaled =
         !m_visible.isEmpty() &&
         viewport.deviceRect(m_visible.first().mapRect()).width() != int(MapViewport::kTileSize);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mapwidget/BaseMapLoader.h"
+#include "mapwidget/MapLayer.h"
 #include "mapwidget/MapViewport.h"
 #include "mapwidget/TileImageCache.h"
 
@@ -14,8 +15,8 @@ class QPainter;
 // screen pinned in memory, and paints them. A tile that has not arrived yet is drawn from
 // the nearest loaded ancestor (scaled up) or from its loaded children, so the map never
 // flashes blank while it loads; on an appearance switch the other variant stands in until
-// the new one is ready.
-class BaseMapLayer : public QObject {
+// the new one is ready. Hidden under an overlay that covers it, it is only its background.
+class BaseMapLayer : public QObject, public MapLayer {
     Q_OBJECT
 
 public:
@@ -23,17 +24,17 @@ public:
 
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_enabled; }
+    void setHidden(bool hidden) { m_hidden = hidden; }
+    bool isHidden() const { return m_hidden; }
 
-    // Called after every change of the view or of the appearance.
-    void setView(const MapViewport& viewport, bool dark);
+    void setView(const MapViewport& viewport, bool dark) override;
     // True when every visible tile is in memory, or nothing more is on its way.
-    bool isComplete() const;
+    bool isComplete() const override;
     int level() const { return m_level; }
     const QList<TileId>& visibleTiles() const { return m_visible; }
 
     static QColor backgroundColor(bool dark);
-    // The painter works in device pixels of `viewport`; `smooth` allows smooth scaling.
-    void paint(QPainter& painter, const MapViewport& viewport, bool dark, bool smooth);
+    void paint(QPainter& painter, const MapViewport& viewport, bool moving) override;
 
     // Whoever changes the cache gets a fresh picture on the next paint.
     TileImageCache& cache()
@@ -57,6 +58,7 @@ private:
     TileImageCache m_cache;
     BaseMapLoader* m_loader;
     bool m_enabled = true;
+    bool m_hidden = false;
     bool m_dark = false;
     int m_level = -1;
     QList<TileId> m_visible;

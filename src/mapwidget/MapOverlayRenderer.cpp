@@ -20,16 +20,18 @@ void MapOverlayRenderer::setAlpha(double alpha)
 
 void MapOverlayRenderer::setNeedsDisplay()
 {
-    notify(Change::Display);
+    if (m_changeHandler)
+        m_changeHandler();
 }
 
-void MapOverlayRenderer::setChangeHandler(std::function<void(Change)> handler)
+std::shared_ptr<MapLayer> MapOverlayRenderer::makeLayer(const MapLayerContext&)
+{
+    return nullptr;
+}
+
+void MapOverlayRenderer::draw(QPainter&, const ShapeProjection&, qreal) const {}
+
+void MapOverlayRenderer::setChangeHandler(std::function<void()> handler)
 {
     m_changeHandler = std::move(handler);
-}
-
-void MapOverlayRenderer::notify(Change change)
-{
-    if (m_changeHandler)
-        m_changeHandler(change);
 }

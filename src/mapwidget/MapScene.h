@@ -2,11 +2,10 @@
 
 #include "geo/GeoTypes.h"
 #include "mapwidget/BaseMapLoader.h"
-#include "mapwidget/MapOverlayLevel.h"
-#include "mapwidget/MapOverlayRenderer.h"
+#include "mapwidget/MapCamera.h"
+#include "mapwidget/MapLayer.h"
 #include "mapwidget/MapViewport.h"
 
-#include <QHash>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -17,12 +16,13 @@
 class BaseMapLayer;
 class GuiThreadRelay;
 class MapAnnotation;
+class MapAnnotationLayer;
 class MapAnnotationView;
+class MapCreditLayer;
 class MapDelegate;
 class MapOverlay;
+class MapOverlayRenderer;
 class QPainter;
-class QVariantAnimation;
-class ShapeRenderer;
 class TileOverlayLayer;
 class VectorLayerCache;
 
@@ -32,19 +32,18 @@ struct MapSceneOptions {
     qint64 tileMemoryBytes = qint64(96) << 20;
 };
 
-// The map without a window: the view (region, zoom), the base map, the overlays with their
-// renderers, the annotations with their views, and the drawing of all of it into any
+// The map without a window: the camera, the layers and the drawing of all of them into any
 // QPainter, so the map is rendered and tested offscreen. MapWidget puts it on screen and
 // turns input into the gesture calls below.
 //
-// Drawing order: base map, above-roads overlays, above-labels overlays (each level in the
-// order of addition), annotation views (by priority, the selected one on top), the
-// callout, the credit. Vector overlays that follow each other are drawn through one cached
-// picture (VectorLayerCache), so tile pictures can change without redrawing lines.
+// Every layer has a z value (MapZ): the base map, the overlays at the value they were
+// added with, the annotations, the credit; equal values draw in the order of addition.
+// Each overlay is drawn by its renderer's own layer (tiles, at the renderer's alpha) or,
+// where the renderer has none, through one cached picture shared with the vector overlays
+// next to it (VectorLayerCache), so tile pictures can change without redrawing lines.
 //
-// regionChanged(animated) follows every change of the region: at once for programmatic
-// changes without animation, at the end of an animation, and at the end of a gesture.
-// Lives on the GUI thread; nothing here runs a timer while the map stands still.
+// regionChanged(animated) follows every change of the region (see MapCamera). Lives on
+// the GUI thread; nothing here runs a timer while the map stands still.
 class MapScene : public QObject {
     Q_OBJECT
 
@@ -53,49 +52,57 @@ public:
     ~MapScene() override;
 
     // View.
-    const MapViewport& viewport() const { return m_viewport; }
-    void setViewportSize(const QSizeF& size);
-    void setDevicePixelRatio(qreal ratio);
-    MapRegion region() const { return m_viewport.region(); }
-    // Fits the whole region into the view, centred on its centre. Before the view has a
-    // size the region waits and is applied when the size comes.
-    void setRegion(const MapRegion& region, bool animated = false);
-    // A region set while the scene had no size waits for one; until then region() is not it.
-    bool hasPendingRegion() const { return m_pendingRegion.has_value(); }
-    GeoCoordinate centerCoordinate() const { return m_viewport.centerCoordinate(); }
-    void setCenterCoordinate(const GeoCoordinate& center, bool animated = false);
-    MapRect visibleMapRect() const { return m_viewport.visibleMapRect(); }
-    double zoom() const { return m_viewport.zoom(); }
-    void setCamera(const MapPoint& center, double zoom, bool animated = false);
-    QPointF pointForCoordinate(const GeoCoordinate& coordinate) const;
-    GeoCoordinate coordinateForPoint(const QPointF& point) const;
-
-    bool isAnimating() const;
-    // Jumps to the end of a running animation (as if it had run out).
-    void finishAnimation();
-
-    // Gestures: between begin and end the view follows the hand and regionChanged waits
-    // for the end. Outside a gesture each call is a change of its own.
-    void beginGesture();
-    void panBy(const QPointF& delta);
-    void zoomAround(double zoom, const QPointF& anchor);
-    void endGesture();
-    bool isInGesture() const { return m_gestureActive; }
-    void zoomBy(double levels, const QPointF& anchor, bool animated);
-    // Moving maps draw faster and rougher (no smooth scaling, scaled vector pictures).
-    bool isMoving() const;
+    MapCamera& camera() { return *m_camera; }
+    const MapViewport& viewport() const { return m_camera->viewport(); }
+    void setViewportSize(const QSizeF& size) { m_camera->setViewportSize(size); }
+    void setDevicePixelRatio(qreal ratio) { m_camera->setDevicePixelRatio(ratio); }
+    MapRegion region() const { return viewport().region(); }
+    void setRegion(const MapRegion& region, bool animated = false)
+    {
+        m_camera->setRegion(region, animated);
+    }
+    bool hasPendingRegion() const { return m_camera->hasPendingRegion(); }
+    GeoCoordinate centerCoordinate() const { return viewport().centerCoordinate(); }
+    void setCenterCoordinate(const GeoCoordinate& center, bool animated = false)
+    {
+        m_camera->setCenterCoordinate(center, animated);
+    }
+    MapRect visibleMapRect() const { return viewport().visibleMapRect(); }
+    double zoom() const { return viewport().zoom(); }
+    void setCamera(const MapPoint& center, double zoom, bool animated = false)
+    {
+        m_camera->setCamera(center, zoom, animated);
+    }
+    QPointF pointForCoordinate(const GeoCoordinate& coordinate) const
+    {
+        return viewport().pointForCoordinate(coordinate);
+    }
+    GeoCoordinate coordinateForPoint(const QPointF& point) const
+    {
+        return viewport().coordinateForPoint(point);
+    }
+    bool isAnimating() const { return m_camera->isAnimating(); }
+    void finishAnimation() { m_camera->finishAnimation(); }
+    void beginGesture() { m_camera->beginGesture(); }
+    void panBy(const QPointF& delta) { m_camera->panBy(delta); }
+    void zoomAround(double zoom, const QPointF& anchor) { m_camera->zoomAround(zoom, anchor); }
+    void endGesture() { m_camera->endGesture(); }
+    bool isInGesture() const { return m_camera->isInGesture(); }
+    void zoomBy(double levels, const QPointF& anchor, bool animated)
+    {
+        m_camera->zoomBy(levels, anchor, animated);
+    }
+    bool isMoving() const { return m_camera->isMoving(); }
 
     // Overlays.
     void setDelegate(MapDelegate* delegate); // not owned; nullptr: defaults
-    void addOverlay(std::shared_ptr<MapOverlay> overlay,
-                    MapOverlayLevel level = MapOverlayLevel::AboveLabels);
-    void addOverlays(const QList<std::shared_ptr<MapOverlay>>& overlays,
-                     MapOverlayLevel level = MapOverlayLevel::AboveLabels);
+    void addOverlay(std::shared_ptr<MapOverlay> overlay, int z = MapZ::AboveLabels);
+    void addOverlays(const QList<std::shared_ptr<MapOverlay>>& overlays, int z = MapZ::AboveLabels);
     void removeOverlay(const std::shared_ptr<MapOverlay>& overlay);
     void removeOverlays(const QList<std::shared_ptr<MapOverlay>>& overlays);
     // In drawing order.
     QList<std::shared_ptr<MapOverlay>> overlays() const;
-    QList<std::shared_ptr<MapOverlay>> overlays(MapOverlayLevel level) const;
+    QList<std::shared_ptr<MapOverlay>> overlays(int z) const;
     std::shared_ptr<MapOverlayRenderer> renderer(const MapOverlay* overlay) const;
 
     // Annotations.
@@ -110,7 +117,7 @@ public:
     bool isShown(const MapAnnotation* annotation);
     // The topmost shown view under `point`.
     std::shared_ptr<MapAnnotation> annotationAt(const QPointF& point);
-    std::shared_ptr<MapAnnotation> selectedAnnotation() const { return m_selected; }
+    std::shared_ptr<MapAnnotation> selectedAnnotation() const;
     void selectAnnotation(const std::shared_ptr<MapAnnotation>& annotation);
     void deselectAnnotation();
 
@@ -121,7 +128,8 @@ public:
     // Drawing. The painter's device shows the whole view at the view's device-pixel ratio.
     void paint(QPainter& painter);
     QImage render();
-    // Every visible tile of the base map and of each tile overlay is there (or failed).
+    // Every layer is complete: every visible tile of the base map and of each tile overlay
+    // is there (or failed).
     bool isLoaded() const;
 
     BaseMapLayer& baseMap() { return *m_baseMap; }
@@ -139,69 +147,38 @@ Q_SIGNALS:
 private:
     struct OverlayEntry {
         std::shared_ptr<MapOverlay> overlay;
-        MapOverlayLevel level = MapOverlayLevel::AboveLabels;
+        int z = MapZ::AboveLabels;
         std::shared_ptr<MapOverlayRenderer> renderer;
-        std::shared_ptr<TileOverlayLayer> tiles;
-        std::shared_ptr<ShapeRenderer> shape;
+        std::shared_ptr<MapLayer> layer; // nullptr: drawn in a vector run
     };
     struct DrawStep {
-        std::shared_ptr<TileOverlayLayer> tiles;
-        MapOverlayRenderer* renderer = nullptr;
-        std::shared_ptr<VectorLayerCache> vectors;
-    };
-    struct AnnotationEntry {
-        std::shared_ptr<MapAnnotation> annotation;
-        std::shared_ptr<MapAnnotationView> view;
-        MapPoint point;
-        bool shown = false;
+        MapLayer* layer = nullptr;
+        const MapOverlayRenderer* alphaOf = nullptr; // drawn at this renderer's alpha
     };
 
-    bool applyViewport(const MapViewport& viewport);
-    void viewChanged(double oldScale);
-    void animateTo(const MapViewport& target, std::optional<QPointF> anchor = std::nullopt);
-    void interruptAnimation();
-    void onAnimationStep(double progress);
-    void onAnimationFinished();
+    void setLayersView();
+    void viewChanged();
     void updateDark();
+    MapDelegate& delegate() const;
 
     const OverlayEntry* findOverlay(const MapOverlay* overlay) const;
-    void onRendererChange(const MapOverlay* overlay, MapOverlayRenderer::Change change);
+    void onRendererChange(const MapOverlay* overlay);
     void ensurePlan();
     static void detachRenderer(const OverlayEntry& entry);
 
-    qsizetype findAnnotation(const MapAnnotation* annotation) const;
-    void retireView(const std::shared_ptr<MapAnnotationView>& view);
-    void ensureLayout();
-    void paintAnnotations(QPainter& painter);
-    void paintCredit(QPainter& painter);
-
     MapSceneOptions m_options;
-    MapViewport m_viewport;
-    std::optional<MapRegion> m_pendingRegion;
+    MapCamera* m_camera;
     BaseMapLayer* m_baseMap;
+    std::unique_ptr<MapAnnotationLayer> m_annotations;
+    std::unique_ptr<MapCreditLayer> m_credit;
     std::shared_ptr<GuiThreadRelay> m_relay;
     MapDelegate* m_delegate = nullptr;
     std::optional<bool> m_darkOverride;
     bool m_dark = false;
 
-    QVariantAnimation* m_animation;
-    MapViewport m_animationFrom;
-    MapViewport m_animationTo;
-    std::optional<QPointF> m_animationAnchor;
-    bool m_gestureActive = false;
-    MapViewport m_gestureStart;
-
-    QList<OverlayEntry> m_overlays; // kept sorted: above roads, then above labels
+    QList<OverlayEntry> m_overlays; // kept sorted by z, each value in order of addition
+    QList<std::shared_ptr<VectorLayerCache>> m_vectorRuns;
     QList<DrawStep> m_plan;
     bool m_planDirty = true;
     int m_vectorRenders = 0;
-
-    QList<AnnotationEntry> m_annotations;
-    QList<qsizetype> m_drawOrder;
-    QHash<QString, QList<std::shared_ptr<MapAnnotationView>>> m_reusePool;
-    std::shared_ptr<MapAnnotation> m_selected;
-    bool m_layoutDirty = true;
-    double m_layoutScale = 0;
-
-    QImage m_creditImage;
 };

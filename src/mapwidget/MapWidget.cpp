@@ -60,9 +60,9 @@ void MapWidget::setCenterCoordinate(const GeoCoordinate& center, bool animated)
     m_scene->setCenterCoordinate(center, animated && m_mapVisible);
 }
 
-void MapWidget::addOverlay(std::shared_ptr<MapOverlay> overlay, MapOverlayLevel level)
+void MapWidget::addOverlay(std::shared_ptr<MapOverlay> overlay, int z)
 {
-    m_scene->addOverlay(std::move(overlay), level);
+    m_scene->addOverlay(std::move(overlay), z);
 }
 
 void MapWidget::removeOverlay(const std::shared_ptr<MapOverlay>& overlay)

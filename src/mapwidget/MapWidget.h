@@ -2,7 +2,7 @@
 
 #include "geo/GeoTypes.h"
 #include "mapwidget/MapControls.h"
-#include "mapwidget/MapOverlayLevel.h"
+#include "mapwidget/MapLayer.h"
 #include "mapwidget/MapScene.h"
 #include "platform/Clock.h"
 
@@ -44,8 +44,7 @@ public:
     MapRect visibleMapRect() const { return m_scene->visibleMapRect(); }
 
     void setDelegate(MapDelegate* delegate) { m_scene->setDelegate(delegate); }
-    void addOverlay(std::shared_ptr<MapOverlay> overlay,
-                    MapOverlayLevel level = MapOverlayLevel::AboveLabels);
+    void addOverlay(std::shared_ptr<MapOverlay> overlay, int z = MapZ::AboveLabels);
     void removeOverlay(const std::shared_ptr<MapOverlay>& overlay);
     void removeOverlays(const QList<std::shared_ptr<MapOverlay>>& overlays);
     void addAnnotation(std::shared_ptr<MapAnnotation> annotation);

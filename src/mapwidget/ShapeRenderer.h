@@ -27,8 +27,8 @@ public:
 
     const ShapeOverlay& shape() const { return *m_shape; }
 
-    // Draws into a painter working in device pixels, `devicePixelRatio` of them per point.
-    void draw(QPainter& painter, const ShapeProjection& projection, qreal devicePixelRatio) const;
+    void draw(QPainter& painter, const ShapeProjection& projection,
+              qreal devicePixelRatio) const override;
 
 private:
     void changed();

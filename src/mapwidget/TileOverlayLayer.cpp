@@ -57,10 +57,12 @@ int TileOverlayLayer::levelFor(const MapViewport& viewport) const
     return TileCover::levelForPoints(shifted, minimum, maximum);
 }
 
-void TileOverlayLayer::setView(const MapViewport& viewport)
+void TileOverlayLayer::setView(const MapViewport& viewport, bool)
 {
-    if (viewport.isEmpty())
+    // The same view again (the appearance changed) wants the same tiles.
+    if (viewport.isEmpty() || viewport == m_view)
         return;
+    m_view = viewport;
     ++m_viewStamp;
     m_level = levelFor(viewport);
     m_contentScale = viewport.devicePixelRatio();
@@ -234,13 +236,9 @@ bool TileOverlayLayer::hasImage(const TileId& tile) const
     return it != m_tiles.constEnd() && it->hasPicture;
 }
 
-void TileOverlayLayer::paint(QPainter& painter, const MapViewport& viewport, double alpha,
-                             bool smooth) const
+void TileOverlayLayer::paint(QPainter& painter, const MapViewport& viewport, bool moving)
 {
-    if (alpha <= 0 || m_visible.isEmpty())
-        return;
-    painter.save();
-    painter.setOpacity(painter.opacity() * alpha);
+    const bool smooth = !moving;
     for (const TileId& tile : m_visible) {
         const auto it = m_tiles.constFind(tile);
         if (it != m_tiles.constEnd() && it->hasPicture) {
@@ -250,7 +248,6 @@ void TileOverlayLayer::paint(QPainter& painter, const MapViewport& viewport, dou
         }
         paintFromOtherLevels(painter, viewport, tile, smooth);
     }
-    painter.restore();
 }
 
 bool TileOverlayLayer::paintFromOtherLevels(QPainter& painter, const MapViewport& viewport,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geo/TileId.h"
+#include "mapwidget/MapLayer.h"
 #include "mapwidget/MapViewport.h"
 #include "mapwidget/TileOverlay.h"
 
@@ -26,7 +27,7 @@ class QPainter;
 // replaces the old one tile by tile and never blanks the map. A missing picture is drawn
 // from a loaded ancestor or from loaded children. Bytes are decoded on worker threads.
 // Lives on the GUI thread; answers come back through the relay.
-class TileOverlayLayer : public std::enable_shared_from_this<TileOverlayLayer> {
+class TileOverlayLayer : public MapLayer, public std::enable_shared_from_this<TileOverlayLayer> {
 public:
     struct Counters {
         int requests = 0;  // loadTile() calls
@@ -38,24 +39,23 @@ public:
 
     TileOverlayLayer(std::shared_ptr<TileOverlay> overlay, std::shared_ptr<GuiThreadRelay> relay,
                      std::function<void()> changed);
-    TileOverlayLayer(const TileOverlayLayer&) = delete;
-    TileOverlayLayer& operator=(const TileOverlayLayer&) = delete;
 
     const std::shared_ptr<TileOverlay>& overlay() const { return m_overlay; }
 
     // The level the overlay's tiles are wanted at for this view.
     int levelFor(const MapViewport& viewport) const;
-    void setView(const MapViewport& viewport);
+    void setView(const MapViewport& viewport, bool dark) override;
     void reload();
 
-    // The painter works in device pixels of `viewport`; `smooth` allows smooth scaling.
-    void paint(QPainter& painter, const MapViewport& viewport, double alpha, bool smooth) const;
+    // The scene sets the renderer's alpha on the painter.
+    void paint(QPainter& painter, const MapViewport& viewport, bool moving) override;
+    bool hidesBaseMap() const override { return m_overlay->canReplaceMapContent(); }
 
     int level() const { return m_level; }
     const QList<TileId>& visibleTiles() const { return m_visible; }
     int pendingCount() const;
     // Every visible tile has a picture of the current generation, or failed.
-    bool isComplete() const;
+    bool isComplete() const override;
     bool hasImage(const TileId& tile) const;
     const Counters& counters() const { return m_counters; }
     // Answers whose bytes had been decoded before, so no decode ran.
@@ -87,6 +87,7 @@ private:
     std::function<void()> m_changed;
     QHash<TileId, Tile> m_tiles;
     QList<TileId> m_visible;
+    MapViewport m_view;
     int m_level = -1;
     double m_contentScale = 1.0;
     int m_generation = 0;

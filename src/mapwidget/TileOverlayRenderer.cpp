@@ -1,12 +1,26 @@
 #include "mapwidget/TileOverlayRenderer.h"
 
 #include "mapwidget/TileOverlay.h"
+#include "mapwidget/TileOverlayLayer.h"
 
 TileOverlayRenderer::TileOverlayRenderer(std::shared_ptr<TileOverlay> overlay)
-    : MapOverlayRenderer(std::move(overlay))
+    : MapOverlayRenderer(overlay)
+    , m_tiles(std::move(overlay))
 {}
+
+std::shared_ptr<MapLayer> TileOverlayRenderer::makeLayer(const MapLayerContext& context)
+{
+    auto layer = std::make_shared<TileOverlayLayer>(m_tiles, context.relay, context.changed);
+    m_layer = layer;
+    return layer;
+}
 
 void TileOverlayRenderer::reloadData()
 {
-    notify(Change::ReloadTiles);
+    // Out of the map, the layer is gone for good even if a late answer still holds it.
+    if (!isAttached())
+        return;
+    if (auto layer = m_layer.lock())
+        layer->reload();
+    setNeedsDisplay();
 }

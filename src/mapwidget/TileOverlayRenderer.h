@@ -3,6 +3,7 @@
 #include "mapwidget/MapOverlayRenderer.h"
 
 class TileOverlay;
+class TileOverlayLayer;
 
 // Draws a tile overlay at the renderer's alpha. reloadData() makes the map ask the overlay
 // again for every visible tile; the pictures it has stay on screen until their
@@ -12,4 +13,10 @@ public:
     explicit TileOverlayRenderer(std::shared_ptr<TileOverlay> overlay);
 
     void reloadData();
+
+    std::shared_ptr<MapLayer> makeLayer(const MapLayerContext& context) override;
+
+private:
+    std::shared_ptr<TileOverlay> m_tiles;
+    std::weak_ptr<TileOverlayLayer> m_layer;
 };

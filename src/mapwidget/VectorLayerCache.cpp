@@ -1,6 +1,7 @@
 #include "mapwidget/VectorLayerCache.h"
 
-#include "mapwidget/ShapeRenderer.h"
+#include "mapwidget/MapOverlayRenderer.h"
+#include "mapwidget/ShapeOverlay.h"
 
 #include <QPainter>
 
@@ -18,13 +19,17 @@ constexpr int kBlock = 64;
 
 } // namespace
 
-void VectorLayerCache::setRenderers(QList<std::shared_ptr<ShapeRenderer>> renderers)
+VectorLayerCache::VectorLayerCache(std::function<void()> rendered)
+    : m_rendered(std::move(rendered))
+{}
+
+void VectorLayerCache::setRenderers(QList<std::shared_ptr<MapOverlayRenderer>> renderers)
 {
     m_renderers = std::move(renderers);
     m_valid = false;
 }
 
-bool VectorLayerCache::contains(const ShapeRenderer* renderer) const
+bool VectorLayerCache::contains(const MapOverlayRenderer* renderer) const
 {
     return std::any_of(m_renderers.cbegin(), m_renderers.cend(),
                        [renderer](const auto& r) { return r.get() == renderer; });
@@ -47,11 +52,6 @@ VectorLayerCache::Reuse VectorLayerCache::reuseFor(const MapViewport& viewport, 
     const QRectF covered(m_origin.x() * ratio, m_origin.y() * ratio, m_image.width() * ratio,
                          m_image.height() * ratio);
     return covered.contains(QRectF(view)) ? Reuse::Scaled : Reuse::None;
-}
-
-bool VectorLayerCache::needsRender(const MapViewport& viewport, bool moving) const
-{
-    return !m_renderers.isEmpty() && reuseFor(viewport, moving) == Reuse::None;
 }
 
 void VectorLayerCache::paint(QPainter& painter, const MapViewport& viewport, bool moving)
@@ -110,6 +110,8 @@ void VectorLayerCache::render(const MapViewport& viewport)
     painter.end();
     findBlocks();
     m_valid = true;
+    if (m_rendered)
+        m_rendered();
 }
 
 void VectorLayerCache::findBlocks()

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "mapwidget/MapLayer.h"
 #include "mapwidget/MapViewport.h"
 
 #include <QImage>
 #include <QList>
 
+#include <functional>
 #include <memory>
 
+class MapOverlayRenderer;
 class QPainter;
-class ShapeRenderer;
 
 // A run of vector overlays that lie next to each other in the drawing order, drawn into
 // one picture that is reused until the view's scale or the overlays change. Antialiased,
@@ -16,17 +18,17 @@ class ShapeRenderer;
 // not redraw them: panning only shifts the picture (it covers a margin around the view and
 // sits on whole device pixels, so the shift is exact); while the map moves, a zoom scales
 // the old picture and the lines are drawn afresh once it stands still.
-class VectorLayerCache {
+class VectorLayerCache : public MapLayer {
 public:
-    void setRenderers(QList<std::shared_ptr<ShapeRenderer>> renderers);
-    const QList<std::shared_ptr<ShapeRenderer>>& renderers() const { return m_renderers; }
-    bool contains(const ShapeRenderer* renderer) const;
+    // `rendered` is told every time the lines are drawn afresh.
+    explicit VectorLayerCache(std::function<void()> rendered = {});
+
+    void setRenderers(QList<std::shared_ptr<MapOverlayRenderer>> renderers);
+    const QList<std::shared_ptr<MapOverlayRenderer>>& renderers() const { return m_renderers; }
+    bool contains(const MapOverlayRenderer* renderer) const;
 
     void invalidate() { m_valid = false; }
-    // The painter works in device pixels of `viewport`.
-    void paint(QPainter& painter, const MapViewport& viewport, bool moving);
-    // Whether paint() would draw the lines afresh.
-    bool needsRender(const MapViewport& viewport, bool moving) const;
+    void paint(QPainter& painter, const MapViewport& viewport, bool moving) override;
 
 private:
     enum class Reuse { Exact, Scaled, None };
@@ -34,7 +36,8 @@ private:
     void render(const MapViewport& viewport);
     void findBlocks();
 
-    QList<std::shared_ptr<ShapeRenderer>> m_renderers;
+    std::function<void()> m_rendered;
+    QList<std::shared_ptr<MapOverlayRenderer>> m_renderers;
     QImage m_image;
     QList<QRect> m_blocks; // the parts of the picture with anything in them
     double m_scale = 0;    // device pixels per map point the picture was drawn at

@@ -125,10 +125,10 @@ private Q_SLOTS:
         QCOMPARE(supervisor().overlay(), first);
         supervisor().rebuild();
         QVERIFY(!supervisor().overlay());
-        QVERIFY(m_map->scene().overlays(MapOverlayLevel::AboveRoads).isEmpty());
+        QVERIFY(m_map->scene().overlays(MapZ::AboveRoads).isEmpty());
         QVERIFY(supervisor().showFrame(kFrameB));
         QCOMPARE(supervisor().overlay()->frame(), kFrameB);
-        QCOMPARE(m_map->scene().overlays(MapOverlayLevel::AboveRoads).size(), 1);
+        QCOMPARE(m_map->scene().overlays(MapZ::AboveRoads).size(), 1);
     }
 
     // After a frame change the map must ask for tiles within 3 s, or the overlay is rebuilt;

@@ -43,7 +43,8 @@ private Q_SLOTS:
         QObject receiver;
         auto relay = GuiThreadRelay::create(&receiver);
         auto layer = std::make_shared<TileOverlayLayer>(overlay, relay, [] {});
-        layer->setView(MapViewport({kMapWorldWidth / 2, kMapWorldWidth / 2}, 6, QSizeF(800, 600)));
+        layer->setView(MapViewport({kMapWorldWidth / 2, kMapWorldWidth / 2}, 6, QSizeF(800, 600)),
+                       false);
         QTRY_VERIFY(layer->isComplete());
         const int visible = int(layer->visibleTiles().size());
         QVERIFY(visible > 4);

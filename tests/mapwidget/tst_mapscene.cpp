@@ -3,6 +3,8 @@
 #include "TestRegistry.h"
 #include "mapwidget/BaseMapLayer.h"
 #include "mapwidget/CircleOverlay.h"
+#include "mapwidget/MapAnnotation.h"
+#include "mapwidget/MapAnnotationView.h"
 #include "mapwidget/MapScene.h"
 #include "mapwidget/PolylineOverlay.h"
 #include "mapwidget/ShapeRenderer.h"
@@ -10,7 +12,6 @@
 #include "mapwidget/TileOverlayRenderer.h"
 #include "platform/DataHosts.h"
 
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -52,10 +53,11 @@ bool near(const QColor& a, const QColor& b, int tolerance = 3)
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-std::shared_ptr<CircleOverlay> filledCircle(MapScene& scene, double radius, const QColor& color)
+std::shared_ptr<CircleOverlay> filledCircle(MapScene& scene, double radius, const QColor& color,
+                                            int z = MapZ::AboveLabels)
 {
     auto circle = std::make_shared<CircleOverlay>(kCenter, radius);
-    scene.addOverlay(circle, MapOverlayLevel::AboveLabels);
+    scene.addOverlay(circle, z);
     auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(scene.renderer(circle.get()));
     renderer->setFillColor(color);
     renderer->setLineWidth(0);
@@ -68,8 +70,44 @@ std::shared_ptr<FakeTileOverlay> solidTiles(MapScene& scene, const QColor& color
     // Encoded bytes, so the picture goes through the worker-thread decoder.
     const QByteArray png = FakeTileOverlay::solidPng(color);
     overlay->setAnswer([png](const TilePath&) { return TileResult::fromEncoded(png); });
-    scene.addOverlay(overlay, MapOverlayLevel::AboveRoads);
+    scene.addOverlay(overlay, MapZ::AboveRoads);
     return overlay;
+}
+
+// Tiles that show nothing from an overlay that says it hides the base map.
+class CoveringTiles : public FakeTileOverlay {
+public:
+    CoveringTiles()
+    {
+        setAnswer([](const TilePath&) { return TileResult::fromEncoded({}, true); });
+    }
+    bool canReplaceMapContent() const override { return true; }
+};
+
+// A light scene with a base map whose downloads never end, 600 × 400 points at zoom 7
+// around kCenter; tests put the tiles they want in its cache.
+struct BaseMapScene {
+    FakeHttpServer server;
+    QTemporaryDir cacheDir;
+    std::unique_ptr<MapScene> scene;
+    bool listening = server.listen();
+
+    BaseMapScene()
+    {
+        server.setHandler([](const RecordedRequest&) { return FakeResponse::hanging(); });
+        DataHosts::pointAllAt(server.baseUrl());
+        MapSceneOptions options;
+        options.baseMap.cacheDirectory = cacheDir.path();
+        scene = std::make_unique<MapScene>(options);
+        scene->setDarkOverride(false);
+        scene->setViewportSize(QSizeF(600, 400));
+        scene->setCamera(MapProjection::toMapPoint(kCenter), 7.0);
+    }
+};
+
+TileId tileOf(const TilePath& path)
+{
+    return {path.z, path.x, path.y};
 }
 
 } // namespace
@@ -102,6 +140,47 @@ private Q_SLOTS:
         scene.renderer(yellow.get())->setAlpha(0.5);
         image = scene.render();
         QVERIFY(near(pixelAt(image, insideRed), QColor(128, 128, 127)));
+    }
+
+    // A z value outranks the order of addition, also against the scene's own layers.
+    void explicitZValuesOutrankTheOrderOfAddition()
+    {
+        Scene scene;
+        filledCircle(scene, 40000, Qt::green, MapZ::AboveLabels + 1);
+        filledCircle(scene, 150000, Qt::red);
+        const QPointF center = scene.pointForCoordinate(kCenter);
+        QCOMPARE(pixelAt(scene.render(), center), QColor(Qt::green));
+
+        auto marked = std::make_shared<MapAnnotation>(kCenter);
+        scene.addAnnotation(marked);
+        const QPointF onMarker = scene.view(marked.get())->frameAt(center).center();
+        QVERIFY(pixelAt(scene.render(), onMarker) != QColor(Qt::green));
+        filledCircle(scene, 40000, Qt::blue, MapZ::Annotations + 1);
+        QCOMPARE(pixelAt(scene.render(), onMarker), QColor(Qt::blue));
+    }
+
+    // An overlay that replaces the map content leaves the scene's background and no credit
+    // where it shows nothing.
+    void aCoveringOverlayHidesTheBaseMapAndItsCredit()
+    {
+        BaseMapScene base;
+        QVERIFY(base.listening);
+        MapScene& scene = *base.scene;
+        for (const TileId& tile : scene.baseMap().visibleTiles())
+            scene.baseMap().cache().insert(
+                {tile, 0},
+                FakeTileOverlay::solid(Qt::magenta).convertToFormat(QImage::Format_RGB32));
+        const QPointF middle(300, 200);
+        const QPointF credit(6, 393);
+        QImage image = scene.render();
+        QCOMPARE(pixelAt(image, middle), QColor(Qt::magenta));
+        QVERIFY(pixelAt(image, credit) != QColor(Qt::magenta));
+
+        scene.addOverlay(std::make_shared<CoveringTiles>(), MapZ::AboveRoads);
+        QTRY_VERIFY(scene.isLoaded());
+        image = scene.render();
+        for (const QPointF point : {middle, credit})
+            QCOMPARE(pixelAt(image, point), BaseMapLayer::backgroundColor(false));
     }
 
     // A shape that covers the whole view (a typhoon's forecast circle around the detail map)
@@ -146,7 +225,7 @@ private Q_SLOTS:
     {
         Scene scene(QSizeF(700, 500));
         auto overlay = std::make_shared<FakeTileOverlay>();
-        scene.addOverlay(overlay, MapOverlayLevel::AboveRoads);
+        scene.addOverlay(overlay, MapZ::AboveRoads);
         auto layer = scene.tileLayer(overlay.get());
         const QSet<TileId> visible(layer->visibleTiles().cbegin(), layer->visibleTiles().cend());
         QVERIFY(visible.size() >= 6);
@@ -196,7 +275,7 @@ private Q_SLOTS:
     {
         Scene scene(QSizeF(700, 500));
         auto overlay = std::make_shared<FakeTileOverlay>();
-        scene.addOverlay(overlay, MapOverlayLevel::AboveRoads);
+        scene.addOverlay(overlay, MapZ::AboveRoads);
         auto layer = scene.tileLayer(overlay.get());
         const QList<FakeTileOverlay::Request> before = overlay->takeRequests();
 
@@ -219,17 +298,9 @@ private Q_SLOTS:
     // While a base tile loads, its parent is drawn in its place: the right quarter of it.
     void parentTileStandsInForAMissingChild()
     {
-        FakeHttpServer server;
-        QVERIFY(server.listen());
-        server.setHandler([](const RecordedRequest&) { return FakeResponse::hanging(); });
-        DataHosts::pointAllAt(server.baseUrl());
-        QTemporaryDir cacheDir;
-        MapSceneOptions options;
-        options.baseMap.cacheDirectory = cacheDir.path();
-        MapScene scene(options);
-        scene.setDarkOverride(false);
-        scene.setViewportSize(QSizeF(600, 400));
-        scene.setCamera(MapProjection::toMapPoint(kCenter), 7.0);
+        BaseMapScene base;
+        QVERIFY(base.listening);
+        MapScene& scene = *base.scene;
         QCOMPARE(scene.baseMap().level(), 7);
 
         const TileId child = scene.baseMap().visibleTiles().first();
@@ -283,32 +354,6 @@ private Q_SLOTS:
             ->setStrokeColor(Qt::red);
         scene.render();
         QCOMPARE(scene.vectorRenderCount(), 3);
-    }
-
-    // Gestures are covered through the widget in tst_mapwidget.
-    void regionChangedFollowsEveryChange()
-    {
-        MapScene scene(withoutBaseMap());
-        QSignalSpy changed(&scene, &MapScene::regionChanged);
-        // Before the view has a size the region waits for it.
-        scene.setRegion({kCenter, 1.1, 1.1});
-        scene.setViewportSize(QSizeF(800, 600));
-        QVERIFY(std::abs(scene.region().latitudeDelta - 1.1) < 1e-9);
-        changed.clear();
-
-        scene.setRegion({{36.0, 138.0}, 26.0, 26.0});
-        QCOMPARE(changed.size(), 1);
-        QCOMPARE(changed.takeFirst().at(0).toBool(), false);
-        scene.setRegion(scene.region());
-        QCOMPARE(changed.size(), 0);
-
-        scene.setRegion({kCenter, 1.1, 1.1}, true);
-        QVERIFY(scene.isAnimating());
-        QCOMPARE(changed.size(), 0);
-        QVERIFY(changed.wait(2000));
-        QCOMPARE(changed.takeFirst().at(0).toBool(), true);
-        QVERIFY(!scene.isAnimating());
-        QVERIFY(std::abs(scene.region().latitudeDelta - 1.1) < 1e-9);
     }
 };
 
