@@ -37,7 +37,8 @@ PrefectureLabelAnnotationView::PrefectureLabelAnnotationView()
     : TextAnnotationView(kReuseIdentifier)
 {
     setCanShowCallout(false);
-    setDisplayPriority(kPriorityDefaultLow);
+    // Place names give way where they meet a lightning mark, a typhoon or a ring label.
+    setDisplayPriority(kPriorityDefaultLow - 1);
     setCollisionMode(CollisionMode::Rectangle);
     setFont(MapFonts::labelFont(11, QFont::DemiBold));
     setDarkMap(false);
@@ -66,9 +67,9 @@ PrefectureLayer::PrefectureLayer(PrefectureData data)
     : m_data(std::move(data))
 {}
 
-void PrefectureLayer::apply(MapScene& map, bool showBorders, bool showLabels, bool forceFront)
+void PrefectureLayer::apply(MapScene& map, bool showBorders, bool showLabels, bool remake)
 {
-    if (forceFront || showBorders != m_appliedShowBorders) {
+    if (remake || showBorders != m_appliedShowBorders) {
         if (!m_overlays.isEmpty())
             map.removeOverlays({m_overlays.cbegin(), m_overlays.cend()});
         m_overlays.clear();
@@ -84,7 +85,7 @@ void PrefectureLayer::apply(MapScene& map, bool showBorders, bool showLabels, bo
         }
         m_appliedShowBorders = showBorders;
     }
-    if (forceFront || showLabels != m_appliedShowLabels) {
+    if (remake || showLabels != m_appliedShowLabels) {
         if (!m_labels.isEmpty())
             map.removeAnnotations({m_labels.cbegin(), m_labels.cend()});
         m_labels.clear();

@@ -73,14 +73,14 @@ struct PrefectureData {
 };
 
 // Prefecture borders (all casings below all cores, all above the map's other lines) and
-// names. Each part is rebuilt when its switch changes, or both when forced: the appearance
-// changed and the renderers must read it again, or other annotations were added, whose
-// collisions with the names are decided by the order of addition.
+// names. Each part is rebuilt when its switch changes, or both when `remake` says the
+// appearance changed and the renderers and views must read it again. The borders' z value
+// keeps them above overlays added later.
 class PrefectureLayer {
 public:
     explicit PrefectureLayer(PrefectureData data = PrefectureData::builtIn());
 
-    void apply(MapScene& map, bool showBorders, bool showLabels, bool forceFront);
+    void apply(MapScene& map, bool showBorders, bool showLabels, bool remake);
 
     static void configureRenderer(ShapeRenderer& renderer, const PrefectureBorderOverlay& overlay,
                                   bool isDarkMap);

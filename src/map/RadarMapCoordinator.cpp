@@ -35,15 +35,10 @@ RadarMapCoordinator::RadarMapCoordinator(const RadarMapView& first, RadarTileLoa
     , m_style(first.style)
     , m_selectedTyphoonID(first.selectedTyphoonID)
     , m_prefectures(std::move(prefectures))
-    , m_supervisor(loader ? *loader : RadarTileLoader::shared(),
-                   {[this](bool loading) {
-                        if (m_callbacks.onTileLoadingChange)
-                            m_callbacks.onTileLoadingChange(loading);
-                    },
-                    [this] {
-                        applyPrefectures(m_prefectures.appliedShowBorders(),
-                                         m_prefectures.appliedShowLabels(), true);
-                    }})
+    , m_supervisor(loader ? *loader : RadarTileLoader::shared(), {[this](bool loading) {
+                       if (m_callbacks.onTileLoadingChange)
+                           m_callbacks.onTileLoadingChange(loading);
+                   }})
 {
     m_callbacks.onRegionSettled = first.onRegionSettled;
     m_callbacks.onTyphoonSelect = first.onTyphoonSelect;
@@ -104,15 +99,12 @@ void RadarMapCoordinator::update(const RadarMapView& view)
     m_style = view.style;
     followLocation(view);
     followTyphoonSelection(view.selectedTyphoonID, view.typhoons);
-    const bool radarAdded = m_supervisor.showFrame(view.frame);
+    m_supervisor.showFrame(view.frame);
     followRadarOpacity(view.opacity);
-    const bool typhoonsAdded = followTyphoons(view.typhoons);
-    const bool lightningAdded = followLightning(view.lightningStrikes);
-    // A new appearance has already made every themed layer again, the prefectures last.
-    const bool appearanceChanged = followAppearance();
-    // The prefectures go back on top of whatever was just added.
-    applyPrefectures(view.showPrefectureBorders, view.showPrefectureLabels,
-                     (typhoonsAdded || lightningAdded || radarAdded) && !appearanceChanged);
+    followTyphoons(view.typhoons);
+    followLightning(view.lightningStrikes);
+    followAppearance();
+    applyPrefectures(view.showPrefectureBorders, view.showPrefectureLabels, false);
     followRangeCircles(view.showRangeCircles, view.location.coordinate());
     followRebuildToken(view.rebuildToken);
     followRedrawToken(view.forceRedrawToken);
@@ -162,20 +154,16 @@ void RadarMapCoordinator::followRadarOpacity(double userOpacity)
     }
 }
 
-bool RadarMapCoordinator::followTyphoons(const TyphoonInfos& typhoons)
+void RadarMapCoordinator::followTyphoons(const TyphoonInfos& typhoons)
 {
-    if (TyphoonLayer::signature(typhoons) == m_typhoons.appliedSignature())
-        return false;
-    applyTyphoons(typhoons);
-    return true;
+    if (TyphoonLayer::signature(typhoons) != m_typhoons.appliedSignature())
+        applyTyphoons(typhoons);
 }
 
-bool RadarMapCoordinator::followLightning(const LightningStrikes& strikes)
+void RadarMapCoordinator::followLightning(const LightningStrikes& strikes)
 {
-    if (LightningLayer::signature(strikes) == m_lightning.appliedSignature())
-        return false;
-    applyLightning(strikes);
-    return true;
+    if (LightningLayer::signature(strikes) != m_lightning.appliedSignature())
+        applyLightning(strikes);
 }
 
 void RadarMapCoordinator::followRangeCircles(bool show, const GeoCoordinate& center)
@@ -243,10 +231,10 @@ void RadarMapCoordinator::applyLightning(const LightningStrikes& strikes)
     m_lightning.apply(m_map->scene(), strikes);
 }
 
-void RadarMapCoordinator::applyPrefectures(bool showBorders, bool showLabels, bool forceFront)
+void RadarMapCoordinator::applyPrefectures(bool showBorders, bool showLabels, bool remake)
 {
     if (m_map)
-        m_prefectures.apply(m_map->scene(), showBorders, showLabels, forceFront);
+        m_prefectures.apply(m_map->scene(), showBorders, showLabels, remake);
 }
 
 void RadarMapCoordinator::applyRangeCircles(bool show, const GeoCoordinate& center, bool force)
@@ -262,7 +250,7 @@ bool RadarMapCoordinator::followAppearance()
         return false;
     m_isDarkMap = dark;
     // Renderers and views take their colours when they are made, so every themed layer is
-    // made again, the prefectures last to stay on top.
+    // made again.
     applyTyphoons(m_shownTyphoons);
     applyLightning(m_shownStrikes);
     if (m_rangeShow && m_rangeCenter)

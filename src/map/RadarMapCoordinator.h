@@ -54,7 +54,7 @@ public:
     void addPin(const SavedLocation& location);
     void applyTyphoons(const TyphoonInfos& typhoons);
     void applyLightning(const LightningStrikes& strikes);
-    void applyPrefectures(bool showBorders, bool showLabels, bool forceFront);
+    void applyPrefectures(bool showBorders, bool showLabels, bool remake);
     void applyRangeCircles(bool show, const GeoCoordinate& center, bool force);
 
     // MapDelegate.
@@ -90,8 +90,8 @@ private:
     void followTyphoonSelection(const std::optional<QString>& id, const TyphoonInfos& typhoons);
     void followRadarOpacity(double userOpacity);
     // True when the layer was made again (and so now lies above the prefectures).
-    bool followTyphoons(const TyphoonInfos& typhoons);
-    bool followLightning(const LightningStrikes& strikes);
+    void followTyphoons(const TyphoonInfos& typhoons);
+    void followLightning(const LightningStrikes& strikes);
     void followRangeCircles(bool show, const GeoCoordinate& center);
     void followRebuildToken(qint64 token);
     void followRedrawToken(qint64 token);

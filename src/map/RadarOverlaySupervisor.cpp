@@ -144,8 +144,6 @@ void RadarOverlaySupervisor::rebuild()
     m_renderer.reset();
     m_loader.resetSession(false);
     showFrame(frame);
-    if (m_callbacks.onRebuilt)
-        m_callbacks.onRebuilt();
     qCInfo(lcRadar, "タイルオーバーレイを作り直した");
     publishTileLoading();
 }

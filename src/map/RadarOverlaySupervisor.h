@@ -31,8 +31,6 @@ class RadarOverlaySupervisor : public QObject {
 public:
     struct Callbacks {
         std::function<void(bool loading)> onTileLoadingChange;
-        // The overlay was made again: whatever must stay above it goes back on top.
-        std::function<void()> onRebuilt;
     };
 
     explicit RadarOverlaySupervisor(RadarTileLoader& loader, Callbacks callbacks,
