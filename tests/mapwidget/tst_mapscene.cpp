@@ -105,11 +105,6 @@ struct BaseMapScene {
     }
 };
 
-TileId tileOf(const TilePath& path)
-{
-    return {path.z, path.x, path.y};
-}
-
 } // namespace
 
 class TestMapScene : public QObject {

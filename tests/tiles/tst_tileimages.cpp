@@ -112,11 +112,13 @@ private Q_SLOTS:
         const QByteArray rain = tileFile("hrpns_rain_blobs_p4.png");
         const QByteArray other = tileFile("palette_tiny_content_p4.png");
         DecodedAncestors ancestors(2);
-        const QImage first = ancestors.decoded(QStringLiteral("f/10/1/2"), rain);
-        QCOMPARE(ancestors.decoded(QStringLiteral("f/10/1/2"), rain).cacheKey(), first.cacheKey());
-        const QImage replaced = ancestors.decoded(QStringLiteral("f/10/1/2"), other);
+        const FrameTileKey key{QStringLiteral("f"), {10, 1, 2}, 0};
+        const QImage first = ancestors.decoded(key, rain);
+        QCOMPARE(ancestors.decoded(key, rain).cacheKey(), first.cacheKey());
+        const QImage replaced = ancestors.decoded(key, other);
         QCOMPARE(replaced, QImage::fromData(other));
-        QVERIFY(ancestors.decoded(QStringLiteral("g/10/1/2"), QByteArray("junk")).isNull());
+        QVERIFY(
+            ancestors.decoded({QStringLiteral("g"), {10, 1, 2}, 0}, QByteArray("junk")).isNull());
     }
 };
 
