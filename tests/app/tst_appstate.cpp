@@ -1,12 +1,8 @@
 #include "AppStateHarness.h"
 #include "RadarFrameFactory.h"
 #include "TaskTestUtils.h"
-<<<<<<< HEAD
 #include "TestRegistry.h"
-    == == ==
-    =
 #include "app/AppWatchdogs.h"
-        >>>>>>> wt - coord
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
