@@ -1,5 +1,6 @@
 #include "AppStateHarness.h"
 
+#include "AgencyLists.h"
 #include "TestData.h"
 #include "locations/Geocoder.h"
 #include "platform/DataHosts.h"
@@ -7,14 +8,6 @@
 #include "radar/RadarTimeline.h"
 
 #include <QTest>
-
-namespace {
-
-const QString kN1 = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json");
-const QString kN2 = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N2.json");
-const QString kRasrf = QStringLiteral("/bosai/jmatile/data/rasrf/targetTimes.json");
-
-} // namespace
 
 AppStateHarness::AppStateHarness(Options options, PositionSourceFactory positionSource)
 {
@@ -69,12 +62,7 @@ AppStateHarness::~AppStateHarness()
 
 void AppStateHarness::serveAgencyLists()
 {
-    const auto list = [](const char* name) {
-        return FakeResponse::json(TestData::read(QStringLiteral("jma/") + QLatin1String(name)));
-    };
-    server.setRoute(kN1, list("nowc/targetTimes_N1.json"));
-    server.setRoute(kN2, list("nowc/targetTimes_N2.json"));
-    server.setRoute(kRasrf, list("rasrf/targetTimes.json"));
+    AgencyLists::serve(server);
 }
 
 bool AppStateHarness::waitForFrames()
@@ -84,7 +72,7 @@ bool AppStateHarness::waitForFrames()
 
 int AppStateHarness::listRequests() const
 {
-    return server.requestCount(kN1);
+    return server.requestCount(AgencyLists::kN1);
 }
 
 int AppStateHarness::tileRequests() const

@@ -9,11 +9,11 @@
 #include <QSignalSpy>
 #include <QTest>
 
-                    using namespace std::chrono_literals;
+using namespace std::chrono_literals;
 
 namespace {
 
-const QList<TilePath> kTiles{{{5, 28, 12}, 1.0}, {{5, 29, 12}, 1.0}};
+const QList<TilePath> kTiles{{28, 12, 5, 1.0}, {29, 12, 5, 1.0}};
 const MapRegion kRegion{{35.68, 139.76}, 1.1, 1.1};
 
 void liveMode(AppSettings& settings)
@@ -32,6 +32,25 @@ bool waitForLists(AppStateHarness& h, int count)
 {
     return QTest::qWaitFor([&] { return h.listRequests() == count; }, 3000) &&
            QTest::qWaitFor([&] { return !h.state->timeline()->isLoading(); }, 3000);
+}
+
+// Waits (real time, for the network) until the timeline is idle and stays so once queued
+// work has run: a load asked for during another one starts only when that one ends.
+bool waitUntilIdle(AppStateHarness& h)
+{
+    return QTest::qWaitFor(
+        [&] {
+            FakeClock::settle();
+            return !h.state->timeline()->isLoading();
+        },
+        5000);
+}
+
+// After queued work has run: no load was started and the agency list was asked `count` times.
+bool noLoadSince(AppStateHarness& h, int count)
+{
+    FakeClock::settle();
+    return !h.state->timeline()->isLoading() && h.listRequests() == count;
 }
 
 } // namespace
@@ -55,7 +74,8 @@ private Q_SLOTS:
         QCOMPARE(state.overviewPlayer()->mode(), RadarPlaybackMode::Live);
         QVERIFY(!state.overviewPlayer()->drivesLoop());
         QCOMPARE(state.overviewPlayer()->framesPerSecond(), 8.0);
-        QTest::qWait(50);
+        h.clock.advanceSeconds(400);
+        QCOMPARE(h.clock.pendingTimers(), 0); // no sleep, no request's transfer limit
         QVERIFY(h.server.requests().isEmpty());
         QVERIFY(!state.hasTimelineRefreshLoop() && !state.watchdogs()->hasFreshnessWatchdog());
         QCOMPARE(h.wakeMonitorsMade, 0);
@@ -75,18 +95,16 @@ private Q_SLOTS:
         QCOMPARE(h.networkMonitorsMade, 1);
         QVERIFY(state.hasKeyMonitor());
 
-        QTest::qWait(100);
+        QVERIFY(waitUntilIdle(h));
         const int lists = h.listRequests();
         h.clock.advanceSeconds(300); // one animation-mode refresh round
         QVERIFY(waitForLists(h, lists + 1));
-        QTest::qWait(100);
-        QCOMPARE(h.listRequests(), lists + 1);
+        QVERIFY(noLoadSince(h, lists + 1));
 
         // Choosing the mode already shown restarts nothing: the next round stays due in 300 s.
         h.clock.advanceSeconds(299);
         state.setPlaybackMode(RadarPlaybackMode::Animation);
-        QTest::qWait(50);
-        QCOMPARE(h.listRequests(), lists + 1);
+        QVERIFY(noLoadSince(h, lists + 1));
         h.clock.advanceSeconds(1);
         QVERIFY(waitForLists(h, lists + 2));
 
@@ -108,7 +126,7 @@ private Q_SLOTS:
         AppState& state = *h.state;
         state.start();
         QVERIFY(h.waitForFrames());
-        QTest::qWait(100);
+        QVERIFY(waitUntilIdle(h));
         const int lists = h.listRequests();
 
         state.setPlaybackMode(RadarPlaybackMode::Live);
@@ -121,8 +139,7 @@ private Q_SLOTS:
         state.setForecastHorizonHours(3);
         state.setIncludeForecast(true);
         QCOMPARE(h.settings->forecastHorizonHours(), 3.0);
-        QTest::qWait(100);
-        QCOMPARE(h.listRequests(), lists + 1);
+        QVERIFY(noLoadSince(h, lists + 1));
         h.clock.advanceSeconds(60); // live refresh interval
         QVERIFY(waitForLists(h, lists + 2));
 
@@ -216,14 +233,28 @@ private Q_SLOTS:
         QCOMPARE(state.radarRedrawToken(), 1);
     }
 
+    void destroyedWhileLoopsRunEndsThemQuietly_data()
+    {
+        QTest::addColumn<bool>("prefetching");
+        QTest::newRow("first load in flight") << false;
+        QTest::newRow("prefetch under way") << true; // on the loader's scope, which stays
+    }
     void destroyedWhileLoopsRunEndsThemQuietly()
     {
+        QFETCH(bool, prefetching);
         AppStateHarness h;
+        if (prefetching)
+            h.state->updateVisibleTiles(kTiles, kRegion, AppState::Pane::Detail);
         h.state->start();
-        QTest::qWait(10); // the first load is in flight
+        QTRY_VERIFY((prefetching ? h.tileRequests() : h.listRequests()) > 0);
         h.state.reset();
-        h.clock.advanceSeconds(400);
-        QTest::qWait(50);
+        const qsizetype requests = h.server.requests().size();
+        const int timers = h.clock.pendingTimers();
+        h.clock.advanceSeconds(400); // past every refresh round and watchdog check
+        FakeClock::settle();
+        QCOMPARE(h.server.requests().size(), requests);
+        QCOMPARE(h.clock.pendingTimers(), timers);
+        QCOMPARE(h.loader->tasks().activeCount(), 0);
     }
 };
 

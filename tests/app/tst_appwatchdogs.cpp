@@ -1,9 +1,9 @@
+#include "AgencyLists.h"
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "LogCapture.h"
 #include "RadarFrameFactory.h"
 #include "TaskTestUtils.h"
-#include "TestData.h"
 #include "TestRegistry.h"
 #include "app/AppWatchdogs.h"
 #include "platform/DataHosts.h"
@@ -23,8 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString kN1 = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json");
-
 // The watchdogs over a timeline fed by a fake agency, two players, a manual clock, machine
 // events fired by hand and CPU readings given in advance. Their repairs are counted.
 struct Fixture {
@@ -33,14 +31,8 @@ struct Fixture {
         QVERIFY(server.listen());
         DataHosts::pointAllAt(server.baseUrl());
         server.setHandler([](const RecordedRequest&) { return FakeResponse::error(503); });
-        if (serveLists) {
-            for (const char* name : {"nowc/targetTimes_N1.json", "nowc/targetTimes_N2.json",
-                                     "rasrf/targetTimes.json"}) {
-                server.setRoute(QStringLiteral("/bosai/jmatile/data/") + QLatin1String(name),
-                                FakeResponse::json(
-                                    TestData::read(QStringLiteral("jma/") + QLatin1String(name))));
-            }
-        }
+        if (serveLists)
+            AgencyLists::serve(server);
         RadarTileLoader::Options options;
         options.cacheDirectory = directory.filePath(QStringLiteral("tiles"));
         loader = std::make_unique<RadarTileLoader>(options);
@@ -161,7 +153,7 @@ private Q_SLOTS:
         const int stale = expectedLog.isEmpty() ? 0 : 1;
         Fixture f(serveLists);
         if (forecastsOnly)
-            f.server.setRoute(kN1, FakeResponse::json("[]"));
+            f.server.setRoute(AgencyLists::kN1, FakeResponse::json("[]"));
         // The fixture's newest observation is the scenario's "now".
         f.clock.advanceSeconds(observationAgeSeconds - listAgeSeconds);
         QVERIFY(runTask(f.timeline.reload()));
@@ -250,7 +242,7 @@ private Q_SLOTS:
         // The first report (usable) repairs nothing; repeated reports count once.
         for (bool usable : {true, false, false, true, true})
             Q_EMIT f.network->pathChanged(usable);
-        QTest::qWait(20);
+        FakeClock::settle();
         QCOMPARE(f.log.matching(QStringLiteral("レーダーを立て直す 理由=ネットワーク復帰")).size(),
                  1);
         QVERIFY(QTest::qWaitFor([&] { return f.redraws == 1; }, 3000));

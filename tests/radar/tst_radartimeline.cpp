@@ -1,3 +1,4 @@
+#include "../app/AgencyLists.h"
 #include "FakeClock.h"
 #include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
@@ -40,13 +41,6 @@ class TestRadarTimeline : public QObject {
 
     std::optional<FakeDataHosts> m_server;
 
-    void serveAgencyLists()
-    {
-        m_server->setRoute(kN1, fixture("nowc/targetTimes_N1.json"));
-        m_server->setRoute(kN2, fixture("nowc/targetTimes_N2.json"));
-        m_server->setRoute(kRasrf, fixture("rasrf/targetTimes.json"));
-    }
-
     bool waitForRequest(const QString& path)
     {
         return QTest::qWaitFor([&] { return m_server->requestCount(path) > 0; }, 3000);
@@ -58,7 +52,7 @@ private Q_SLOTS:
 
     void nowcastReloadPublishesObservationsNowcastsAndHourlyForecasts()
     {
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         FakeClock clock;
         RadarTimeline timeline;
         QSignalSpy framesSpy(&timeline, &RadarTimeline::framesChanged);
@@ -88,7 +82,7 @@ private Q_SLOTS:
 
     void horizonAndRangeChooseTheLists()
     {
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         RadarTimeline oneHour; // fetches no hourly forecasts
         oneHour.setForecastHorizonHours(0.5);
         QVERIFY(runTask(oneHour.reload()));
@@ -126,7 +120,7 @@ private Q_SLOTS:
         QFETCH(ListFailure, failure);
         QFETCH(QString, path);
         QFETCH(QString, reason);
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         FakeClock clock;
         RadarTimeline timeline;
         QVERIFY(runTask(timeline.reload()));
@@ -170,7 +164,7 @@ private Q_SLOTS:
             QStringLiteral("レーダー情報を取得できませんでした（") + reason));
         QCOMPARE(timeline.frames(), good);
 
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         QVERIFY(runTask(timeline.reload()));
         QCOMPARE(timeline.consecutiveFailures(), 0);
         QVERIFY(timeline.errorMessage().isNull());
@@ -180,7 +174,7 @@ private Q_SLOTS:
     // the transfer it cut off is no failure of the agency's.
     void ourSessionResetEndsTheLoadWithoutAFailure()
     {
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         RadarTimeline timeline;
         QVERIFY(runTask(timeline.reload()));
         const RadarFrames good = timeline.frames();
@@ -199,7 +193,7 @@ private Q_SLOTS:
 
     void emptyAfterTheForecastFilterKeepsOldFramesAndCounter()
     {
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         RadarTimeline timeline;
         QVERIFY(runTask(timeline.reload()));
         const RadarFrames good = timeline.frames();
@@ -216,7 +210,7 @@ private Q_SLOTS:
 
     void aRunningLoadBlocksNewOnesForFortyFiveSeconds()
     {
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         m_server->setRoute(kN1, FakeResponse::hanging());
         FakeClock clock;
         RadarTimeline timeline(nullptr, withoutTransferLimit());
@@ -252,7 +246,7 @@ private Q_SLOTS:
         QFETCH(OptionChange, change);
         QFETCH(int, frames);
         QFETCH(int, requests);
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         m_server->setRouteSequence(kN1,
                                    {FakeResponse::hanging(), fixture("nowc/targetTimes_N1.json")});
         FakeClock clock;
@@ -296,7 +290,7 @@ private Q_SLOTS:
     void onlyTheNewestOfOverlappingLoadsPublishes()
     {
         QFETCH(bool, newerSucceeds);
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         m_server->setRouteSequence(
             kN1, {FakeResponse::hanging(),
                   newerSucceeds ? fixture("nowc/targetTimes_N1.json") : FakeResponse::hanging()});
@@ -329,7 +323,7 @@ private Q_SLOTS:
 
     void cancellingAReloadPublishesNothing()
     {
-        serveAgencyLists();
+        AgencyLists::serve(*m_server);
         m_server->setRoute(kN2, FakeResponse::hanging());
         RadarTimeline timeline;
         QSignalSpy errorSpy(&timeline, &RadarTimeline::errorMessageChanged);
