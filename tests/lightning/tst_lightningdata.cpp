@@ -1,5 +1,6 @@
 #include "TestData.h"
 #include "TestRegistry.h"
+#include "TestTime.h"
 #include "lightning/LidenFeature.h"
 #include "lightning/LightningService.h"
 #include "lightning/LightningStrike.h"
@@ -11,10 +12,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QDateTime utc(int y, int mo, int d, int h, int mi, int s, int ms)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), QTimeZone::utc());
-}
+using testing::utc;
 
 } // namespace
 

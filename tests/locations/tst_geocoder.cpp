@@ -1,5 +1,6 @@
 #include "FakeDataHosts.h"
 #include "FakeGeocoder.h"
+#include "KnownPlaces.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
 #include "TestRegistry.h"
@@ -17,8 +18,6 @@ const QString kSearchPath = u"/address-search/AddressSearch"_s;
 const QString kReversePath = u"/reverse-geocoder/LonLatToAddress"_s;
 const QString kPhotonPath = u"/api"_s;
 const GeoCoordinate kNagoya{35.1709, 136.8815};
-const GeoCoordinate kTokyo{35.6812, 139.7671};
-const GeoCoordinate kChiyoda{35.685175, 139.753634}; // first place of the chiyoda fixture
 
 FakeResponse fixture(const char* name, int status = 200)
 {

@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "FakeGeocoder.h"
+#include "KnownPlaces.h"
 #include "TestRegistry.h"
 #include "locations/PlaceSearchService.h"
 
@@ -9,9 +10,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const GeoCoordinate kTokyo{35.6812, 139.7671};
-const GeoCoordinate kChiyoda{35.685175, 139.753634};
 
 QStringList names(const SavedLocations& locations)
 {

@@ -60,3 +60,8 @@ struct RadarTileBed {
     RadarTileLoader loader{RadarTileLoaderOptions{cacheDir.path(), 8 << 20, 8 << 20}};
     FakeClock clock;
 };
+
+// Three frames five minutes apart.
+inline const RadarFrame kFrameA = RadarTileBed::frameAt(QStringLiteral("20250829052000"));
+inline const RadarFrame kFrameB = RadarTileBed::frameAt(QStringLiteral("20250829052500"));
+inline const RadarFrame kFrameC = RadarTileBed::frameAt(QStringLiteral("20250829053000"));

@@ -18,8 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const RadarFrame kFrameA = RadarTileBed::frameAt(u"20250829052000"_s);
-
 TyphoonInfo typhoonAt(const QString& id, const GeoCoordinate& centre)
 {
     TyphoonInfo info;

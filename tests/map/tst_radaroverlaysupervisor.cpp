@@ -11,13 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-const RadarFrame kFrameA = RadarTileBed::frameAt(u"20250829052000"_s);
-const RadarFrame kFrameB = RadarTileBed::frameAt(u"20250829052500"_s);
-const RadarFrame kFrameC = RadarTileBed::frameAt(u"20250829053000"_s);
-
-} // namespace
+namespace {} // namespace
 
 // The map's delegate, handing out the supervisor's renderers as the coordinator does.
 class TestRadarOverlaySupervisor : public QObject, public MapDelegate {

@@ -1,3 +1,4 @@
+#include "SceneTestValues.h"
 #include "TestRegistry.h"
 #include "mapwidget/AnnotationLayout.h"
 #include "mapwidget/ImageAnnotationView.h"
@@ -16,13 +17,6 @@ namespace {
 
 using Item = AnnotationLayout::Item;
 using Annotation = std::shared_ptr<MapAnnotation>;
-
-MapSceneOptions withoutBaseMap()
-{
-    MapSceneOptions options;
-    options.showBaseMap = false;
-    return options;
-}
 
 // Labels for annotations titled "label", markers for the rest; views reused by identifier.
 class Delegate : public MapDelegate {

@@ -1,3 +1,4 @@
+#include "SceneTestValues.h"
 #include "TestRegistry.h"
 #include "mapwidget/MapCamera.h"
 
@@ -7,13 +8,6 @@
 #include <cmath>
 
 namespace {
-
-const GeoCoordinate kCenter{35.0, 137.0};
-
-bool near(double a, double b, double tolerance = 1e-9)
-{
-    return std::abs(a - b) <= tolerance;
-}
 
 // A camera with a size, showing 2° around kCenter.
 struct Camera : MapCamera {

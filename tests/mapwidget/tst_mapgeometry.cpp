@@ -1,3 +1,4 @@
+#include "SceneTestValues.h"
 #include "TestRegistry.h"
 #include "geo/GeoDistance.h"
 #include "mapwidget/MapProjection.h"
@@ -17,11 +18,6 @@ constexpr double kWorld = kMapWorldWidth;
 MapViewport viewAt(const GeoCoordinate& center, double zoom, QSizeF size, qreal dpr = 1.0)
 {
     return MapViewport(MapProjection::toMapPoint(center), zoom, size, dpr);
-}
-
-bool near(double a, double b, double tolerance = 1e-9)
-{
-    return std::abs(a - b) < tolerance;
 }
 
 } // namespace

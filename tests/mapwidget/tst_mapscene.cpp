@@ -1,5 +1,6 @@
 #include "FakeHttpServer.h"
 #include "FakeTileOverlay.h"
+#include "SceneTestValues.h"
 #include "TestRegistry.h"
 #include "mapwidget/BaseMapLayer.h"
 #include "mapwidget/CircleOverlay.h"
@@ -18,15 +19,6 @@
 #include <memory>
 
 namespace {
-
-const GeoCoordinate kCenter{35.0, 137.0};
-
-MapSceneOptions withoutBaseMap()
-{
-    MapSceneOptions options;
-    options.showBaseMap = false;
-    return options;
-}
 
 // A light scene without base map, 4° across around kCenter.
 class Scene : public MapScene {

@@ -1,4 +1,5 @@
 #include "FakeClock.h"
+#include "SceneTestValues.h"
 #include "TestRegistry.h"
 #include "mapwidget/MapAnnotation.h"
 #include "mapwidget/MapControls.h"
@@ -14,18 +15,7 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-const GeoCoordinate kCenter{35.0, 137.0};
-
-MapSceneOptions withoutBaseMap()
-{
-    MapSceneOptions options;
-    options.showBaseMap = false;
-    return options;
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestMapWidget : public QObject {
     Q_OBJECT

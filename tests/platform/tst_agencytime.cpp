@@ -1,5 +1,6 @@
 #include "FakeClock.h"
 #include "TestRegistry.h"
+#include "TestTime.h"
 #include "platform/AgencyTime.h"
 #include "platform/JapanTime.h"
 
@@ -11,10 +12,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QDateTime utc(int y, int mo, int d, int h, int mi, int s = 0, int ms = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), QTimeZone::utc());
-}
+using testing::utc;
 
 } // namespace
 

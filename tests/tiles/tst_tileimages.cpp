@@ -1,5 +1,5 @@
-#include "TestData.h"
 #include "TestRegistry.h"
+#include "TileLoaderFixture.h"
 #include "mapwidget/TileDecoder.h"
 #include "tiles/DecodedAncestors.h"
 #include "tiles/TileImages.h"
@@ -10,10 +10,7 @@ using namespace TileImages;
 
 namespace {
 
-QByteArray tileFile(const char* name)
-{
-    return TestData::read(QStringLiteral("jma/tiles/") + QLatin1String(name));
-}
+using TileTestData::tileFile;
 
 QByteArray bytesWith(int length, char byte25)
 {

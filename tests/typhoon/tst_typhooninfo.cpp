@@ -1,5 +1,6 @@
 #include "TestData.h"
 #include "TestRegistry.h"
+#include "TestTime.h"
 #include "typhoon/TyphoonInfo.h"
 
 #include <QTest>
@@ -13,10 +14,7 @@ namespace {
 
 using Position = TyphoonForecastEntry::Position;
 
-QDateTime utc(int y, int mo, int d, int h, int mi)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc());
-}
+using testing::utc;
 
 QByteArray fixture(const char* name)
 {

@@ -1,6 +1,8 @@
 #include "FakeClock.h"
 #include "TestData.h"
 #include "TestRegistry.h"
+#include "TestTime.h"
+#include "WeatherTestData.h"
 #include "weather/WeatherSnapshot.h"
 
 #include <QJsonArray>
@@ -13,15 +15,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QDateTime utc(int y, int mo, int d, int h, int mi = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc());
-}
+using testing::utc;
 
-QByteArray fixture(const char* name)
-{
-    return TestData::read(u"openmeteo/"_s + QLatin1String(name));
-}
+using WeatherTestData::fixture;
 
 WeatherSnapshot snapshotOf(const QByteArray& json)
 {

@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "TestTime.h"
 #include "weather/Fmt.h"
 #include "weather/JapaneseHoliday.h"
 #include "weather/WeatherCode.h"
@@ -15,10 +16,7 @@ namespace {
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-QDateTime utc(int y, int mo, int d, int h, int mi = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi), QTimeZone::utc());
-}
+using testing::utc;
 
 QDateTime japan(int y, int mo, int d, int h = 12)
 {

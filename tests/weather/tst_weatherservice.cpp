@@ -2,6 +2,7 @@
 #include "FakeDataHosts.h"
 #include "TestData.h"
 #include "TestRegistry.h"
+#include "WeatherTestData.h"
 #include "weather/WeatherService.h"
 
 #include <QRegularExpression>
@@ -19,10 +20,7 @@ namespace {
 const QString kPath = u"/v1/forecast"_s;
 const GeoCoordinate kTokyo{35.6812, 139.7671};
 
-QByteArray fixture(const char* name)
-{
-    return TestData::read(u"openmeteo/"_s + QLatin1String(name));
-}
+using WeatherTestData::fixture;
 
 WeatherSnapshot snapshotOf(const char* name)
 {
