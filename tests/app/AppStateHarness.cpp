@@ -2,6 +2,7 @@
 
 #include "AgencyLists.h"
 #include "TestData.h"
+#include "app/AppWatchdogs.h"
 #include "locations/Geocoder.h"
 #include "platform/DataHosts.h"
 #include "platform/Preferences.h"
@@ -34,13 +35,18 @@ AppStateHarness::AppStateHarness(Options options, PositionSourceFactory position
     AppStateEnvironment environment;
     environment.makeWakeMonitor = [this] {
         ++wakeMonitorsMade;
-        return std::make_unique<WakeMonitor>();
+        auto monitor = std::make_unique<WakeMonitor>();
+        wake = monitor.get();
+        return monitor;
     };
     environment.makeNetworkMonitor = [this] {
         ++networkMonitorsMade;
-        return std::make_unique<NetworkMonitor>();
+        auto monitor = std::make_unique<NetworkMonitor>();
+        network = monitor.get();
+        return monitor;
     };
     environment.processCpuSeconds = [this] {
+        ++cpuReads;
         if (cpuReadings.empty())
             return 0.0;
         const double value = cpuReadings.front();
@@ -79,4 +85,16 @@ int AppStateHarness::tileRequests() const
 {
     return server.requestCount(
         [](const QString& path) { return path.endsWith(QLatin1String(".png")); });
+}
+
+void AppStateHarness::runStuckRenderCheck(const std::function<void()>& during)
+{
+    async::TaskScope scope;
+    async::TaskHandle handle = scope.spawn(state->watchdogs()->checkStuckRender());
+    FakeClock::settle();
+    if (during)
+        during();
+    clock.advance(std::chrono::seconds(3));
+    FakeClock::settle();
+    QVERIFY(!handle.isActive());
 }

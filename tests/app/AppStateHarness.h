@@ -39,6 +39,9 @@ public:
     int requests(const QString& path) const { return server.requestCount(path); }
     int listRequests() const;
     int tileRequests() const;
+    // Runs one stuck-render check whose 3-second measurement passes on the manual clock;
+    // `during` runs while it measures.
+    void runStuckRenderCheck(const std::function<void()>& during = {});
 
     FakeClock clock;
     FakeHttpServer server;
@@ -52,7 +55,10 @@ public:
     // Machine events.
     int wakeMonitorsMade = 0;
     int networkMonitorsMade = 0;
+    WakeMonitor* wake = nullptr; // the last made
+    NetworkMonitor* network = nullptr;
     std::deque<double> cpuReadings; // each CPU reading takes the next value
+    int cpuReads = 0;
 
     std::unique_ptr<AppState> state;
 };

@@ -1,15 +1,11 @@
 #include "AppStateHarness.h"
 #include "RadarFrameFactory.h"
-#include "TaskTestUtils.h"
 #include "TestRegistry.h"
 #include "app/AppWatchdogs.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
-#include <QSignalSpy>
 #include <QTest>
-
-using namespace std::chrono_literals;
 
 namespace {
 
@@ -206,31 +202,6 @@ private Q_SLOTS:
         QVERIFY(state.detailPlayer()->isPlaying() && state.overviewPlayer()->isPlaying());
         state.togglePlayback(state.detailPlayer());
         QVERIFY(!state.detailPlayer()->isPlaying() && !state.overviewPlayer()->isPlaying());
-    }
-
-    // The watchdogs' repairs reach the maps as tokens: a recovery reloads and then redraws,
-    // a stuck render rebuilds.
-    void watchdogRepairsRaiseTheMapTokens()
-    {
-        AppStateHarness h;
-        AppState& state = *h.state;
-        QSignalSpy redraws(&state, &AppState::radarRedrawTokenChanged);
-        state.pausePlayback(); // the loaded frames must leave the radar at rest
-        state.watchdogs()->recoverRadar(QStringLiteral("試験"));
-        QVERIFY(QTest::qWaitFor([&] { return state.radarRedrawToken() == 1; }, 3000));
-        QVERIFY(!state.timeline()->frames().isEmpty());
-        QCOMPARE(redraws.size(), 1);
-
-        h.clock.advanceSeconds(12);
-        h.cpuReadings = {0.0, 0.6};
-        async::TaskScope scope;
-        async::TaskHandle check = scope.spawn(state.watchdogs()->checkStuckRender());
-        FakeClock::settle();
-        h.clock.advance(3s);
-        FakeClock::settle();
-        QVERIFY(!check.isActive());
-        QCOMPARE(state.radarRebuildToken(), 1);
-        QCOMPARE(state.radarRedrawToken(), 1);
     }
 
     void destroyedWhileLoopsRunEndsThemQuietly_data()
