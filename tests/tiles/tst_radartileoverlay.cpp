@@ -118,12 +118,7 @@ private Q_SLOTS:
         overlay->setOnBusyChange([&] { busyReports.append(overlay->isBusy()); });
         Results results;
         overlay->loadTile(TilePath{{6, 56, 25}, 1}, results.callback());
-        QTRY_COMPARE(m_server->requests().size(), 1);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(400ms);
-        QTRY_COMPARE(m_server->requests().size(), 2);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(400ms);
+        QVERIFY(m_fixture->endRetryPauses(clock, 1));
         QTRY_COMPARE(results.received.size(), 1);
         QCOMPARE(results.received.first().error, TileResult::Error::NotFound);
         QTRY_COMPARE(overlay->inFlightCount(), 0);
@@ -140,12 +135,7 @@ private Q_SLOTS:
         // Further failures without a success: reload, then rebuild from the third notice.
         for (int round = 0; round < 2; ++round) {
             overlay->loadTile(TilePath{{6, 56, 26 + round}, 1}, results.callback());
-            QTRY_COMPARE(m_server->requests().size(), 4 + 3 * round);
-            QVERIFY(clock.waitForTimerDueIn(400ms));
-            clock.advance(400ms);
-            QTRY_COMPARE(m_server->requests().size(), 5 + 3 * round);
-            QVERIFY(clock.waitForTimerDueIn(400ms));
-            clock.advance(400ms);
+            QVERIFY(m_fixture->endRetryPauses(clock, 4 + 3 * round));
             QTRY_COMPARE(results.received.size(), 2 + round);
             clock.advance(5s);
         }
