@@ -1,5 +1,6 @@
 #include "RadarTileBed.h"
 #include "TestRegistry.h"
+#include "TyphoonSample.h"
 #include "map/MapColors.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
@@ -10,25 +11,12 @@
 #include "platform/Appearance.h"
 
 #include <QTest>
-#include <QTimeZone>
 
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-TyphoonInfo typhoonAt(const QString& id, const GeoCoordinate& centre)
-{
-    TyphoonInfo info;
-    info.id = id;
-    info.typhoonNumber = id.right(1);
-    info.isTyphoon = true;
-    info.issue = QDateTime(QDate(2025, 8, 29), QTime(3, 0), QTimeZone::utc());
-    info.currentPoint = centre;
-    info.pastTrack = {{centre.latitude - 1, centre.longitude - 1}, centre};
-    return info;
-}
 
 bool near(double a, double b, double tolerance = 1e-9)
 {
