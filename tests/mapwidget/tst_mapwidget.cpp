@@ -15,8 +15,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {} // namespace
-
 class TestMapWidget : public QObject {
     Q_OBJECT
 
