@@ -173,16 +173,17 @@ private Q_SLOTS:
         m_view.showPrefectureLabels = true;
         m_view.typhoons = {typhoonAt(u"TC2501"_s, {30, 135})};
         makeHost();
-        const auto coreColour = [&] {
-            const auto& borders = coordinator().prefectureLayer().overlays();
-            auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(
-                map().scene().renderer(borders.last().get()));
+        const auto strokeOf = [&](const auto& overlay) {
+            auto renderer =
+                std::dynamic_pointer_cast<ShapeRenderer>(map().scene().renderer(overlay.get()));
             return renderer ? renderer->strokeColor() : QColor();
         };
+        // Looked up anew each time: a theme switch may make the layers again.
+        const auto coreColour = [&] {
+            return strokeOf(coordinator().prefectureLayer().overlays().last());
+        };
         const auto trackColour = [&] {
-            auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(
-                map().scene().renderer(coordinator().typhoonLayer().overlays().first().get()));
-            return renderer ? renderer->strokeColor() : QColor();
+            return strokeOf(coordinator().typhoonLayer().overlays().first());
         };
         const auto labelColour = [&] {
             auto view = std::dynamic_pointer_cast<TextAnnotationView>(

@@ -82,20 +82,15 @@ private Q_SLOTS:
         QCOMPARE(timeline.lastUpdated(), clock.now());
     }
 
-    void horizonAndRangeChooseTheLists()
+    // The twelve-hour range, which reads only the analysis list: the "range" row of
+    // aReloadAskedDuringALoadRunsOnceWhenItEnds.
+    void withinTheNowcastHourNoHourlyForecastsAreFetched()
     {
-        RadarTimeline oneHour; // fetches no hourly forecasts
-        oneHour.setForecastHorizonHours(0.5);
-        QVERIFY(runTask(oneHour.reload()));
-        QCOMPARE(oneHour.frames().size(), 37 + 12);
+        RadarTimeline timeline;
+        timeline.setForecastHorizonHours(0.5);
+        QVERIFY(runTask(timeline.reload()));
+        QCOMPARE(timeline.frames().size(), 37 + 12);
         QCOMPARE(m_server->requestCount(kRasrf), 0);
-
-        RadarTimeline twelveHours; // reads only the analysis list
-        twelveHours.setRange(RadarRange::TwelveHours);
-        QVERIFY(runTask(twelveHours.reload()));
-        QCOMPARE(twelveHours.frames().size(), 14 + 15);
-        QCOMPARE(twelveHours.frames().first().product, RadarProduct::Analysis);
-        QCOMPARE(m_server->requestCount(kN1), 1);
     }
 
     // Each failure counts, keeps the frames shown and says why; the next good load clears it.
