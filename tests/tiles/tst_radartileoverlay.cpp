@@ -1,13 +1,10 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
-#include "TestData.h"
 #include "TestRegistry.h"
 #include "TileLoaderFixture.h"
-#include "platform/DataHosts.h"
 #include "tiles/RadarTileLoader.h"
 #include "tiles/RadarTileOverlay.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -45,7 +42,7 @@ private Q_SLOTS:
         QVERIFY(m_fixture->listening);
         m_server = &m_fixture->server;
         m_loader = m_fixture->loader.get();
-        m_rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
+        m_rain = TileTestData::tileFile("hrpns_rain_blobs_p4.png");
         m_fixture->serveEverything(m_rain);
     }
     void cleanup() { m_fixture.reset(); }
