@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "TyphoonSample.h"
 #include "map/LightningLayer.h"
 #include "map/PrefectureLayer.h"
 #include "map/RangeCircleLayer.h"
@@ -29,20 +30,6 @@ MapScene* newScene(QObject* parent)
 LightningStrike strike(const QString& id, double lat, const QString& utc)
 {
     return {id, {lat, 139.7}, QDateTime::fromString(utc, Qt::ISODate)};
-}
-
-TyphoonInfo typhoon(const QString& id, bool withCentre = true)
-{
-    TyphoonInfo info;
-    info.id = id;
-    info.typhoonNumber = u"10"_s;
-    info.isTyphoon = true;
-    info.issue = QDateTime(QDate(2025, 8, 29), QTime(3, 0), QTimeZone::utc());
-    if (withCentre) {
-        info.currentPoint = GeoCoordinate{20, 130};
-        info.pastTrack = {{19, 129}, {20, 130}};
-    }
-    return info;
 }
 
 // The typhoon layer's overlays in drawing order, by kind.
@@ -168,15 +155,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kinds");
         QTest::addColumn<int>("markers");
 
-        TyphoonInfo onePast = typhoon(u"TC1"_s);
+        TyphoonInfo onePast = typhoonAt(u"TC1"_s);
         onePast.pastTrack = {{20, 130}};
         QTest::newRow("one past position, no forecast") << onePast << QString() << 1;
 
-        TyphoonInfo noCentre = typhoon(u"TC2"_s, false);
+        TyphoonInfo noCentre = typhoonAt(u"TC2"_s);
+        noCentre.currentPoint.reset();
+        noCentre.pastTrack.clear();
         noCentre.forecastPoints = {{24, {21, 131}, {}, {}}, {48, {23, 132}, {}, {}}};
         QTest::newRow("two forecast points, no centre") << noCentre << u"forecast"_s << 0;
 
-        TyphoonInfo full = typhoon(u"TC3"_s);
+        TyphoonInfo full = typhoonAt(u"TC3"_s);
         full.forecastPoints = {
             {24, {21, 131}, {}, 90000.0}, {48, {23, 132}, {}, {}}, {72, {25, 133}, {}, 200000.0}};
         full.galeWarningArea = TyphoonInfo::Circle{{20, 130}, 300000};
@@ -203,7 +192,7 @@ private Q_SLOTS:
     void typhoonOrderAndForecastStart()
     {
         MapScene* scene = newScene(this);
-        TyphoonInfo first = typhoon(u"TC1"_s);
+        TyphoonInfo first = typhoonAt(u"TC1"_s);
         first.forecastPoints = {{24, {21, 131}, {}, 90000.0}};
         first.galeWarningArea = TyphoonInfo::Circle{{20, 130}, 300000};
         TyphoonInfo second = first;

@@ -1,5 +1,6 @@
 #include "RadarTileBed.h"
 #include "TestRegistry.h"
+#include "TyphoonSample.h"
 #include "map/MapColors.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
@@ -10,25 +11,12 @@
 #include "platform/Appearance.h"
 
 #include <QTest>
-#include <QTimeZone>
 
 #include <memory>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-TyphoonInfo typhoonAt(const QString& id, const GeoCoordinate& centre)
-{
-    TyphoonInfo info;
-    info.id = id;
-    info.typhoonNumber = id.right(1);
-    info.isTyphoon = true;
-    info.issue = QDateTime(QDate(2025, 8, 29), QTime(3, 0), QTimeZone::utc());
-    info.currentPoint = centre;
-    info.pastTrack = {{centre.latitude - 1, centre.longitude - 1}, centre};
-    return info;
-}
 
 bool near(double a, double b, double tolerance = 1e-9)
 {
@@ -185,16 +173,17 @@ private Q_SLOTS:
         m_view.showPrefectureLabels = true;
         m_view.typhoons = {typhoonAt(u"TC2501"_s, {30, 135})};
         makeHost();
-        const auto coreColour = [&] {
-            const auto& borders = coordinator().prefectureLayer().overlays();
-            auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(
-                map().scene().renderer(borders.last().get()));
+        const auto strokeOf = [&](const auto& overlay) {
+            auto renderer =
+                std::dynamic_pointer_cast<ShapeRenderer>(map().scene().renderer(overlay.get()));
             return renderer ? renderer->strokeColor() : QColor();
         };
+        // Looked up anew each time: a theme switch may make the layers again.
+        const auto coreColour = [&] {
+            return strokeOf(coordinator().prefectureLayer().overlays().last());
+        };
         const auto trackColour = [&] {
-            auto renderer = std::dynamic_pointer_cast<ShapeRenderer>(
-                map().scene().renderer(coordinator().typhoonLayer().overlays().first().get()));
-            return renderer ? renderer->strokeColor() : QColor();
+            return strokeOf(coordinator().typhoonLayer().overlays().first());
         };
         const auto labelColour = [&] {
             auto view = std::dynamic_pointer_cast<TextAnnotationView>(

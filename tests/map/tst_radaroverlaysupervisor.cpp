@@ -11,8 +11,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {} // namespace
-
 // The map's delegate, handing out the supervisor's renderers as the coordinator does.
 class TestRadarOverlaySupervisor : public QObject, public MapDelegate {
     Q_OBJECT

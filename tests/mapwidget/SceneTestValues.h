@@ -15,6 +15,18 @@ inline MapSceneOptions withoutBaseMap()
     return options;
 }
 
+// A light scene without base map, `span` degrees across around kCenter.
+class Scene : public MapScene {
+public:
+    explicit Scene(QSizeF size = QSizeF(400, 300), double span = 4.0)
+        : MapScene(withoutBaseMap())
+    {
+        setDarkOverride(false);
+        setViewportSize(size);
+        setRegion({kCenter, span, span});
+    }
+};
+
 inline bool near(double a, double b, double tolerance = 1e-9)
 {
     return std::abs(a - b) <= tolerance;

@@ -82,11 +82,9 @@ private Q_SLOTS:
     // Two labels that overlap at a small scale both show once the map zooms in.
     void collisionsAreReconsideredOnZoom()
     {
-        MapScene scene(withoutBaseMap());
+        Scene scene(QSizeF(600, 400), 20);
         Delegate delegate;
         scene.setDelegate(&delegate);
-        scene.setViewportSize(QSizeF(600, 400));
-        scene.setRegion({{35.0, 137.0}, 20, 20});
         auto first = std::make_shared<MapAnnotation>(
             GeoCoordinate{35.0, 137.0}, QStringLiteral("label"), QStringLiteral("東京都"));
         auto second = std::make_shared<MapAnnotation>(
@@ -108,10 +106,9 @@ private Q_SLOTS:
 
     void viewsAreReusedByIdentifier()
     {
-        MapScene scene(withoutBaseMap());
+        Scene scene(QSizeF(600, 400));
         Delegate delegate;
         scene.setDelegate(&delegate);
-        scene.setViewportSize(QSizeF(600, 400));
         auto old = std::make_shared<MapAnnotation>(GeoCoordinate{35, 137}, QStringLiteral("label"),
                                                    QStringLiteral("岐阜県"));
         scene.addAnnotation(old);
@@ -130,9 +127,7 @@ private Q_SLOTS:
 
     void selectionAndHitTest()
     {
-        MapScene scene(withoutBaseMap());
-        scene.setViewportSize(QSizeF(600, 400));
-        scene.setRegion({{35, 137}, 2, 2});
+        Scene scene(QSizeF(600, 400), 2);
         auto a = std::make_shared<MapAnnotation>(
             GeoCoordinate{35, 137}, QStringLiteral("台風第10号"), QStringLiteral("強い"));
         auto b = std::make_shared<MapAnnotation>(GeoCoordinate{35.3, 137.5});
@@ -173,11 +168,9 @@ private Q_SLOTS:
                 return view;
             }
         } delegate;
-        MapScene scene(withoutBaseMap());
+        Scene scene(QSizeF(300, 200), 2);
         scene.setDelegate(&delegate);
         scene.setDevicePixelRatio(2);
-        scene.setViewportSize(QSizeF(300, 200));
-        scene.setRegion({{35, 137}, 2, 2});
         auto a = std::make_shared<MapAnnotation>(GeoCoordinate{35, 137});
         scene.addAnnotation(a);
         QCOMPARE(scene.view(a.get())->size(), QSizeF(10, 10));

@@ -20,18 +20,6 @@
 
 namespace {
 
-// A light scene without base map, 4° across around kCenter.
-class Scene : public MapScene {
-public:
-    explicit Scene(QSizeF size = QSizeF(400, 300))
-        : MapScene(withoutBaseMap())
-    {
-        setDarkOverride(false);
-        setViewportSize(size);
-        setRegion({kCenter, 4.0, 4.0});
-    }
-};
-
 QColor pixelAt(const QImage& image, const QPointF& point)
 {
     const qreal dpr = image.devicePixelRatio();
@@ -95,6 +83,7 @@ struct BaseMapScene {
         scene->setViewportSize(QSizeF(600, 400));
         scene->setCamera(MapProjection::toMapPoint(kCenter), 7.0);
     }
+    ~BaseMapScene() { DataHosts::setCurrent(DataHosts::production()); }
 };
 
 } // namespace
@@ -306,7 +295,6 @@ private Q_SLOTS:
         scene.baseMap().cache().insert(
             {child, 0}, FakeTileOverlay::solid(Qt::magenta).convertToFormat(QImage::Format_RGB32));
         QCOMPARE(pixelAt(scene.render(), middle), QColor(Qt::magenta));
-        DataHosts::setCurrent(DataHosts::production());
     }
 
     // A new tile frame repaints tiles only; lines are drawn again only for a new scale.

@@ -147,12 +147,6 @@ private Q_SLOTS:
         QCOMPARE(player.index(), 3);
         QCOMPARE(indexSpy.count(), 0);
 
-        RadarFrames shifted = first.mid(1);
-        shifted.append(RadarFrameFactory::frameAt(kLatest, 5, RadarFrame::Kind::Observation));
-        player.update(shifted);
-        QCOMPARE(player.index(), 2);
-        QCOMPARE(player.currentFrame()->date, first.at(3).date);
-
         // From an empty list: the newest observation, or the last frame if there is none.
         RadarPlayer fresh;
         fresh.update(liveTimeline());

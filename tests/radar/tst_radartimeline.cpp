@@ -11,9 +11,8 @@
 
 using namespace std::chrono_literals;
 
-enum class ListFailure { HtmlPage, ServiceUnavailable, CutShort, InvalidList, NoAnswer };
-Q_DECLARE_METATYPE(ListFailure)
-enum class OptionChange { Range, Horizon, DropForecasts };
+Q_DECLARE_METATYPE(FakeResponse)
+using OptionChange = std::function<void(RadarTimeline&)>;
 Q_DECLARE_METATYPE(OptionChange)
 
 namespace {
@@ -27,10 +26,10 @@ FakeResponse fixture(const char* name)
     return FakeResponse::json(TestData::read(QStringLiteral("jma/") + QLatin1String(name)));
 }
 
-HttpSessionConfig withoutTransferLimit()
+HttpSessionConfig withTransferLimit(std::chrono::milliseconds limit)
 {
     HttpSessionConfig config = RadarTimeline::defaultSessionConfig();
-    config.wholeTransferTimeout = 0ms;
+    config.wholeTransferTimeout = limit;
     return config;
 }
 
@@ -47,12 +46,15 @@ class TestRadarTimeline : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { QVERIFY(m_server.emplace().start()); }
+    void init()
+    {
+        QVERIFY(m_server.emplace().start());
+        AgencyLists::serve(*m_server);
+    }
     void cleanup() { m_server.reset(); }
 
     void nowcastReloadPublishesObservationsNowcastsAndHourlyForecasts()
     {
-        AgencyLists::serve(*m_server);
         FakeClock clock;
         RadarTimeline timeline;
         QSignalSpy framesSpy(&timeline, &RadarTimeline::framesChanged);
@@ -80,71 +82,48 @@ private Q_SLOTS:
         QCOMPARE(timeline.lastUpdated(), clock.now());
     }
 
-    void horizonAndRangeChooseTheLists()
+    // The twelve-hour range, which reads only the analysis list: the "range" row of
+    // aReloadAskedDuringALoadRunsOnceWhenItEnds.
+    void withinTheNowcastHourNoHourlyForecastsAreFetched()
     {
-        AgencyLists::serve(*m_server);
-        RadarTimeline oneHour; // fetches no hourly forecasts
-        oneHour.setForecastHorizonHours(0.5);
-        QVERIFY(runTask(oneHour.reload()));
-        QCOMPARE(oneHour.frames().size(), 37 + 12);
+        RadarTimeline timeline;
+        timeline.setForecastHorizonHours(0.5);
+        QVERIFY(runTask(timeline.reload()));
+        QCOMPARE(timeline.frames().size(), 37 + 12);
         QCOMPARE(m_server->requestCount(kRasrf), 0);
-
-        RadarTimeline twelveHours; // reads only the analysis list
-        twelveHours.setRange(RadarRange::TwelveHours);
-        QVERIFY(runTask(twelveHours.reload()));
-        QCOMPARE(twelveHours.frames().size(), 14 + 15);
-        QCOMPARE(twelveHours.frames().first().product, RadarProduct::Analysis);
-        QCOMPARE(m_server->requestCount(kN1), 1);
     }
 
     // Each failure counts, keeps the frames shown and says why; the next good load clears it.
     void failedListCountsAndKeepsThePreviousFrames_data()
     {
-        QTest::addColumn<ListFailure>("failure");
+        QTest::addColumn<FakeResponse>("failure");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("reason"); // empty: any
-        QTest::newRow("HTML error page") << ListFailure::HtmlPage << kN1
+        QTest::newRow("HTML error page") << FakeResponse::text("<html>Not Found</html>", 404) << kN1
                                          << QStringLiteral("サーバがエラーを返しました: HTTP 404");
         QTest::newRow("503 around a well-formed list")
-            << ListFailure::ServiceUnavailable << kN2
-            << QStringLiteral("サーバがエラーを返しました: HTTP 503");
-        QTest::newRow("cut short") << ListFailure::CutShort << kN1 << QString();
+            << FakeResponse::json(TestData::read(QStringLiteral("jma/nowc/targetTimes_N2.json")),
+                                  503)
+            << kN2 << QStringLiteral("サーバがエラーを返しました: HTTP 503");
+        QTest::newRow("cut short")
+            << FakeResponse::dropped("[{\"basetime\":\"2025") << kN1 << QString();
         QTest::newRow("an entry lacks elements")
-            << ListFailure::InvalidList << kN2
+            << fixture("nowc/targetTimes_N1_invalid_missing_elements.json") << kN2
             << QStringLiteral("データが正しい形式ではないため読み込めませんでした");
         QTest::newRow("no answer within 40 s")
-            << ListFailure::NoAnswer << kN2 << QStringLiteral("要求がタイムアウトしました");
+            << FakeResponse::hanging() << kN2 << QStringLiteral("要求がタイムアウトしました");
     }
     void failedListCountsAndKeepsThePreviousFrames()
     {
-        QFETCH(ListFailure, failure);
+        QFETCH(FakeResponse, failure);
         QFETCH(QString, path);
         QFETCH(QString, reason);
-        AgencyLists::serve(*m_server);
         FakeClock clock;
         RadarTimeline timeline;
         QVERIFY(runTask(timeline.reload()));
         const RadarFrames good = timeline.frames();
 
-        switch (failure) {
-        case ListFailure::HtmlPage:
-            m_server->setRoute(path, FakeResponse::text("<html>Not Found</html>", 404));
-            break;
-        case ListFailure::ServiceUnavailable:
-            m_server->setRoute(
-                path, FakeResponse::json(
-                          TestData::read(QStringLiteral("jma/nowc/targetTimes_N2.json")), 503));
-            break;
-        case ListFailure::CutShort:
-            m_server->setRoute(path, FakeResponse::dropped("[{\"basetime\":\"2025"));
-            break;
-        case ListFailure::InvalidList:
-            m_server->setRoute(path, fixture("nowc/targetTimes_N1_invalid_missing_elements.json"));
-            break;
-        case ListFailure::NoAnswer:
-            m_server->setRoute(path, FakeResponse::hanging());
-            break;
-        }
+        m_server->setRoute(path, failure);
         const QRegularExpression logged(QStringLiteral("^targetTimes 取得失敗: ") +
                                         QRegularExpression::escape(reason));
         for (int round = 1; round <= 2; ++round) {
@@ -152,7 +131,7 @@ private Q_SLOTS:
             async::TaskScope scope;
             scope.spawn(timeline.reload());
             QVERIFY(QTest::qWaitFor([&] { return m_server->requestCount(path) > round; }, 3000));
-            if (failure == ListFailure::NoAnswer) {
+            if (failure.hang) {
                 clock.advance(39s);
                 QVERIFY(timeline.isLoading());
                 clock.advance(1s);
@@ -170,30 +149,42 @@ private Q_SLOTS:
         QVERIFY(timeline.errorMessage().isNull());
     }
 
-    // The program resets the session itself (wake, network return, watchdog) and reloads:
-    // the transfer it cut off is no failure of the agency's.
-    void ourSessionResetEndsTheLoadWithoutAFailure()
+    // The program resets the session itself (wake, network return, watchdog) and reloads: the
+    // transfer it cut off is no failure of the agency's. A cancelled load publishes nothing.
+    void aLoadWeCutOffPublishesNothing_data()
     {
-        AgencyLists::serve(*m_server);
+        QTest::addColumn<bool>("cancel"); // else the session is reset
+        QTest::newRow("session reset") << false;
+        QTest::newRow("cancelled") << true;
+    }
+    void aLoadWeCutOffPublishesNothing()
+    {
+        QFETCH(bool, cancel);
+        FakeClock clock;
         RadarTimeline timeline;
         QVERIFY(runTask(timeline.reload()));
         const RadarFrames good = timeline.frames();
-        m_server->setRoute(kN1, FakeResponse::hanging());
+        const QDateTime updated = timeline.lastUpdated();
+        m_server->setRoute(kN2, FakeResponse::hanging());
         QSignalSpy errorSpy(&timeline, &RadarTimeline::errorMessageChanged);
         QSignalSpy failureSpy(&timeline, &RadarTimeline::consecutiveFailuresChanged);
+        clock.advance(1s); // a published load would take this later time stamp
         async::TaskScope scope;
-        scope.spawn(timeline.reload());
-        QVERIFY(QTest::qWaitFor([&] { return m_server->requestCount(kN1) == 2; }, 3000));
-        timeline.resetSession();
+        const async::TaskHandle handle = scope.spawn(timeline.reload());
+        QVERIFY(QTest::qWaitFor([&] { return m_server->requestCount(kN2) == 2; }, 3000));
+        if (cancel)
+            handle.cancel();
+        else
+            timeline.resetSession();
         QTRY_VERIFY(!timeline.isLoading());
         QCOMPARE(errorSpy.count(), 0);
         QCOMPARE(failureSpy.count(), 0);
         QCOMPARE(timeline.frames(), good);
+        QCOMPARE(timeline.lastUpdated(), updated);
     }
 
     void emptyAfterTheForecastFilterKeepsOldFramesAndCounter()
     {
-        AgencyLists::serve(*m_server);
         RadarTimeline timeline;
         QVERIFY(runTask(timeline.reload()));
         const RadarFrames good = timeline.frames();
@@ -210,10 +201,9 @@ private Q_SLOTS:
 
     void aRunningLoadBlocksNewOnesForFortyFiveSeconds()
     {
-        AgencyLists::serve(*m_server);
         m_server->setRoute(kN1, FakeResponse::hanging());
         FakeClock clock;
-        RadarTimeline timeline(nullptr, withoutTransferLimit());
+        RadarTimeline timeline(nullptr, withTransferLimit(0ms));
         async::TaskScope scope; // after the timeline: destroyed first
         scope.spawn(timeline.reload());
         QVERIFY(waitForRequest(kN1));
@@ -237,16 +227,21 @@ private Q_SLOTS:
         QTest::addColumn<OptionChange>("change");
         QTest::addColumn<int>("frames");
         QTest::addColumn<int>("requests"); // of the three lists, both loads together
-        QTest::newRow("range") << OptionChange::Range << 14 + 15 << 2 + 1;
-        QTest::newRow("horizon") << OptionChange::Horizon << 37 + 12 + 5 << 2 + 3;
-        QTest::newRow("forecasts off") << OptionChange::DropForecasts << 37 << 2 + 2;
+        QTest::newRow("range") << OptionChange([](RadarTimeline& timeline) {
+            timeline.setRange(RadarRange::TwelveHours);
+        }) << 14 + 15 << 2 + 1;
+        QTest::newRow("horizon") << OptionChange([](RadarTimeline& timeline) {
+            timeline.setForecastHorizonHours(6);
+        }) << 37 + 12 + 5 << 2 + 3;
+        QTest::newRow("forecasts off")
+            << OptionChange([](RadarTimeline& timeline) { timeline.setIncludeForecast(false); })
+            << 37 << 2 + 2;
     }
     void aReloadAskedDuringALoadRunsOnceWhenItEnds()
     {
         QFETCH(OptionChange, change);
         QFETCH(int, frames);
         QFETCH(int, requests);
-        AgencyLists::serve(*m_server);
         m_server->setRouteSequence(kN1,
                                    {FakeResponse::hanging(), fixture("nowc/targetTimes_N1.json")});
         FakeClock clock;
@@ -257,17 +252,7 @@ private Q_SLOTS:
         QVERIFY(waitForRequest(kN1));
 
         clock.advance(10s);
-        switch (change) {
-        case OptionChange::Range:
-            timeline.setRange(RadarRange::TwelveHours);
-            break;
-        case OptionChange::Horizon:
-            timeline.setForecastHorizonHours(6);
-            break;
-        case OptionChange::DropForecasts:
-            timeline.setIncludeForecast(false);
-            break;
-        }
+        change(timeline);
         scope.spawn(timeline.reload());
         scope.spawn(timeline.reload()); // asked twice: still one more load
         QTest::ignoreMessage(QtWarningMsg, "targetTimes 取得失敗: 要求がタイムアウトしました");
@@ -290,14 +275,11 @@ private Q_SLOTS:
     void onlyTheNewestOfOverlappingLoadsPublishes()
     {
         QFETCH(bool, newerSucceeds);
-        AgencyLists::serve(*m_server);
         m_server->setRouteSequence(
             kN1, {FakeResponse::hanging(),
                   newerSucceeds ? fixture("nowc/targetTimes_N1.json") : FakeResponse::hanging()});
         FakeClock clock;
-        HttpSessionConfig config = RadarTimeline::defaultSessionConfig();
-        config.wholeTransferTimeout = 60s;
-        RadarTimeline timeline(nullptr, config);
+        RadarTimeline timeline(nullptr, withTransferLimit(60s));
         async::TaskScope scope;
         scope.spawn(timeline.reload());
         QVERIFY(waitForRequest(kN1));
@@ -319,22 +301,6 @@ private Q_SLOTS:
         clock.advance(50s); // the newer one gives up too
         QVERIFY(!timeline.isLoading());
         QCOMPARE(timeline.consecutiveFailures(), 1);
-    }
-
-    void cancellingAReloadPublishesNothing()
-    {
-        AgencyLists::serve(*m_server);
-        m_server->setRoute(kN2, FakeResponse::hanging());
-        RadarTimeline timeline;
-        QSignalSpy errorSpy(&timeline, &RadarTimeline::errorMessageChanged);
-        async::TaskScope scope;
-        const async::TaskHandle handle = scope.spawn(timeline.reload());
-        QVERIFY(waitForRequest(kN2));
-        handle.cancel();
-        QTRY_VERIFY(!timeline.isLoading());
-        QCOMPARE(timeline.consecutiveFailures(), 0);
-        QCOMPARE(errorSpy.count(), 0);
-        QVERIFY(timeline.frames().isEmpty());
     }
 };
 

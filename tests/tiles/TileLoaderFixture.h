@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "TestData.h"
 #include "platform/DataHosts.h"
@@ -7,6 +8,7 @@
 #include "tiles/RadarTileLoader.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -61,5 +63,18 @@ struct TileLoaderFixture {
     int tileRequests(const QString& fragment) const
     {
         return server.requestCount([&](const QString& path) { return path.contains(fragment); });
+    }
+    // Ends the two 400 ms pauses between a tile's three tries, each once `tries` (then one
+    // more) requests whose path holds `fragment` have gone out.
+    bool endRetryPauses(FakeClock& clock, int tries, const QString& fragment = {}) const
+    {
+        for (int pause = 0; pause < 2; ++pause) {
+            const bool asked =
+                QTest::qWaitFor([&] { return tileRequests(fragment) == tries + pause; }, 5000);
+            if (!asked || !clock.waitForTimerDueIn(std::chrono::milliseconds(400)))
+                return false;
+            clock.advance(std::chrono::milliseconds(400));
+        }
+        return true;
     }
 };

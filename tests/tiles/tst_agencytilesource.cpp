@@ -26,6 +26,16 @@ class TestAgencyTileSource : public QObject {
     QStringList logLines(const QString& fragment) const { return m_log->matching(fragment); }
     int tileRequests(const QString& fragment) const { return m_fixture->tileRequests(fragment); }
 
+    // Starts fetching one tile; `out` holds its answer once there is one.
+    void startTile(async::TaskScope& scope, const RadarFrame& frame, TileId tile,
+                   std::optional<std::optional<QByteArray>>* out)
+    {
+        scope.spawn([](async::Task<std::optional<QByteArray>> fetch,
+                       std::optional<std::optional<QByteArray>>* answer) -> async::Task<void> {
+            answer->emplace(co_await fetch);
+        }(m_source->tileData(frame, tile), out));
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -41,10 +51,12 @@ private Q_SLOTS:
         m_fixture.reset();
     }
 
-    void addressesFollowTheAgencyLayout()
+    void addressesFollowTheAgencyLayoutAndWarmTilesComeFromMemory()
     {
         serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
         QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
+        QCOMPARE(m_server->requests().size(), 1);
         QCOMPARE(m_server->requests().first().path,
                  QStringLiteral("/bosai/jmatile/data/nowc/20250829053000/none/20250829053000/"
                                 "surf/hrpns/6/56/25.png"));
@@ -55,26 +67,13 @@ private Q_SLOTS:
     {
         m_server->setHandler([](const RecordedRequest&) { return FakeResponse::error(404); });
         FakeClock clock;
-        std::optional<QByteArray> result = QByteArray("unset");
-        bool done = false;
+        std::optional<std::optional<QByteArray>> result;
         async::TaskScope scope;
-        scope.spawn([](AgencyTileSource* source, std::optional<QByteArray>* out,
-                       bool* finished) -> async::Task<void> {
-            *out = co_await source->tileData(kNowcast, {6, 56, 25});
-            *finished = true;
-        }(m_source, &result, &done));
-        QTRY_COMPARE(m_server->requests().size(), 1);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(399ms);
-        QTest::qWait(50);
-        QCOMPARE(m_server->requests().size(), 1);
-        clock.advance(1ms);
-        QTRY_COMPARE(m_server->requests().size(), 2);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(400ms);
-        QTRY_VERIFY(done);
+        startTile(scope, kNowcast, {6, 56, 25}, &result);
+        QVERIFY(m_fixture->endRetryPauses(clock, 1));
+        QTRY_VERIFY(result);
         QCOMPARE(m_server->requests().size(), 3);
-        QVERIFY(!result);
+        QVERIFY(!*result);
         QCOMPARE(m_source->consecutiveFailures(), 1);
         QVERIFY(m_log->lines().isEmpty());
     }
@@ -87,33 +86,17 @@ private Q_SLOTS:
                                                                     : FakeResponse::png(rain);
         });
         FakeClock clock;
-        std::optional<QByteArray> first;
+        std::optional<std::optional<QByteArray>> first;
         async::TaskScope scope;
-        scope.spawn(
-            [](AgencyTileSource* source, std::optional<QByteArray>* out) -> async::Task<void> {
-                *out = co_await source->tileData(kAnalysis, {6, 56, 25});
-            }(m_source, &first));
-        QTRY_COMPARE(tileRequests(QStringLiteral("/immed/")), 1);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(400ms);
-        QTRY_COMPARE(tileRequests(QStringLiteral("/immed/")), 2);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(400ms);
-        QTRY_VERIFY(first.has_value());
+        startTile(scope, kAnalysis, {6, 56, 25}, &first);
+        QVERIFY(m_fixture->endRetryPauses(clock, 1, QStringLiteral("/immed/")));
+        QTRY_VERIFY(first);
         QCOMPARE(*first, rain);
         QCOMPARE(tileRequests(QStringLiteral("/immed/")), 3);
         QCOMPARE(m_source->resolvedMember(kAnalysis), QStringLiteral("none"));
 
         QVERIFY(runTask(m_source->tileData(kAnalysis, {6, 57, 25})).value());
         QCOMPARE(tileRequests(QStringLiteral("/immed/")), 3); // straight to "none"
-    }
-
-    void warmTilesComeFromMemory()
-    {
-        serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
-        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
-        QVERIFY(runTask(m_source->tileData(kNowcast, {6, 56, 25})).value());
-        QCOMPARE(m_server->requests().size(), 1);
     }
 
     void freshEmptyTilesAreFetchedAgain()
@@ -205,10 +188,9 @@ private Q_SLOTS:
             return request.path.endsWith(QStringLiteral("/6/0/25.png")) ? FakeResponse::hanging()
                                                                         : FakeResponse::png(rain);
         });
+        std::optional<std::optional<QByteArray>> hung;
         async::TaskScope scope;
-        scope.spawn([](AgencyTileSource* source) -> async::Task<void> {
-            co_await source->tileData(kNowcast, {6, 0, 25});
-        }(m_source));
+        startTile(scope, kNowcast, {6, 0, 25}, &hung);
         QTRY_COMPARE(m_server->requests().size(), 1);
         QList<TilePath> others;
         for (int i = 1; i <= 12; ++i)

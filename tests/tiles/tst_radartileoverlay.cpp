@@ -1,13 +1,10 @@
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
-#include "TestData.h"
 #include "TestRegistry.h"
 #include "TileLoaderFixture.h"
-#include "platform/DataHosts.h"
 #include "tiles/RadarTileLoader.h"
 #include "tiles/RadarTileOverlay.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -45,7 +42,7 @@ private Q_SLOTS:
         QVERIFY(m_fixture->listening);
         m_server = &m_fixture->server;
         m_loader = m_fixture->loader.get();
-        m_rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
+        m_rain = TileTestData::tileFile("hrpns_rain_blobs_p4.png");
         m_fixture->serveEverything(m_rain);
     }
     void cleanup() { m_fixture.reset(); }
@@ -118,12 +115,7 @@ private Q_SLOTS:
         overlay->setOnBusyChange([&] { busyReports.append(overlay->isBusy()); });
         Results results;
         overlay->loadTile(TilePath{{6, 56, 25}, 1}, results.callback());
-        QTRY_COMPARE(m_server->requests().size(), 1);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(400ms);
-        QTRY_COMPARE(m_server->requests().size(), 2);
-        QVERIFY(clock.waitForTimerDueIn(400ms));
-        clock.advance(400ms);
+        QVERIFY(m_fixture->endRetryPauses(clock, 1));
         QTRY_COMPARE(results.received.size(), 1);
         QCOMPARE(results.received.first().error, TileResult::Error::NotFound);
         QTRY_COMPARE(overlay->inFlightCount(), 0);
@@ -140,12 +132,7 @@ private Q_SLOTS:
         // Further failures without a success: reload, then rebuild from the third notice.
         for (int round = 0; round < 2; ++round) {
             overlay->loadTile(TilePath{{6, 56, 26 + round}, 1}, results.callback());
-            QTRY_COMPARE(m_server->requests().size(), 4 + 3 * round);
-            QVERIFY(clock.waitForTimerDueIn(400ms));
-            clock.advance(400ms);
-            QTRY_COMPARE(m_server->requests().size(), 5 + 3 * round);
-            QVERIFY(clock.waitForTimerDueIn(400ms));
-            clock.advance(400ms);
+            QVERIFY(m_fixture->endRetryPauses(clock, 4 + 3 * round));
             QTRY_COMPARE(results.received.size(), 2 + round);
             clock.advance(5s);
         }
