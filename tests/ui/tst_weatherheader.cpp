@@ -1,9 +1,8 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "platform/Appearance.h"
-#include "platform/DataHosts.h"
 #include "ui/CurrentWeatherPanel.h"
 #include "ui/ForecastCard.h"
 #include "ui/ForecastStrip.h"
@@ -59,9 +58,8 @@ private Q_SLOTS:
 
     void progressUntilTheFirstForecastThenItsError()
     {
-        FakeHttpServer server;
-        QVERIFY(server.listen());
-        DataHosts::pointAllAt(server.baseUrl());
+        FakeDataHosts server;
+        QVERIFY(server.start());
         FakeClock clock;
         WeatherService service;
         WeatherHeaderView header;
@@ -102,7 +100,6 @@ private Q_SLOTS:
         QCOMPARE(header.currentPanel()->temperatureText()->text(), u"—");
         QVERIFY(QTest::qWaitFor([&] { return !service.isLoading(); }));
         QCOMPARE(header.area(), WeatherHeaderView::Area::Error);
-        DataHosts::setCurrent(DataHosts::production());
     }
 
     void detailsFallBackToDashes()
