@@ -3,12 +3,12 @@
 #include "TaskTestUtils.h"
 #include "TestData.h"
 #include "TestRegistry.h"
+#include "TestTime.h"
 #include "lightning/LightningService.h"
 
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimeZone>
 
 using namespace std::chrono_literals;
 
@@ -63,8 +63,7 @@ private Q_SLOTS:
         QCOMPARE(m_service->strikes().size(), 8);
         const LightningStrike& first = m_service->strikes().first();
         QCOMPARE(first.coordinate, (GeoCoordinate{39.373, 141.405}));
-        QCOMPARE(first.observedAt,
-                 QDateTime(QDate(2025, 8, 29), QTime(5, 25, 45, 830), QTimeZone::utc()));
+        QCOMPARE(first.observedAt, testing::utc(2025, 8, 29, 5, 25, 45, 830));
 
         // The same file again only refreshes the time stamp.
         m_clock.advance(60s);
