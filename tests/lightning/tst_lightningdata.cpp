@@ -10,11 +10,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
 using testing::utc;
-
-} // namespace
 
 class TestLightningData : public QObject {
     Q_OBJECT

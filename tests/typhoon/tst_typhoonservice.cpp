@@ -58,10 +58,7 @@ class TestTyphoonService : public QObject {
 
     int detailRequests() const
     {
-        int count = 0;
-        for (const RecordedRequest& request : m_server->requests())
-            count += request.path == kList ? 0 : 1;
-        return count;
+        return m_server->requestCount([](const QString& path) { return path != kList; });
     }
 
 private Q_SLOTS:

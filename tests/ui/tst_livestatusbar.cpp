@@ -1,8 +1,7 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "PaneTestFrames.h"
 #include "TestRegistry.h"
-#include "platform/DataHosts.h"
 #include "platform/async/TaskScope.h"
 #include "ui/LiveOffsetSlider.h"
 #include "ui/LiveStatusBar.h"
@@ -198,9 +197,8 @@ private Q_SLOTS:
 
     void spinnerFollowsTheTimelineLoad()
     {
-        FakeHttpServer server;
-        QVERIFY(server.listen());
-        DataHosts::pointAllAt(server.baseUrl());
+        FakeDataHosts server;
+        QVERIFY(server.start());
         for (const QString& list : {u"N1"_s, u"N2"_s})
             server.setRoute(u"/bosai/jmatile/data/nowc/targetTimes_%1.json"_s.arg(list),
                             FakeResponse::error(500).withDelay(150));

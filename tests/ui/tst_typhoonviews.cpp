@@ -1,9 +1,8 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
 #include "TestRegistry.h"
-#include "platform/DataHosts.h"
 #include "ui/TyphoonCard.h"
 #include "ui/TyphoonDetailView.h"
 #include "weather/Fmt.h"
@@ -134,9 +133,8 @@ private Q_SLOTS:
 
     void followsARealService()
     {
-        FakeHttpServer server;
-        QVERIFY(server.listen());
-        DataHosts::pointAllAt(server.baseUrl());
+        FakeDataHosts server;
+        QVERIFY(server.start());
         const auto serve = [&](const QString& name) {
             server.setRoute(u"/bosai/typhoon/data/"_s + name,
                             FakeResponse::json(TestData::read(u"jma/typhoon/scenario/"_s + name)));

@@ -1,9 +1,8 @@
 #include "FakeClock.h"
-#include "FakeHttpServer.h"
+#include "FakeDataHosts.h"
 #include "TestData.h"
 #include "TestRegistry.h"
 #include "platform/Appearance.h"
-#include "platform/DataHosts.h"
 #include "ui/CurrentWeatherPanel.h"
 #include "ui/ForecastCard.h"
 #include "ui/ForecastStrip.h"
@@ -59,19 +58,19 @@ private Q_SLOTS:
 
     void progressUntilTheFirstForecastThenItsError()
     {
-        FakeHttpServer server;
-        QVERIFY(server.listen());
-        DataHosts::pointAllAt(server.baseUrl());
+        FakeDataHosts server;
+        QVERIFY(server.start());
         FakeClock clock;
         WeatherService service;
         WeatherHeaderView header;
         header.setWeatherService(&service);
         QCOMPARE(header.area(), WeatherHeaderView::Area::Empty);
-        const auto load = [&](const FakeResponse& response, const char* log) {
+        const auto load = [&](const FakeResponse& response, const char* log,
+                              GeoCoordinate place = {35.68, 139.77}) {
             server.setRoute(kPath, response);
             QTest::ignoreMessage(response.status == 200 ? QtInfoMsg : QtWarningMsg,
                                  QRegularExpression(QString::fromUtf8(log)));
-            service.load({35.68, 139.77});
+            service.load(place);
         };
 
         load(FakeResponse::error(500).withDelay(100), "^予報取得失敗");
@@ -96,14 +95,11 @@ private Q_SLOTS:
         QCOMPARE(header.area(), WeatherHeaderView::Area::Forecast);
 
         // Another place: its load and its failure, never the old place's figures.
-        server.setRoute(kPath, FakeResponse::error(503).withDelay(100));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^予報取得失敗"_qs));
-        service.load({43.06, 141.35});
+        load(FakeResponse::error(503).withDelay(100), "^予報取得失敗", {43.06, 141.35});
         QCOMPARE(header.area(), WeatherHeaderView::Area::Progress);
         QCOMPARE(header.currentPanel()->temperatureText()->text(), u"—");
         QVERIFY(QTest::qWaitFor([&] { return !service.isLoading(); }));
         QCOMPARE(header.area(), WeatherHeaderView::Area::Error);
-        DataHosts::setCurrent(DataHosts::production());
     }
 
     void detailsFallBackToDashes()

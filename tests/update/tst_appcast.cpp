@@ -20,11 +20,8 @@ QByteArray feed(const QByteArray& items)
 
 AppcastItem release(const char* shortVersion, const char* version)
 {
-    return {QString(),
-            QString::fromLatin1(shortVersion),
-            QString::fromLatin1(version),
-            QUrl(QStringLiteral("https://shiguren.jp/dl")),
-            {}};
+    const QUrl page(QStringLiteral("https://shiguren.jp/dl"));
+    return {{}, QLatin1String(shortVersion), QLatin1String(version), page, {}};
 }
 
 } // namespace
