@@ -9,7 +9,7 @@ namespace {
 
 // How far up the pyramid a missing tile looks for a stand-in: 6 levels is a 64× blow-up,
 // blurry but better than nothing.
-constexpr int kMaxAncestorLevels = 6;
+constexpr int kBaseStandInLevels = 6;
 
 } // namespace
 
@@ -149,7 +149,7 @@ void BaseMapLayer::paintTiles(QPainter& painter, const MapViewport& viewport, bo
 bool BaseMapLayer::paintFromAncestors(QPainter& painter, const MapViewport& viewport,
                                       const TileId& tile, int variant, bool smooth) const
 {
-    for (int up = 0; up <= kMaxAncestorLevels && tile.z - up >= BaseMapLoader::kMinimumZ; ++up) {
+    for (int up = 0; up <= kBaseStandInLevels && tile.z - up >= BaseMapLoader::kMinimumZ; ++up) {
         const TileId source = tile.ancestor(up);
         if (const QImage* image = m_cache.peek({source, variant})) {
             TileDrawing::drawTilePart(painter, viewport, tile, *image, source, smooth);

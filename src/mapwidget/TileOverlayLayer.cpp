@@ -18,7 +18,8 @@ namespace {
 // Pictures kept beyond the visible ones, for panning back and for stand-ins while the
 // level changes.
 constexpr qsizetype kRetainedTiles = 128;
-constexpr int kMaxAncestorLevels = 4;
+// How far up a missing radar tile looks for a stand-in.
+constexpr int kOverlayStandInLevels = 4;
 // Decoded pictures kept for bytes that come again (an animation's loop): about a dozen
 // frames of a full screen of rain.
 constexpr qint64 kDecodedBytes = qint64(96) << 20;
@@ -253,7 +254,7 @@ void TileOverlayLayer::paint(QPainter& painter, const MapViewport& viewport, boo
 bool TileOverlayLayer::paintFromOtherLevels(QPainter& painter, const MapViewport& viewport,
                                             const TileId& tile, bool smooth) const
 {
-    for (int up = 1; up <= kMaxAncestorLevels && tile.z - up >= 0; ++up) {
+    for (int up = 1; up <= kOverlayStandInLevels && tile.z - up >= 0; ++up) {
         const TileId source = tile.ancestor(up);
         const auto it = m_tiles.constFind(source);
         if (it != m_tiles.constEnd() && it->hasPicture) {

@@ -13,7 +13,7 @@
 
 namespace {
 
-QFont labelFont()
+QFont sliderLabelFont()
 {
     return PaneStyle::font(8);
 }
@@ -155,8 +155,8 @@ void LiveOffsetSlider::paintEvent(QPaintEvent*)
     }
 
     // Ticks and their labels.
-    painter.setFont(labelFont());
-    const QFontMetricsF metrics(labelFont());
+    painter.setFont(sliderLabelFont());
+    const QFontMetricsF metrics(sliderLabelFont());
     for (const LiveStatusBar::TickLabel& label : std::as_const(m_labels)) {
         const double x = xOf(label.position);
         painter.fillRect(QRectF(x - 0.5, kTrackCenterY - 4, 1, 8),

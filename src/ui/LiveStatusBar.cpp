@@ -96,7 +96,6 @@ LiveStatusBar::LiveStatusBar(RadarPlayer* player, RadarTimeline* timeline, QWidg
     , m_timeline(timeline)
 {
     setCornerRadius(8);
-    using Tone = ToneLabel::Tone;
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
@@ -105,9 +104,9 @@ LiveStatusBar::LiveStatusBar(RadarPlayer* player, RadarTimeline* timeline, QWidg
     row->setSpacing(8);
 
     row->addWidget(new PulsingDot(this), 0, Qt::AlignVCenter);
-    row->addWidget(
-        new ToneLabel(QStringLiteral("ライブ"), 11, QFont::DemiBold, Tone::Primary, this), 0,
-        Qt::AlignVCenter);
+    row->addWidget(new ToneLabel(QStringLiteral("ライブ"), 11, QFont::DemiBold,
+                                 ToneLabel::Tone::Primary, this),
+                   0, Qt::AlignVCenter);
     // The small spinner drawn at 70 %.
     m_spinner = new ActivitySpinner(ActivitySpinner::kSmall * 0.7, this);
     m_spinner->hide();
@@ -122,11 +121,11 @@ LiveStatusBar::LiveStatusBar(RadarPlayer* player, RadarTimeline* timeline, QWidg
     statusRow->setContentsMargins(0, 0, 0, 0);
     statusRow->setSpacing(8);
     statusRow->addStretch(1);
-    m_loading =
-        new ToneLabel(QStringLiteral("読み込み中"), 10, QFont::Normal, Tone::Secondary, statusArea);
-    m_kind = new ToneLabel(QString(), 11, QFont::DemiBold, Tone::Primary, statusArea);
+    m_loading = new ToneLabel(QStringLiteral("読み込み中"), 10, QFont::Normal,
+                              ToneLabel::Tone::Secondary, statusArea);
+    m_kind = new ToneLabel(QString(), 11, QFont::DemiBold, ToneLabel::Tone::Primary, statusArea);
     m_kind->setObjectName(QStringLiteral("kind"));
-    m_detail = new ToneLabel(QString(), 10, QFont::Normal, Tone::Secondary, statusArea);
+    m_detail = new ToneLabel(QString(), 10, QFont::Normal, ToneLabel::Tone::Secondary, statusArea);
     m_detail->setObjectName(QStringLiteral("detail"));
     for (QLabel* label : {static_cast<QLabel*>(m_loading), static_cast<QLabel*>(m_kind),
                           static_cast<QLabel*>(m_detail)})

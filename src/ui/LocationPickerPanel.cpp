@@ -20,11 +20,9 @@
 
 namespace {
 
-using Tone = ToneLabel::Tone;
-
 ToneLabel* header(const QString& text)
 {
-    auto* label = new ToneLabel(text, 10, QFont::DemiBold, Tone::Secondary);
+    auto* label = new ToneLabel(text, 10, QFont::DemiBold, ToneLabel::Tone::Secondary);
     label->setObjectName(QStringLiteral("sectionHeader"));
     label->setContentsMargins(6, 4, 0, 2);
     return label;
@@ -68,8 +66,8 @@ LocationPickerPanel::LocationPickerPanel(AppState* state, QWidget* parent)
     auto* searchLayout = new QHBoxLayout(m_searchRow);
     searchLayout->setContentsMargins(7, 3, 3, 3);
     searchLayout->setSpacing(6);
-    searchLayout->addWidget(
-        new ToneSymbol(QStringLiteral("magnifyingglass"), 12, Tone::Secondary, m_searchRow));
+    searchLayout->addWidget(new ToneSymbol(QStringLiteral("magnifyingglass"), 12,
+                                           ToneLabel::Tone::Secondary, m_searchRow));
     m_field->setObjectName(QStringLiteral("searchField"));
     m_field->setPlaceholderText(QStringLiteral("地名・郵便番号で検索"));
     m_field->setFont(PaneStyle::font(13));
@@ -190,14 +188,15 @@ void LocationPickerPanel::buildResults()
             addToList(row);
         }
         if (!search.attribution().isEmpty()) {
-            auto* credit = new ToneLabel(search.attribution(), 9, QFont::Normal, Tone::Secondary);
+            auto* credit =
+                new ToneLabel(search.attribution(), 9, QFont::Normal, ToneLabel::Tone::Secondary);
             credit->setObjectName(QStringLiteral("credit"));
             credit->setContentsMargins(6, 4, 0, 0);
             addToList(credit);
         }
     } else if (!searching) {
         auto* none = new ToneLabel(QStringLiteral("見つかりませんでした"), 12, QFont::Normal,
-                                   Tone::Secondary);
+                                   ToneLabel::Tone::Secondary);
         none->setObjectName(QStringLiteral("noResults"));
         none->setContentsMargins(6, 4, 0, 0);
         addToList(none);

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr int kPaddingX = 6;
-constexpr int kPaddingY = 4;
+constexpr int kRowPaddingX = 6;
+constexpr int kRowPaddingY = 4;
 constexpr int kGap = 6;
 constexpr int kLineGap = 1;
 
@@ -63,13 +63,13 @@ QSize LocationPickerRow::sizeHint() const
         height += kLineGap + subtitle.height();
         width = std::max(width, subtitle.horizontalAdvance(*m_subtitle));
     }
-    return {2 * kPaddingX + kSymbolSize + kGap + width,
-            std::max(height, kSymbolSize) + 2 * kPaddingY};
+    return {2 * kRowPaddingX + kSymbolSize + kGap + width,
+            std::max(height, kSymbolSize) + 2 * kRowPaddingY};
 }
 
 QSize LocationPickerRow::minimumSizeHint() const
 {
-    return {2 * kPaddingX + kSymbolSize + kGap + 40, sizeHint().height()};
+    return {2 * kRowPaddingX + kSymbolSize + kGap + 40, sizeHint().height()};
 }
 
 void LocationPickerRow::paintEvent(QPaintEvent*)
@@ -84,11 +84,11 @@ void LocationPickerRow::paintEvent(QPaintEvent*)
         painter.drawRoundedRect(QRectF(rect()), 5, 5);
     }
 
-    const QRectF symbolBox(kPaddingX, (height() - kSymbolSize) / 2, kSymbolSize, kSymbolSize);
+    const QRectF symbolBox(kRowPaddingX, (height() - kSymbolSize) / 2, kSymbolSize, kSymbolSize);
     drawSymbol(painter, m_symbol, symbolBox, pickerToneColour(m_tone, colours));
 
-    const int left = kPaddingX + kSymbolSize + kGap;
-    const int width = std::max(0, this->width() - left - kPaddingX);
+    const int left = kRowPaddingX + kSymbolSize + kGap;
+    const int width = std::max(0, this->width() - left - kRowPaddingX);
     const QFont nameFont = PaneStyle::font(kNameSize);
     const QFont subtitleFont = PaneStyle::font(kSubtitleSize);
     const QFontMetrics nameMetrics(nameFont);

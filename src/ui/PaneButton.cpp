@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kPaddingX = 7;
-constexpr int kPaddingY = 4;
+constexpr int kButtonPaddingX = 7;
+constexpr int kButtonPaddingY = 4;
 constexpr int kSymbolSize = 11;
 constexpr int kSpacing = 4;
 constexpr qreal kRadius = 5;
@@ -35,8 +35,9 @@ PaneButton::PaneButton(const QString& symbol, const QString& label, QWidget* par
 QSize PaneButton::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    const int width = kPaddingX * 2 + kSymbolSize + kSpacing + metrics.horizontalAdvance(text());
-    const int height = kPaddingY * 2 + std::max(kSymbolSize, metrics.height());
+    const int width =
+        kButtonPaddingX * 2 + kSymbolSize + kSpacing + metrics.horizontalAdvance(text());
+    const int height = kButtonPaddingY * 2 + std::max(kSymbolSize, metrics.height());
     return {width, height};
 }
 
@@ -53,10 +54,10 @@ void PaneButton::paintEvent(QPaintEvent*)
     const qreal ratio = devicePixelRatioF();
     const QImage symbol = Icons::image(m_symbol, QSizeF(kSymbolSize, kSymbolSize), ratio, ink);
     const int symbolY = (height() - kSymbolSize) / 2;
-    painter.drawImage(QRectF(kPaddingX, symbolY, kSymbolSize, kSymbolSize), symbol);
+    painter.drawImage(QRectF(kButtonPaddingX, symbolY, kSymbolSize, kSymbolSize), symbol);
     painter.setPen(ink);
     painter.setFont(font());
-    painter.drawText(QRect(kPaddingX + kSymbolSize + kSpacing, 0, width(), height()),
+    painter.drawText(QRect(kButtonPaddingX + kSymbolSize + kSpacing, 0, width(), height()),
                      Qt::AlignLeft | Qt::AlignVCenter, text());
 }
 
@@ -70,7 +71,7 @@ LoadingBadge::LoadingBadge(QWidget* parent)
     , m_label(new QLabel(kLoadingText, this))
 {
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(kPaddingX, kPaddingY, kPaddingX, kPaddingY);
+    layout->setContentsMargins(kButtonPaddingX, kButtonPaddingY, kButtonPaddingX, kButtonPaddingY);
     layout->setSpacing(5);
     layout->addWidget(m_spinner);
     m_label->setFont(PaneStyle::font(10));

@@ -17,7 +17,7 @@ QFont titleFont()
     return PaneStyle::font(10, QFont::DemiBold);
 }
 
-QFont labelFont()
+QFont legendLabelFont()
 {
     return PaneStyle::tabularDigits(PaneStyle::font(8));
 }
@@ -59,7 +59,7 @@ RadarLegendView::RadarLegendView(QWidget* parent)
 
 QList<int> RadarLegendView::entryWidths() const
 {
-    const QFontMetricsF metrics(labelFont());
+    const QFontMetricsF metrics(legendLabelFont());
     QList<int> widths;
     for (const Step& step : steps())
         widths.append(
@@ -73,7 +73,7 @@ QSize RadarLegendView::sizeHint() const
     const int bar = std::accumulate(widths.begin(), widths.end(), 0);
     const int titleWidth = int(std::ceil(QFontMetricsF(titleFont()).horizontalAdvance(title())));
     const int height = lineHeight(titleFont()) + kRowSpacing + kSwatch.height() + kLabelSpacing +
-                       lineHeight(labelFont());
+                       lineHeight(legendLabelFont());
     return {std::max(bar, titleWidth) + 2 * kPadding, height + 2 * kPadding};
 }
 
@@ -92,8 +92,8 @@ void RadarLegendView::paintEvent(QPaintEvent*)
 
     // Whole-pixel swatches side by side, so the bar has no seams at any pixel ratio.
     const QList<int> widths = entryWidths();
-    const int labelHeight = lineHeight(labelFont());
-    painter.setFont(labelFont());
+    const int labelHeight = lineHeight(legendLabelFont());
+    painter.setFont(legendLabelFont());
     int x = kPadding;
     for (qsizetype i = 0; i < steps().size(); ++i) {
         const Step& step = steps()[i];

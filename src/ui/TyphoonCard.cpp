@@ -29,24 +29,27 @@ TyphoonCard::TyphoonCard(const TyphoonInfo& info, QWidget* parent)
     : QWidget(parent)
     , m_info(info)
 {
-    using Tone = ToneLabel::Tone;
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(3);
 
-    auto* name = new ToneLabel(info.displayName(), 11, QFont::DemiBold, Tone::Primary, this);
+    auto* name =
+        new ToneLabel(info.displayName(), 11, QFont::DemiBold, ToneLabel::Tone::Primary, this);
     name->setObjectName(QStringLiteral("name"));
     name->setWordWrap(true);
     column->addWidget(name);
-    auto* category = new ToneLabel(info.categoryText, 9, QFont::Normal, Tone::Secondary, this);
+    auto* category =
+        new ToneLabel(info.categoryText, 9, QFont::Normal, ToneLabel::Tone::Secondary, this);
     category->setObjectName(QStringLiteral("category"));
     column->addWidget(category);
 
     for (const DetailRow& detail : detailRows(info)) {
         auto* row = new QHBoxLayout;
         row->setSpacing(8);
-        auto* label = new ToneLabel(detail.label, 10, QFont::Normal, Tone::Secondary, this);
-        auto* value = new ToneLabel(detail.value, 10, QFont::Normal, Tone::Primary, this);
+        auto* label =
+            new ToneLabel(detail.label, 10, QFont::Normal, ToneLabel::Tone::Secondary, this);
+        auto* value =
+            new ToneLabel(detail.value, 10, QFont::Normal, ToneLabel::Tone::Primary, this);
         value->setObjectName(QStringLiteral("value"));
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         // A long place description wraps instead of widening the fixed-width panel.

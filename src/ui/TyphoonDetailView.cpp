@@ -51,7 +51,6 @@ QString TyphoonDetailView::headerTime(const Content& content)
 TyphoonDetailView::TyphoonDetailView(QWidget* parent)
     : QWidget(parent)
 {
-    using Tone = ToneLabel::Tone;
     setFixedWidth(kWidth);
     m_column = new QVBoxLayout(this);
     m_column->setContentsMargins(10, 10, 10, 10);
@@ -59,11 +58,11 @@ TyphoonDetailView::TyphoonDetailView(QWidget* parent)
 
     auto* header = new QHBoxLayout;
     header->setSpacing(8);
-    header->addWidget(
-        new ToneLabel(QStringLiteral("台風情報"), 12, QFont::DemiBold, Tone::Primary, this), 0,
-        Qt::AlignVCenter);
+    header->addWidget(new ToneLabel(QStringLiteral("台風情報"), 12, QFont::DemiBold,
+                                    ToneLabel::Tone::Primary, this),
+                      0, Qt::AlignVCenter);
     header->addStretch(1);
-    m_time = new ToneLabel(QString(), 10, QFont::Normal, Tone::Secondary, this);
+    m_time = new ToneLabel(QString(), 10, QFont::Normal, ToneLabel::Tone::Secondary, this);
     m_time->setObjectName(QStringLiteral("updatedAt"));
     m_time->setFont(PaneStyle::tabularDigits(m_time->font()));
     m_time->hide();
@@ -116,7 +115,6 @@ void TyphoonDetailView::setContent(const Content& content)
 
 void TyphoonDetailView::rebuildBody()
 {
-    using Tone = ToneLabel::Tone;
     if (m_body) {
         m_column->removeWidget(m_body);
         delete m_body;
@@ -130,10 +128,11 @@ void TyphoonDetailView::rebuildBody()
     case Body::Error: {
         auto* row = new QHBoxLayout;
         row->setSpacing(4);
-        row->addWidget(
-            new ToneSymbol(QStringLiteral("exclamationmark.triangle"), 11, Tone::Orange, m_body), 0,
-            Qt::AlignTop);
-        auto* text = new ToneLabel(m_content.errorMessage, 10, QFont::Normal, Tone::Orange, m_body);
+        row->addWidget(new ToneSymbol(QStringLiteral("exclamationmark.triangle"), 11,
+                                      ToneLabel::Tone::Orange, m_body),
+                       0, Qt::AlignTop);
+        auto* text = new ToneLabel(m_content.errorMessage, 10, QFont::Normal,
+                                   ToneLabel::Tone::Orange, m_body);
         text->setObjectName(QStringLiteral("error"));
         text->setWordWrap(true);
         row->addWidget(text, 1);
@@ -151,7 +150,7 @@ void TyphoonDetailView::rebuildBody()
     case Body::NoTyphoons: {
         auto* text =
             new ToneLabel(bodyFor(m_content) == Body::Checking ? checkingText() : noTyphoonsText(),
-                          11, QFont::Normal, Tone::Secondary, m_body);
+                          11, QFont::Normal, ToneLabel::Tone::Secondary, m_body);
         text->setObjectName(QStringLiteral("status"));
         text->setWordWrap(true);
         column->addWidget(text);
