@@ -30,6 +30,7 @@ PaneButton::PaneButton(const QString& symbol, const QString& label, QWidget* par
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setAttribute(Qt::WA_Hover);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 QSize PaneButton::sizeHint() const

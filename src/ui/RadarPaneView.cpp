@@ -57,6 +57,9 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
          {static_cast<QWidget*>(m_legendButton), static_cast<QWidget*>(m_rangeButton),
           static_cast<QWidget*>(m_typhoonButton), static_cast<QWidget*>(m_badge)})
         row->addWidget(item, 0, Qt::AlignVCenter);
+    // The row is as wide as the badge made it until its hiding has been laid out; the room
+    // left goes to the stretch, not to the buttons.
+    row->addStretch(1);
     column->addWidget(m_mapArea, 1);
 
     m_legendPopover = new Popover(this);

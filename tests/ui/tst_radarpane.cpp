@@ -71,6 +71,19 @@ private Q_SLOTS:
         QVERIFY(!view->showsLoadingBadge());
     }
 
+    // The button row keeps the width the loading badge gave it for a moment after the badge
+    // hides; the buttons must not take that room.
+    void buttonsKeepTheirWidthInAWiderRow()
+    {
+        auto view = pane();
+        const QList<PaneButton*> buttons = view->findChildren<PaneButton*>();
+        QCOMPARE(buttons.size(), 3);
+        QWidget* row = buttons.constFirst()->parentWidget();
+        row->resize(row->width() + 300, row->height());
+        for (const PaneButton* button : buttons)
+            QCOMPARE(button->width(), button->sizeHint().width());
+    }
+
     // With no radar data yet (the agency unreachable) the map already shows its place and
     // borders; neither a resize nor the placement is stored as the user's region, and the
     // placement is enough to prefetch from once frames come.
