@@ -1,3 +1,4 @@
+#include "app/CommandLine.h"
 #include "ui/ApplicationShell.h"
 #include "ui/MainWindow.h"
 
@@ -5,6 +6,11 @@
 
 int main(int argc, char* argv[])
 {
+    // Before QApplication, which would need a display to answer --help.
+    const CommandLine::Request request = CommandLine::read(CommandLine::arguments(argc, argv));
+    if (request.action != CommandLine::Action::Run)
+        return CommandLine::answer(request);
+
     QApplication app(argc, argv);
     ApplicationShell::configureApplication();
     // The main window starts the controller when it first appears.

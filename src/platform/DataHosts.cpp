@@ -18,7 +18,7 @@ DataHosts DataHosts::production()
                      QUrl(QStringLiteral("https://msearch.gsi.go.jp")),
                      QUrl(QStringLiteral("https://mreversegeocoder.gsi.go.jp")),
                      QUrl(QStringLiteral("https://photon.komoot.io")),
-                     QUrl(QStringLiteral("https://shiguren.jp"))};
+                     QUrl(QStringLiteral(SHIGUREN_UPDATE_FEED_URL))};
 }
 
 const DataHosts& DataHosts::current()
@@ -33,7 +33,8 @@ void DataHosts::setCurrent(const DataHosts& hosts)
 
 void DataHosts::pointAllAt(const QUrl& base)
 {
-    storage() = DataHosts{base, base, base, base, base, base, base};
+    storage() =
+        DataHosts{base, base, base, base, base, base, join(base, QLatin1String(kStandInFeedPath))};
 }
 
 QUrl DataHosts::join(const QUrl& base, const QString& path)

@@ -12,7 +12,12 @@ struct DataHosts {
     QUrl addressSearch;   // GSI address search (place search)
     QUrl reverseGeocoder; // GSI reverse geocoder (coordinate → municipality and town)
     QUrl photon;          // Photon place search, for what the address search does not know
-    QUrl updates;         // the program's own release feed
+    // The program's own release feed, its whole address; empty when the build names none
+    // (SHIGUREN_UPDATE_FEED_URL), and then the system's packages bring updates.
+    QUrl updates;
+
+    // Where the feed sits on a server that stands in for every service (pointAllAt).
+    static constexpr char kStandInFeedPath[] = "/shiguren/appcast.xml";
 
     static DataHosts production();
     static const DataHosts& current();

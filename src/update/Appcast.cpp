@@ -1,6 +1,5 @@
 #include "update/Appcast.h"
 
-#include "platform/DataHosts.h"
 #include "platform/ErrorText.h"
 #include "update/VersionComparison.h"
 
@@ -78,11 +77,6 @@ int compareReleases(const AppcastItem& a, const AppcastItem& b)
 } // namespace
 
 namespace Appcast {
-
-QUrl feedUrl()
-{
-    return DataHosts::join(DataHosts::current().updates, QLatin1String(kFeedPath));
-}
 
 Expected<QList<AppcastItem>> parse(const QByteArray& bytes)
 {

@@ -34,10 +34,6 @@ struct AppcastItem {
 
 namespace Appcast {
 
-// Where the feed lives below the update host (DataHosts::updates).
-inline constexpr char kFeedPath[] = "/shiguren/appcast.xml";
-QUrl feedUrl();
-
 // Feeds larger than this are not read.
 inline constexpr qsizetype kMaxFeedBytes = 1024 * 1024;
 

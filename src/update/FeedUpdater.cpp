@@ -1,6 +1,7 @@
 #include "update/FeedUpdater.h"
 
 #include "platform/Clock.h"
+#include "platform/DataHosts.h"
 #include "platform/ErrorText.h"
 #include "platform/Logging.h"
 #include "platform/async/Sleep.h"
@@ -30,9 +31,12 @@ FeedUpdater::FeedUpdater(Options options, QObject* parent)
     , m_userDriver(std::move(options.userDriver))
     , m_shortVersion(std::move(options.shortVersion))
     , m_version(std::move(options.version))
+    , m_feed(DataHosts::current().updates)
     , m_session(new HttpSession(std::move(options.session), this))
 {
-    if (!m_defaults)
+    // Without a feed a stored consent stays stored, for a build that has one, but is not
+    // honoured here.
+    if (!m_defaults || !hasReleaseFeed())
         return;
     // A value of another type counts as absent.
     const QVariant automatic = m_defaults->value(kAutomaticChecksKey);
@@ -62,7 +66,7 @@ void FeedUpdater::start()
 
 void FeedUpdater::setAutomaticallyChecksForUpdates(bool enabled)
 {
-    if (enabled == m_automatic)
+    if (enabled == m_automatic || !hasReleaseFeed())
         return;
     m_automatic = enabled;
     if (m_defaults)
@@ -75,6 +79,11 @@ void FeedUpdater::checkForUpdates()
 {
     if (!m_canCheck)
         return;
+    if (!hasReleaseFeed()) {
+        if (m_userDriver)
+            m_userDriver->showUpdatesFromSystem();
+        return;
+    }
     // Marked before the task starts, so the command is disabled at once.
     m_checkTask = m_tasks.spawn(performCheck(true, CheckMark(this)));
 }
@@ -123,13 +132,12 @@ double FeedUpdater::secondsUntilDue() const
 async::Task<void> FeedUpdater::performCheck(bool userInitiated, CheckMark mark)
 {
     (void)mark; // held until the check ends
-    const QUrl url = Appcast::feedUrl();
     QString failure;
     std::optional<AppcastItem> update;
-    if (!url.isValid()) {
+    if (!m_feed.isValid()) {
         failure = ErrorText::badUrl();
     } else {
-        const HttpResponse response = co_await m_session->get(url);
+        const HttpResponse response = co_await m_session->get(m_feed);
         // A cancelled check publishes nothing.
         if (async::isCancelled())
             co_return;

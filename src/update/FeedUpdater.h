@@ -10,9 +10,10 @@
 
 class QSettings;
 
-// The program's own updater: it reads the release feed (Appcast::feedUrl()), compares the
+// The program's own updater: it reads the release feed (DataHosts::updates), compares the
 // newest release with the running version and lets the user driver offer its download page;
-// it never installs anything. With the user's consent it checks on its own, at most once a
+// it never installs anything. Without a feed a check only tells that the system's packages
+// bring updates. With the user's consent it checks on its own, at most once a
 // day, the first time shortly after start. It keeps its two preferences, the consent and
 // the time of the last finished check, in the preferences store it is given. GUI thread only.
 class FeedUpdater final : public Updater {
@@ -42,6 +43,7 @@ public:
     ~FeedUpdater() override;
 
     void start() override;
+    bool hasReleaseFeed() const override { return !m_feed.isEmpty(); }
     bool canCheckForUpdates() const override { return m_canCheck; }
     bool automaticallyChecksForUpdates() const override { return m_automatic; }
     void setAutomaticallyChecksForUpdates(bool enabled) override;
@@ -77,6 +79,7 @@ private:
     std::unique_ptr<UpdateUserDriver> m_userDriver;
     QString m_shortVersion;
     QString m_version;
+    QUrl m_feed;
     HttpSession* m_session;
     bool m_started = false;
     bool m_canCheck = false;

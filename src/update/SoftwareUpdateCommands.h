@@ -6,8 +6,8 @@ class QAction;
 class SoftwareUpdaterModel;
 
 // The menu command "アップデートを確認...": it starts a check and is disabled while one
-// runs. The main window puts the action in the application menu, after the about item and a
-// separator.
+// runs; in a build without a release feed it tells that the system's packages bring updates. The
+// main window puts the action in the application menu, after the about item and a separator.
 class SoftwareUpdateCommands : public QObject {
     Q_OBJECT
 

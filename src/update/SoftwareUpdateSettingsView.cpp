@@ -1,6 +1,7 @@
 #include "update/SoftwareUpdateSettingsView.h"
 
 #include "update/SoftwareUpdaterModel.h"
+#include "update/UpdateUserDriver.h"
 #include "update/VersionText.h"
 
 #include <QCheckBox>
@@ -39,6 +40,7 @@ SoftwareUpdateSettingsView::SoftwareUpdateSettingsView(SoftwareUpdaterModel* upd
     , m_updater(updater)
     , m_automatic(new QCheckBox(QStringLiteral("アップデートを自動的に確認")))
     , m_lastCheck(secondaryValue(this))
+    , m_fromSystem(new QLabel(UpdateUserDriver::kUpdatesFromSystemText))
     , m_checkNow(new QPushButton(QStringLiteral("今すぐ確認")))
     , m_version(secondaryValue(this))
 {
@@ -53,6 +55,8 @@ SoftwareUpdateSettingsView::SoftwareUpdateSettingsView(SoftwareUpdaterModel* upd
 
     auto* automatic = new QGroupBox(QStringLiteral("自動更新"));
     QFormLayout* automaticForm = sectionForm(automatic);
+    m_fromSystem->setWordWrap(true);
+    automaticForm->addRow(m_fromSystem);
     automaticForm->addRow(m_automatic);
     automaticForm->addRow(QStringLiteral("最終確認"), m_lastCheck);
     auto* checkNowRow = new QHBoxLayout;
@@ -75,6 +79,14 @@ SoftwareUpdateSettingsView::SoftwareUpdateSettingsView(SoftwareUpdaterModel* upd
     m_checkNow->setEnabled(updater->canCheckForUpdates());
     m_version->setText(VersionText::current());
     refreshLastCheck();
+    if (!updater->hasReleaseFeed()) {
+        // Nothing here could ever be checked: no date to show, nothing to switch or press.
+        automaticForm->setRowVisible(m_lastCheck, false);
+        m_automatic->setEnabled(false);
+        m_checkNow->setEnabled(false);
+        return;
+    }
+    automaticForm->setRowVisible(m_fromSystem, false);
 
     connect(m_automatic, &QCheckBox::toggled, updater,
             &SoftwareUpdaterModel::setAutomaticallyChecksForUpdates);

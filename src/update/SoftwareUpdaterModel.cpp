@@ -53,6 +53,9 @@ void SoftwareUpdaterModel::setAlertParent(QWidget* window)
 
 void SoftwareUpdaterModel::setAutomaticallyChecksForUpdates(bool enabled)
 {
+    // Automatic checks cannot be turned on without a feed to check.
+    if (!hasReleaseFeed())
+        return;
     if (assignIfChanged(m_automatic, enabled))
         Q_EMIT automaticallyChecksForUpdatesChanged(enabled);
     if (m_updater->automaticallyChecksForUpdates() != enabled)

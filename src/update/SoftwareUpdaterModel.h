@@ -31,6 +31,7 @@ public:
     ~SoftwareUpdaterModel() override;
 
     Updater* controller() const { return m_updater.get(); }
+    bool hasReleaseFeed() const { return m_updater->hasReleaseFeed(); }
 
     // The program's own updater shows its outcomes as dialogs of `window` (not owned).
     void setAlertParent(QWidget* window);

@@ -48,10 +48,9 @@ void UpdateAlert::showUpdateFound(const AppcastItem& item, bool)
 
 void UpdateAlert::showUpToDate()
 {
-    QMessageBox* box = present(QStringLiteral("最新のバージョンです"),
-                               QStringLiteral("%1 %2 は最新のバージョンです。")
-                                   .arg(AppInfo::displayName(), VersionText::current()),
-                               QString());
+    QMessageBox* box =
+        present(QStringLiteral("最新のバージョンです"),
+                QStringLiteral("%1 は最新のバージョンです。").arg(VersionText::named()), QString());
     box->addButton(QMessageBox::Ok);
     box->open();
 }
@@ -61,6 +60,14 @@ void UpdateAlert::showUpdateError(const QString& message)
     QMessageBox* box = present(QStringLiteral("アップデートを確認できませんでした"),
                                QStringLiteral("アップデートを確認できませんでした"), message);
     box->setIcon(QMessageBox::Warning);
+    box->addButton(QMessageBox::Ok);
+    box->open();
+}
+
+void UpdateAlert::showUpdatesFromSystem()
+{
+    QMessageBox* box =
+        present(QStringLiteral("アップデートを確認"), kUpdatesFromSystemText, QString());
     box->addButton(QMessageBox::Ok);
     box->open();
 }

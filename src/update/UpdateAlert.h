@@ -24,6 +24,7 @@ public:
     void showUpdateFound(const AppcastItem& item, bool userInitiated) override;
     void showUpToDate() override;
     void showUpdateError(const QString& message) override;
+    void showUpdatesFromSystem() override;
 
     // The window on screen, if any.
     QMessageBox* window() const { return m_box; }

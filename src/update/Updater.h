@@ -16,6 +16,10 @@ public:
     // Begins the updater's own scheduled checks. Called once.
     virtual void start() = 0;
 
+    // False when the build names no release feed: the system's packages bring updates, the
+    // updater asks nothing of any server and automatic checks stay off. Fixed for its life.
+    virtual bool hasReleaseFeed() const = 0;
+
     // False while a check runs (and before start()).
     virtual bool canCheckForUpdates() const = 0;
 

@@ -18,4 +18,9 @@ QString current()
     return format(AppInfo::version(), AppInfo::buildNumber());
 }
 
+QString named()
+{
+    return AppInfo::displayName() + u' ' + current();
+}
+
 } // namespace VersionText

@@ -8,5 +8,6 @@ namespace VersionText {
 
 QString format(const QString& shortVersion, const QString& build);
 QString current(); // from AppInfo
+QString named();   // the program's name and then current(): "Shiguren 1.2.0 (45)"
 
 } // namespace VersionText

@@ -1,6 +1,7 @@
 #include "FakeClock.h"
 #include "FakeDataHosts.h"
 #include "TestRegistry.h"
+#include "platform/DataHosts.h"
 #include "platform/Preferences.h"
 #include "update/FeedUpdater.h"
 #include "update/SoftwareUpdateCommands.h"
@@ -22,7 +23,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const QString kFeedPath = QLatin1String(Appcast::kFeedPath);
+const QString kFeedPath = QLatin1String(DataHosts::kStandInFeedPath);
 
 QByteArray feedWith(const char* shortVersion, const char* version)
 {
@@ -47,6 +48,7 @@ public:
     {
         m_shown->append(u"error "_qs + message);
     }
+    void showUpdatesFromSystem() override { m_shown->append(u"system"_qs); }
 
 private:
     QStringList* m_shown;
@@ -114,6 +116,7 @@ private Q_SLOTS:
         // A fresh install has never checked, and without consent it never checks on its own.
         QVERIFY(!view.automaticChecksToggle()->isChecked());
         QCOMPARE(view.lastCheckLabel()->text(), u"未確認");
+        QVERIFY(view.updatesFromSystemNote()->isHidden());
         clock.advance(48h);                  // to 31 August
         QVERIFY(model.canCheckForUpdates()); // no check running
 
@@ -254,6 +257,46 @@ private Q_SLOTS:
         QCOMPARE(requests(), 3);
     }
 
+    // A build for a distribution names no feed: nothing is ever asked, and both places say so.
+    void withoutAFeedTheSystemBringsUpdates()
+    {
+        DataHosts hosts = DataHosts::current();
+        hosts.updates = QUrl();
+        DataHosts::setCurrent(hosts);
+        FakeClock clock;
+        // A consent given in a build with a feed is neither honoured nor lost.
+        m_store->setValue(FeedUpdater::kAutomaticChecksKey, true);
+        SoftwareUpdaterModel model(makeUpdater());
+        SoftwareUpdateCommands commands(&model);
+        SoftwareUpdateSettingsView view(&model);
+
+        QVERIFY(!model.automaticallyChecksForUpdates());
+        model.setAutomaticallyChecksForUpdates(true);
+        QVERIFY(!model.automaticallyChecksForUpdates());
+        QVERIFY(!view.automaticChecksToggle()->isEnabled());
+        QVERIFY(!view.automaticChecksToggle()->isChecked());
+        QVERIFY(!view.checkNowButton()->isEnabled());
+        QVERIFY(!view.updatesFromSystemNote()->isHidden());
+        QVERIFY(view.lastCheckLabel()->isHidden());
+        QCOMPARE(view.updatesFromSystemNote()->text(),
+                 u"アップデートはシステムのパッケージマネージャーから提供されます。");
+
+        commands.checkForUpdatesAction()->trigger();
+        QCOMPARE(m_shown, QStringList{u"system"_qs});
+        clock.advance(72h);
+        QCOMPARE(clock.pendingTimers(), 0);
+        QVERIFY(commands.checkForUpdatesAction()->isEnabled());
+        QVERIFY(m_server->requests().isEmpty());
+        QVERIFY(!model.lastUpdateCheckDate());
+        QCOMPARE(m_store->value(FeedUpdater::kAutomaticChecksKey), QVariant(true));
+    }
+
+    // The feed a packager names at configure time is the one production asks.
+    void theBuildsFeedIsTheProductionOne()
+    {
+        QCOMPARE(DataHosts::production().updates, QUrl(QStringLiteral(SHIGUREN_UPDATE_FEED_URL)));
+    }
+
     void goingAwayDuringACheckPublishesNothing()
     {
         m_server->setRoute(kFeedPath, FakeResponse::hanging());
@@ -289,6 +332,8 @@ private Q_SLOTS:
 
         alert.showUpToDate(); // replaces the window
         QVERIFY(QTest::qWaitFor([&] { return alert.window() && alert.window() != box; }));
+        alert.showUpdatesFromSystem();
+        QCOMPARE(alert.window()->text(), UpdateUserDriver::kUpdatesFromSystemText);
     }
 };
 
