@@ -51,10 +51,16 @@ if(APPSTREAMCLI)
 endif()
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)
+    # Hints (several main categories, say) leave the exit status at 0.
     run(${DESKTOP_FILE_VALIDATE} ${prefix}/share/applications/${APP_ID}.desktop)
+    if(NOT run_output STREQUAL "")
+        message(FATAL_ERROR "desktop-file-validate: ${run_output}")
+    endif()
 endif()
 file(READ ${prefix}/share/applications/${APP_ID}.desktop desktop)
-foreach(line "Name[ja]=" "Comment[ja]=" "Exec=shiguren" "Icon=${APP_ID}" "Categories=Utility;")
+foreach(line "Name[ja]=" "Comment[ja]=" "Exec=shiguren" "Icon=${APP_ID}" "Categories=Utility;"
+        # The class Qt gives the window on X11: the application's name.
+        "StartupWMClass=Shiguren")
     string(FIND "${desktop}" "${line}" at)
     if(at LESS 0)
         message(FATAL_ERROR "desktop file lacks ${line}")
