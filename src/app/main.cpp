@@ -1,4 +1,5 @@
 #include "app/CommandLine.h"
+#include "platform/SingleInstance.h"
 #include "ui/ApplicationShell.h"
 #include "ui/MainWindow.h"
 
@@ -13,8 +14,19 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     ApplicationShell::configureApplication();
+    SingleInstance instance;
+    if (!instance.claim())
+        return 0;
     // The main window starts the controller when it first appears.
     ApplicationShell shell;
-    shell.window().show();
+    MainWindow& window = shell.window();
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+        if (window.isMinimized())
+            window.showNormal();
+        window.show();
+        window.raise();
+        window.activateWindow();
+    });
+    window.show();
     return QApplication::exec();
 }
