@@ -2,12 +2,15 @@
 
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "platform/Autostart.h"
 #include "ui/PaneStyle.h"
 #include "ui/SettingsViewControls.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QDir>
 #include <QGridLayout>
+#include <QLabel>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -18,6 +21,8 @@ namespace {
 
 constexpr int kCaptionSize = 13;
 constexpr int kNoteSize = 10;
+const QString kLaunchAtLoginNote =
+    QStringLiteral("デスクトップにログインしたとき、Shiguren を自動で起動します。");
 
 int integerPart(double value)
 {
@@ -77,6 +82,7 @@ struct SettingsView::Controls {
     QCheckBox* showLightning = nullptr;
     QCheckBox* showPrefectureBorders = nullptr;
     QCheckBox* showPrefectureLabels = nullptr;
+    QCheckBox* launchAtLogin = nullptr;
 };
 
 SettingsView::SettingsView(AppState* state, QWidget* parent)
@@ -256,6 +262,11 @@ QWidget* SettingsView::buildForm()
     prefectures->addRow(c.showPrefectureBorders);
     prefectures->addRow(c.showPrefectureLabels);
     layout->addWidget(prefectures);
+
+    // 7. 起動: the autostart entry is the setting, so it is read from there, not stored.
+    c.launchAtLogin = toggle(QStringLiteral("launchAtLogin"), QStringLiteral("ログイン時に起動"));
+    c.launchAtLogin->setChecked(Autostart::isEnabled());
+    noted(QStringLiteral("起動"), c.launchAtLogin, kLaunchAtLoginNote);
     layout->addStretch(1);
 
     // Writes: the timeline and playback options through the controller, the rest straight
@@ -290,6 +301,14 @@ QWidget* SettingsView::buildForm()
             &AppSettings::setShowPrefectureBorders);
     connect(c.showPrefectureLabels, &QCheckBox::clicked, settings,
             &AppSettings::setShowPrefectureLabels);
+    connect(c.launchAtLogin, &QCheckBox::clicked, this, [this, box = c.launchAtLogin](bool on) {
+        const bool written = Autostart::setEnabled(on);
+        box->setChecked(Autostart::isEnabled());
+        auto* note = findChild<QLabel*>(QStringLiteral("launchAtLoginNote"));
+        note->setText(written ? kLaunchAtLoginNote
+                              : QStringLiteral("自動起動の設定を書き込めませんでした（%1）")
+                                    .arg(QDir::toNativeSeparators(Autostart::entryPath())));
+    });
     return form;
 }
 
@@ -347,7 +366,7 @@ void SettingsView::applyFocusPolicy()
                                        c.stepMinutes, c.forecastHorizonHours})
         slider->setFocusPolicy(policy);
     for (QCheckBox* box : {c.includeForecast, c.showTyphoon, c.showLightning,
-                           c.showPrefectureBorders, c.showPrefectureLabels})
+                           c.showPrefectureBorders, c.showPrefectureLabels, c.launchAtLogin})
         box->setFocusPolicy(policy);
     m_scroll->setFocusPolicy(m_takesKeyboardFocus ? Qt::StrongFocus : Qt::NoFocus);
 }

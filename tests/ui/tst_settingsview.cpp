@@ -1,5 +1,6 @@
 #include "../app/AppStateHarness.h"
 #include "TestRegistry.h"
+#include "platform/Autostart.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 #include "ui/PaneStyle.h"
@@ -11,8 +12,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
+#include <QFile>
 #include <QStyleFactory>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -108,6 +112,34 @@ private Q_SLOTS:
         part<QCheckBox>(view, u"showPrefectureBorders"_s)->click();
         QVERIFY(!h.settings->showPrefectureBorders());
         QVERIFY(part(view, u"showPrefectureLabels"_s)->isEnabled());
+    }
+
+    // The toggle shows the autostart entry as it is, and says so when it cannot write one.
+    void launchAtLoginFollowsTheEntry()
+    {
+        QTemporaryDir home;
+        const QByteArray previous = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+        AppStateHarness h;
+        SettingsView view(h.state.get());
+        auto* box = part<QCheckBox>(view, u"launchAtLogin"_s);
+        QVERIFY(!box->isChecked());
+        box->click();
+        QVERIFY(box->isChecked());
+        QVERIFY(Autostart::isEnabled());
+        box->click();
+        QVERIFY(!box->isChecked());
+        QVERIFY(!QFile::exists(Autostart::entryPath()));
+
+        QVERIFY(QDir(home.path() + u"/autostart"_s).removeRecursively());
+        QFile blocker(home.path() + u"/autostart"_s); // a file where the folder belongs
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        box->click();
+        QVERIFY(!box->isChecked());
+        QVERIFY(
+            part<QLabel>(view, u"launchAtLoginNote"_s)->text().contains(u"書き込めませんでした"_s));
+        qputenv("XDG_CONFIG_HOME", previous);
     }
 
     void playbackSlidersReachThePlayers()
