@@ -18,9 +18,13 @@ set(expected
     share/icons/hicolor/48x48/apps/${APP_ID}.png
     share/icons/hicolor/256x256/apps/${APP_ID}.png
     share/icons/hicolor/512x512/apps/${APP_ID}.png
-    share/doc/Shiguren/CREDITS.md
-    share/doc/Shiguren/LICENSE-bootstrap-icons.txt
-    share/doc/Shiguren/LICENSE-meteocons.txt)
+    share/man/man1/shiguren.1.gz
+    share/man/ja/man1/shiguren.1.gz
+    share/doc/shiguren/copyright
+    share/doc/shiguren/changelog.gz
+    share/doc/shiguren/CREDITS.md
+    share/doc/shiguren/LICENSE-bootstrap-icons.txt
+    share/doc/shiguren/LICENSE-meteocons.txt)
 
 function(expect_files root)
     foreach(file IN LISTS expected)
@@ -89,4 +93,17 @@ foreach(dependency "Package: shiguren" "libqt6core6" "libqt6svg6" "libqt6positio
 endforeach()
 run(${DPKG_DEB} -x ${debs} ${WORK_DIR}/root)
 expect_files(${WORK_DIR}/root/usr)
+
+# 3. What a distribution would reject: any error or warning of lintian's.
+find_program(LINTIAN lintian)
+if(LINTIAN)
+    # Its exit status tells only of errors, so the warnings are read from the tags.
+    execute_process(COMMAND ${LINTIAN} ${debs}
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR out MATCHES "(^|\n)[EW]: ")
+        message(FATAL_ERROR "lintian:\n${out}\n${err}")
+    endif()
+else()
+    message(STATUS "lintian not found: Debian policy not checked")
+endif()
 message(STATUS "install tree and Debian package complete")
