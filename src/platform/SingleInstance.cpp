@@ -5,6 +5,7 @@
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QMetaClassInfo>
 
 namespace {
 
@@ -43,7 +44,10 @@ bool SingleInstance::claim()
     }
     // Waiting with the event loop running lets an instance in this very process answer.
     const QDBusMessage call = QDBusMessage::createMethodCall(
-        name, kObjectPath, QStringLiteral("jp.shiguren.Shiguren.Instance"),
+        name, kObjectPath,
+        QString::fromLatin1(
+            staticMetaObject.classInfo(staticMetaObject.indexOfClassInfo("D-Bus Interface"))
+                .value()),
         QStringLiteral("activate"));
     const QDBusMessage answer = m_bus.call(call, QDBus::BlockWithGui, kActivateTimeoutMs);
     if (answer.type() == QDBusMessage::ErrorMessage) {
