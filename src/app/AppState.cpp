@@ -10,6 +10,7 @@
 #include "locations/LocationStore.h"
 #include "locations/MapCameraStore.h"
 #include "locations/PlaceSearchService.h"
+#include "platform/Clock.h"
 #include "platform/Logging.h"
 #include "platform/SystemEvents.h"
 #include "platform/async/RefreshLoop.h"
@@ -77,6 +78,7 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
 
     m_timeline->setRange(m_settings->range());
     applyTimelineOptions();
+    connect(m_timeline, &RadarTimeline::isLoadingChanged, this, &AppState::noteTimelineLoading);
     m_detailPlayer->setMode(m_settings->playbackMode());
     m_overviewPlayer->setMode(m_settings->playbackMode());
     m_detailPlayer->setFollower(m_overviewPlayer);
@@ -116,7 +118,7 @@ void AppState::start()
         return self ? self->m_locations->selected().coordinate() : GeoCoordinate{0, 0};
     });
     reloadTimelineAndSync();
-    startTimelineAutoRefresh(timelineRefreshInterval());
+    startTimelineAutoRefresh();
     m_tasks.spawn(m_typhoon->reload());
     m_typhoon->startAutoRefresh(kTyphoonRefreshSeconds);
     m_lightning->startAutoRefresh(kLightningRefreshSeconds);
@@ -150,16 +152,39 @@ void AppState::noteRadarActivity()
 
 double AppState::timelineRefreshInterval() const
 {
+    // The nowcast list grows every five minutes at a phase the schedule learns, in both
+    // modes; the twelve-hour product keeps the plain pace.
+    if (m_timeline->range() == RadarRange::ThreeHours)
+        return m_listingSchedule.secondsUntilNextPoll(Clock::current().now());
     return m_settings->playbackMode() == RadarPlaybackMode::Live ? kLiveRefreshSeconds
                                                                  : kAnimationRefreshSeconds;
 }
 
-void AppState::startTimelineAutoRefresh(double intervalSeconds)
+void AppState::startTimelineAutoRefresh()
 {
     m_timelineRefreshTask.cancel();
-    m_timelineRefreshTask = m_tasks.spawn(
-        async::RefreshLoop::run(intervalSeconds, async::RefreshLoop::FirstRound::AfterInterval,
-                                [this] { return reloadAndSync(); }));
+    m_timelineRefreshTask = m_tasks.spawn(async::RefreshLoop::run(
+        [this] { return timelineRefreshInterval(); }, async::RefreshLoop::FirstRound::AfterInterval,
+        [this] { return reloadAndSync(); }));
+}
+
+// Every load of the list teaches the schedule, whoever asked for it.
+void AppState::noteTimelineLoading()
+{
+    const QDateTime now = Clock::current().now();
+    if (m_timeline->isLoading()) {
+        m_listingSchedule.noteRequest(now);
+        return;
+    }
+    if (m_timeline->consecutiveFailures() > 0)
+        return;
+    QDateTime newest;
+    for (const RadarFrame& frame : m_timeline->frames()) {
+        if (frame.isObservation() && frame.product == RadarProduct::Nowcast &&
+            (!newest.isValid() || frame.date > newest))
+            newest = frame.date;
+    }
+    m_listingSchedule.noteList(now, newest);
 }
 
 bool AppState::applyTimelineOptions()
@@ -182,6 +207,9 @@ void AppState::reloadTimelineIfOptionsChanged()
 
 void AppState::reloadTimelineAndSync()
 {
+    // Counted now, not when the load starts on the next turn, so that a loop starting
+    // meanwhile does not ask again at once.
+    m_listingSchedule.noteRequest(Clock::current().now());
     m_tasks.spawn(reloadAndSync());
 }
 
@@ -233,7 +261,7 @@ void AppState::setPlaybackMode(RadarPlaybackMode mode)
     m_detailPlayer->setMode(mode);
     m_overviewPlayer->setMode(mode);
     reloadTimelineIfOptionsChanged();
-    startTimelineAutoRefresh(timelineRefreshInterval());
+    startTimelineAutoRefresh();
     qCInfo(lcApp, "表示モード変更 %s", qUtf8Printable(rawValue(mode)));
     startPrefetch();
 }

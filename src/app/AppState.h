@@ -5,6 +5,7 @@
 #include "locations/MapPane.h"
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
+#include "radar/ListingSchedule.h"
 #include "radar/RadarFrame.h"
 #include "radar/RadarTypes.h"
 
@@ -133,8 +134,9 @@ private:
     bool applyTimelineOptions();
     void reloadTimelineIfOptionsChanged();
     void reloadTimelineAndSync();
-    void startTimelineAutoRefresh(double intervalSeconds);
+    void startTimelineAutoRefresh();
     double timelineRefreshInterval() const;
+    void noteTimelineLoading();
     async::Task<void> reloadAndSync();
     async::Task<void> reloadSyncAndRedraw();
     void raiseRedrawToken();
@@ -163,6 +165,8 @@ private:
     // Animation starts with the first load that brings frames, not only the first load.
     bool m_autoplayPending = true;
 
+    // When the nowcast list is asked for again: at the agency's own pace once learnt.
+    ListingSchedule m_listingSchedule;
     async::TaskHandle m_prefetchTask;
     async::TaskHandle m_timelineRefreshTask;
     async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members

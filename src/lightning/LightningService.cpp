@@ -1,8 +1,10 @@
 #include "lightning/LightningService.h"
 
+#include "platform/Clock.h"
 #include "platform/DataHosts.h"
 #include "platform/Gzip.h"
 #include "platform/Logging.h"
+#include "radar/JMATime.h"
 
 #include <QScopeGuard>
 #include <QUrlQuery>
@@ -73,6 +75,7 @@ async::Task<void> LightningService::reload()
     // Also runs when the pass is torn down mid-way, so the flag never sticks.
     auto finish = qScopeGuard([this] { m_status.setLoading(false); });
 
+    m_schedule.noteRequest(Clock::current().now());
     const Expected<std::optional<TargetTimeEntry>> entry = co_await fetchLatestObservationEntry();
     if (async::isCancelled())
         co_return;
@@ -80,6 +83,10 @@ async::Task<void> LightningService::reload()
         m_status.markFailed(entry.failure().description);
         co_return;
     }
+    m_schedule.noteList(Clock::current().now(),
+                        entry.value()
+                            ? JMATime::parse(entry.value()->validtime).value_or(QDateTime())
+                            : QDateTime());
     if (!entry.value()) {
         publish({});
         co_return;
@@ -123,8 +130,12 @@ async::Task<Expected<QList<LidenFeature>>> LightningService::fetchLiden(QString 
 
 void LightningService::startAutoRefresh(double intervalSeconds)
 {
-    m_refresh.start(m_tasks, intervalSeconds, async::RefreshLoop::FirstRound::Immediately,
-                    [this] { return reload(); });
+    ListingSchedule::Options pace;
+    pace.steadySeconds = intervalSeconds;
+    m_schedule = ListingSchedule(pace);
+    m_refresh.start(
+        m_tasks, [this] { return m_schedule.secondsUntilNextPoll(Clock::current().now()); },
+        async::RefreshLoop::FirstRound::Immediately, [this] { return reload(); });
 }
 
 void LightningService::publish(const LightningStrikes& strikes)

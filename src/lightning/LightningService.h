@@ -8,6 +8,7 @@
 #include "platform/async/RefreshLoop.h"
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
+#include "radar/ListingSchedule.h"
 #include "radar/TargetTimeEntry.h"
 
 #include <QDateTime>
@@ -38,7 +39,8 @@ public:
     // nothing but clears isLoading.
     async::Task<void> reload();
     // Cancels the running loop and starts one whose first pass runs at once; later passes
-    // follow `intervalSeconds` after the previous one ended.
+    // follow `intervalSeconds` after the previous one ended until the agency's phase is
+    // learnt, and then come as each new observation is due.
     void startAutoRefresh(double intervalSeconds);
 
     const LightningStrikes& strikes() const { return m_strikes; }
@@ -66,6 +68,7 @@ private:
     HttpSession* m_session;
     LightningStrikes m_strikes;
     ServiceStatus m_status;
+    ListingSchedule m_schedule;
     async::RefreshLoop m_refresh;
     async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members
 };

@@ -1,3 +1,4 @@
+#include "AgencyLists.h"
 #include "AppStateHarness.h"
 #include "RadarFrameFactory.h"
 #include "TestRegistry.h"
@@ -93,12 +94,13 @@ private Q_SLOTS:
 
         QVERIFY(waitUntilIdle(h));
         const int lists = h.listRequests();
-        h.clock.advanceSeconds(300); // one animation-mode refresh round
+        // One refresh round: the steady pace, as the list has shown nothing new to learn from.
+        h.clock.advanceSeconds(60);
         QVERIFY(waitForLists(h, lists + 1));
         QVERIFY(noLoadSince(h, lists + 1));
 
-        // Choosing the mode already shown restarts nothing: the next round stays due in 300 s.
-        h.clock.advanceSeconds(299);
+        // Choosing the mode already shown restarts nothing: the next round stays due in 60 s.
+        h.clock.advanceSeconds(59);
         state.setPlaybackMode(RadarPlaybackMode::Animation);
         QVERIFY(noLoadSince(h, lists + 1));
         h.clock.advanceSeconds(1);
@@ -163,10 +165,52 @@ private Q_SLOTS:
         if (userPauses)
             state.pausePlayback();
         h.serveAgencyLists();
-        h.clock.advanceSeconds(300); // the next refresh round
+        h.clock.advanceSeconds(60); // the next refresh round
         QVERIFY(h.waitForFrames());
         QTRY_COMPARE(state.detailPlayer()->isPlaying(), !userPauses);
         QCOMPARE(state.overviewPlayer()->isPlaying(), !userPauses);
+    }
+
+    // The agency lists each new observation at a steady phase (97 s, ±2 s): once learnt, a
+    // listing is on screen within 10 s, without more list requests than a 60 s poll makes.
+    void newListingsArriveAtTheAgencyPace()
+    {
+        constexpr int kPhase = 97;
+        AppStateHarness h({false, liveMode});
+        AgencyLists::servePublishing(h.server, h.clock, kPhase);
+        AppState& state = *h.state;
+        const qint64 start = h.clock.now().toSecsSinceEpoch();
+        double worstLearning = 0;
+        double worstKnown = 0;
+        qint64 shown = 0;
+        QObject::connect(state.timeline(), &RadarTimeline::framesChanged, [&] {
+            const qint64 newest = state.timeline()->frames().isEmpty()
+                                      ? 0
+                                      : AgencyLists::newestListed(h.clock, kPhase);
+            if (newest <= shown)
+                return;
+            const qint64 now = h.clock.now().toSecsSinceEpoch();
+            if (shown != 0) {
+                const double delay = double(now - AgencyLists::listedAt(newest, kPhase));
+                double& worst = now - start < 1800 ? worstLearning : worstKnown;
+                worst = std::max(worst, delay);
+            }
+            shown = newest;
+        });
+        state.start();
+        QVERIFY(h.waitForFrames());
+        for (int second = 0; second < 2 * 3600; ++second) {
+            if (second == 3600)
+                h.server.clearRequests();
+            h.clock.advanceSeconds(1);
+            QVERIFY(QTest::qWaitFor([&] { return !state.timeline()->isLoading(); }, 3000));
+        }
+        qInfo(
+            "worst delay %.0f s while learning, %.0f s after; %d list requests in the second hour",
+            worstLearning, worstKnown, h.listRequests());
+        QVERIFY(worstLearning <= 61);
+        QVERIFY(worstKnown <= 10);
+        QVERIFY(h.listRequests() <= 60);
     }
 
     void liveStepsMoveOneStepAndStopAtTheEnds()

@@ -11,6 +11,13 @@ void RefreshLoop::start(TaskScope& scope, double intervalSeconds, FirstRound fir
     m_task = scope.spawn(run(intervalSeconds, first, std::move(round)));
 }
 
+void RefreshLoop::start(TaskScope& scope, Interval interval, FirstRound first,
+                        std::function<Task<void>()> round)
+{
+    stop();
+    m_task = scope.spawn(run(std::move(interval), first, std::move(round)));
+}
+
 void RefreshLoop::stop()
 {
     m_task.cancel();
@@ -19,6 +26,11 @@ void RefreshLoop::stop()
 
 Task<void> RefreshLoop::run(double intervalSeconds, FirstRound first,
                             std::function<Task<void>()> round)
+{
+    return run([intervalSeconds] { return intervalSeconds; }, first, std::move(round));
+}
+
+Task<void> RefreshLoop::run(Interval interval, FirstRound first, std::function<Task<void>()> round)
 {
     // Shaped for GCC 12.2, which miscompiles the plain form of this loop: a body that is a
     // bare for (;;) gets a frame laid out wrongly (it traps on the first resume), and a
@@ -29,7 +41,7 @@ Task<void> RefreshLoop::run(double intervalSeconds, FirstRound first,
     bool cancelled = false;
     while (!cancelled) {
         if (waitFirst) {
-            SleepAwaiter pause = sleepSeconds(intervalSeconds);
+            SleepAwaiter pause = sleepSeconds(interval());
             co_await pause; // an interrupted sleep is ignored: the check below sees why
             if (isCancelled())
                 co_return;
