@@ -88,13 +88,16 @@ int AppStateHarness::tileRequests() const
         [](const QString& path) { return path.endsWith(QLatin1String(".png")); });
 }
 
+bool AppStateHarness::isOutlookTile(const QString& path) const
+{
+    const TileId tile = RainSampler::pixelOf(locations->selected().coordinate()).tile;
+    return path.endsWith(QStringLiteral("/%1/%2/%3.png").arg(tile.z).arg(tile.x).arg(tile.y));
+}
+
 int AppStateHarness::mapTileRequests() const
 {
-    const TileId outlook = RainSampler::pixelOf(locations->selected().coordinate()).tile;
-    const QString suffix =
-        QStringLiteral("/%1/%2/%3.png").arg(outlook.z).arg(outlook.x).arg(outlook.y);
     return tileRequests() -
-           server.requestCount([&](const QString& path) { return path.endsWith(suffix); });
+           server.requestCount([this](const QString& path) { return isOutlookTile(path); });
 }
 
 void AppStateHarness::runStuckRenderCheck(const std::function<void()>& during)

@@ -39,7 +39,9 @@ public:
     int requests(const QString& path) const { return server.requestCount(path); }
     int listRequests() const;
     int tileRequests() const;
-    // Tile requests other than the rain outlook's own (the selected place's zoom-10 tile).
+    // Whether a request is for the rain outlook's own tile (the selected place's at zoom 10).
+    bool isOutlookTile(const QString& path) const;
+    // Tile requests other than the rain outlook's.
     int mapTileRequests() const;
     // Runs one stuck-render check whose 3-second measurement passes on the manual clock;
     // `during` runs while it measures.
