@@ -51,7 +51,7 @@ int qtOptionValues(const QString& argument)
 
 CommandLine::Request refuse(const QString& reason)
 {
-    return {CommandLine::Action::Refuse, reason};
+    return {CommandLine::Action::Refuse, reason, {}, false};
 }
 
 QString helpText()
@@ -123,9 +123,9 @@ Request read(const QStringList& arguments)
             QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().first()));
     }
     if (parser.isSet(help))
-        return {Action::ShowHelp, {}};
+        return {Action::ShowHelp, {}, {}, false};
     if (parser.isSet(version))
-        return {Action::ShowVersion, {}};
+        return {Action::ShowVersion, {}, {}, false};
     if (parser.isSet(rainAt)) {
         const QString place = parser.value(rainAt).trimmed();
         if (place.isEmpty())

@@ -90,10 +90,11 @@ QByteArray json(const RainOutlook& outlook, const QString& sentence)
     for (const RainOutlookStep& step : outlook.steps) {
         if (!step.known)
             continue;
-        steps.append(QJsonObject{{QStringLiteral("time"), isoInJapan(step.time)},
-                                 {QStringLiteral("kind"), kindName(step.kind)},
-                                 {QStringLiteral("minMmPerHour"), RainBand::lowerBound(step.band)},
-                                 {QStringLiteral("maxMmPerHour"), bound(RainBand::upperBound(step.band))}});
+        steps.append(
+            QJsonObject{{QStringLiteral("time"), isoInJapan(step.time)},
+                        {QStringLiteral("kind"), kindName(step.kind)},
+                        {QStringLiteral("minMmPerHour"), RainBand::lowerBound(step.band)},
+                        {QStringLiteral("maxMmPerHour"), bound(RainBand::upperBound(step.band))}});
     }
     const QJsonObject place{{QStringLiteral("name"), outlook.placeName},
                             {QStringLiteral("latitude"), outlook.place.latitude},
@@ -111,7 +112,8 @@ QByteArray text(const RainOutlook& outlook, const QString& sentence)
     for (const RainOutlookStep& step : outlook.steps) {
         QString band = QStringLiteral("データなし");
         if (step.known)
-            band = step.band == RainBand::kDry ? QStringLiteral("雨なし") : RainBand::rangeText(step.band);
+            band = step.band == RainBand::kDry ? QStringLiteral("雨なし")
+                                               : RainBand::rangeText(step.band);
         out += QStringLiteral("%1  %2\n").arg(JapanTime::of(step.time).toString(u"HH:mm"), band);
     }
     return out.toUtf8();
@@ -157,8 +159,10 @@ PlaceOrRefusal resolve(const QString& spec, const SavedLocations& saved)
                 return {Place{location.name, location.coordinate()}, {}};
         }
     }
-    return {std::nullopt, QStringLiteral("場所 %1 が見つかりません。「緯度,経度」か、登録した地点の名前を指定してください。")
-                              .arg(spec)};
+    return {std::nullopt,
+            QStringLiteral(
+                "場所 %1 が見つかりません。「緯度,経度」か、登録した地点の名前を指定してください。")
+                .arg(spec)};
 }
 
 int run(const CommandLine::Request& request)
@@ -182,7 +186,8 @@ int run(const CommandLine::Request& request)
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
-        outcome.failure = QStringLiteral("%1 秒以内にデータを取得できませんでした。").arg(kTimeLimitMs / 1000);
+        outcome.failure =
+            QStringLiteral("%1 秒以内にデータを取得できませんでした。").arg(kTimeLimitMs / 1000);
         loop.quit();
     });
     {
@@ -205,7 +210,8 @@ int run(const CommandLine::Request& request)
                 : QStringLiteral("この場所のレーダー観測を取得できませんでした。"));
     }
     const QString sentence = RainOutlookText::sentence(*outcome.outlook, now);
-    const QByteArray out = request.json ? json(*outcome.outlook, sentence) : text(*outcome.outlook, sentence);
+    const QByteArray out =
+        request.json ? json(*outcome.outlook, sentence) : text(*outcome.outlook, sentence);
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     std::fflush(stdout);
     return 0;

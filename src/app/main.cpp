@@ -7,6 +7,7 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 
 int main(int argc, char* argv[])
 {
@@ -22,6 +23,8 @@ int main(int argc, char* argv[])
         QCoreApplication app(argc, argv);
         QCoreApplication::setApplicationName(AppInfo::applicationName());
         QCoreApplication::setApplicationVersion(AppInfo::version());
+        // What fails reaches the script as one message of ours, not as the program's log.
+        QLoggingCategory::setFilterRules(QStringLiteral("jp.shiguren.*=false"));
         return RainAtCommand::run(request);
     }
 
