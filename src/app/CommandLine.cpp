@@ -51,7 +51,7 @@ int qtOptionValues(const QString& argument)
 
 CommandLine::Request refuse(const QString& reason)
 {
-    return {CommandLine::Action::Refuse, reason};
+    return {CommandLine::Action::Refuse, reason, {}, false};
 }
 
 QString helpText()
@@ -64,6 +64,11 @@ QString helpText()
         "オプション:\n"
         "  -h, --help       この説明を表示して終了します。\n"
         "  -v, --version    バージョンを表示して終了します。\n"
+        "  --rain-at 場所   その場所の雨の見込み（前後1時間と予報）を表示して終了します。\n"
+        "                   場所は「緯度,経度」（例: 35.681,139.767）か、登録した地点の名前。\n"
+        "  --json           --rain-at の結果を JSON で出力します。\n"
+        "\n"
+        "終了ステータス: 0 成功、2 引数の誤り、3 データを取得できない。\n"
         "\n"
         "Qt のオプション（-platform、-style、-reverse など）も指定できます。\n");
 }
@@ -104,7 +109,9 @@ Request read(const QStringList& arguments)
     QCommandLineParser parser;
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
-    parser.addOptions({help, version});
+    const QCommandLineOption rainAt(QStringLiteral("rain-at"), QString(), QStringLiteral("place"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    parser.addOptions({help, version, rainAt, json});
     if (!parser.parse(ours)) {
         const QStringList unknown = parser.unknownOptionNames();
         if (!unknown.isEmpty())
@@ -116,9 +123,17 @@ Request read(const QStringList& arguments)
             QStringLiteral("不明な引数です: %1").arg(parser.positionalArguments().first()));
     }
     if (parser.isSet(help))
-        return {Action::ShowHelp, {}};
+        return {Action::ShowHelp, {}, {}, false};
     if (parser.isSet(version))
-        return {Action::ShowVersion, {}};
+        return {Action::ShowVersion, {}, {}, false};
+    if (parser.isSet(rainAt)) {
+        const QString place = parser.value(rainAt).trimmed();
+        if (place.isEmpty())
+            return refuse(QStringLiteral("--rain-at には場所を指定してください。"));
+        return {Action::RainAt, {}, place, parser.isSet(json)};
+    }
+    if (parser.isSet(json))
+        return refuse(QStringLiteral("--json は --rain-at と一緒に指定してください。"));
     return {};
 }
 
@@ -132,13 +147,21 @@ int answer(const Request& request)
         print(stdout, VersionText::named() + u'\n');
         return 0;
     case Action::Refuse:
-        print(stderr, QStringLiteral("shiguren: %1\n使い方は shiguren --help で表示できます。\n")
-                          .arg(request.refusal));
-        return kBadArguments;
+        return fail(kBadArguments, request.refusal);
     case Action::Run:
+    case Action::RainAt:
         break;
     }
     return 0;
+}
+
+int fail(int status, const QString& message)
+{
+    QString text = QStringLiteral("shiguren: %1\n").arg(message);
+    if (status == kBadArguments)
+        text += QStringLiteral("使い方は shiguren --help で表示できます。\n");
+    print(stderr, text);
+    return status;
 }
 
 } // namespace CommandLine

@@ -37,6 +37,21 @@ void DataHosts::pointAllAt(const QUrl& base)
         DataHosts{base, base, base, base, base, base, join(base, QLatin1String(kStandInFeedPath))};
 }
 
+QString DataHosts::applyEnvironment()
+{
+    const QString value = qEnvironmentVariable("SHIGUREN_SERVICES_URL");
+    if (value.isEmpty())
+        return {};
+    const QUrl base(value, QUrl::StrictMode);
+    const QString scheme = base.scheme();
+    if (!base.isValid() || base.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
+        return QStringLiteral("SHIGUREN_SERVICES_URL が http(s) のアドレスではありません: %1")
+            .arg(value);
+    pointAllAt(base);
+    return {};
+}
+
 QUrl DataHosts::join(const QUrl& base, const QString& path)
 {
     QUrl url = base;

@@ -24,6 +24,10 @@ struct DataHosts {
     static void setCurrent(const DataHosts& hosts);
     // Every service at one base address, e.g. "http://127.0.0.1:8123".
     static void pointAllAt(const QUrl& base);
+    // SHIGUREN_SERVICES_URL (e.g. "http://127.0.0.1:8123") points every service at one
+    // stand-in server, so the installed program can be run against a fake world. Returns the
+    // refusal, in Japanese, for a value that is not an http(s) address; changes nothing then.
+    static QString applyEnvironment();
 
     // `base` with `path` (which starts with "/") as its path.
     static QUrl join(const QUrl& base, const QString& path);

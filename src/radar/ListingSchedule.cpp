@@ -18,7 +18,8 @@ void ListingSchedule::noteList(const QDateTime& at, const QDateTime& newest)
         // Listed after the last answer that lacked it and by this one; a listing can never
         // come before the time it lists.
         if (m_newest.isValid() && m_lastAnswered.isValid())
-            learn({std::max(0.0, elapsedSeconds(newest, m_lastAnswered)), elapsedSeconds(newest, at)});
+            learn({std::max(0.0, elapsedSeconds(newest, m_lastAnswered)),
+                   elapsedSeconds(newest, at)});
         m_newest = newest;
     }
     m_lastAnswered = at;
@@ -75,7 +76,9 @@ QDateTime ListingSchedule::dueListing(const QDateTime& now, bool* missedOne) con
 
 double ListingSchedule::secondsUntilNextPoll(const QDateTime& now) const
 {
-    const auto until = [&now](const QDateTime& at) { return std::max(0.0, elapsedSeconds(now, at)); };
+    const auto until = [&now](const QDateTime& at) {
+        return std::max(0.0, elapsedSeconds(now, at));
+    };
     const QDateTime steady =
         m_lastAsked.isValid() ? m_lastAsked.addMSecs(qint64(m_options.steadySeconds * 1000)) : now;
     if (!m_delay || !m_newest.isValid())

@@ -39,8 +39,8 @@ Outcome simulate(const Listing& agency, int hours, unsigned seed)
     QList<double> listedAt; // seconds since start
     for (int i = 0; i < slots; ++i) {
         const double slot = double(start.secsTo(firstSlot.addSecs(300 * i)));
-        const double phase = slot >= agency.phaseFrom && agency.phaseFrom > 0 ? agency.laterPhase
-                                                                               : agency.phase;
+        const double phase =
+            slot >= agency.phaseFrom && agency.phaseFrom > 0 ? agency.laterPhase : agency.phase;
         double at = slot + phase + jitter(random);
         if (i == agency.lateSlot)
             at += 100;
@@ -79,13 +79,14 @@ Outcome simulate(const Listing& agency, int hours, unsigned seed)
         const bool disturbed = i == agency.lateSlot || i == agency.lateSlot + 1 ||
                                (agency.phaseFrom > 0 && listedAt[i] >= agency.phaseFrom &&
                                 listedAt[i] < agency.phaseFrom + 1800);
-        double& worst = listedAt[i] < 1800 || disturbed ? outcome.worstDelayLearning
-                                                        : outcome.worstDelayKnown;
+        double& worst =
+            listedAt[i] < 1800 || disturbed ? outcome.worstDelayLearning : outcome.worstDelayKnown;
         worst = std::max(worst, delay);
     }
     for (double from = 0; from + 3600 <= end; from += 300) {
-        const auto inHour = std::count_if(asked.cbegin(), asked.cend(),
-                                          [from](double a) { return a >= from && a < from + 3600; });
+        const auto inHour = std::count_if(asked.cbegin(), asked.cend(), [from](double a) {
+            return a >= from && a < from + 3600;
+        });
         outcome.worstRequestsPerHour = std::max(outcome.worstRequestsPerHour, int(inHour));
     }
     outcome.phaseKnown = schedule.isPhaseKnown();
@@ -132,8 +133,8 @@ private Q_SLOTS:
             }
             if (seed == 1)
                 qInfo("%s: worst delay %.1f s learning, %.1f s after; %d requests/h at most",
-                      QTest::currentDataTag(), outcome.worstDelayLearning,
-                      outcome.worstDelayKnown, outcome.worstRequestsPerHour);
+                      QTest::currentDataTag(), outcome.worstDelayLearning, outcome.worstDelayKnown,
+                      outcome.worstRequestsPerHour);
         }
     }
 
