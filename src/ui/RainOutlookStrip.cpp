@@ -18,8 +18,8 @@ constexpr qint64 kStepSeconds = 5 * 60;
 constexpr qint64 kHourSeconds = 60 * 60;
 // An hour before the newest observation, that one, and an hour after it.
 constexpr int kSlots = int(2 * kHourSeconds / kStepSeconds) + 1;
-constexpr int kSlotWidth = 9;
-constexpr int kBarWidth = 7;
+constexpr int kSlotWidth = 11;
+constexpr int kBarWidth = 8;
 constexpr int kMarkHeight = 7; // the "now" triangle above the bars
 constexpr int kBarAreaHeight = 28;
 constexpr int kBarBottom = kMarkHeight + kBarAreaHeight;

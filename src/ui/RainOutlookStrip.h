@@ -32,7 +32,8 @@ public:
     const QList<Bar>& bars() const { return m_bars; }
     // The area of bar `index` (the whole height of its slot); empty when there is no such bar.
     QRect barRect(int index) const;
-    // What hovering at `position` shows: "14:35　5〜10 mm/h", "雨なし", "データなし"; empty off the bars.
+    // What hovering at `position` shows: "14:35　5〜10 mm/h", "雨なし", "データなし"; empty off the
+    // bars.
     QString toolTipAt(QPoint position) const;
 
     QSize sizeHint() const override;

@@ -1,5 +1,6 @@
 #include "ui/WeatherHeaderView.h"
 
+#include "outlook/RainOutlookService.h"
 #include "ui/ActivitySpinner.h"
 #include "ui/CurrentWeatherPanel.h"
 #include "ui/ForecastStrip.h"
@@ -84,6 +85,18 @@ WeatherHeaderView::WeatherHeaderView(QWidget* parent)
 WeatherHeaderView::~WeatherHeaderView()
 {
     setWeatherService(nullptr);
+    setRainOutlookService(nullptr);
+}
+
+void WeatherHeaderView::setRainOutlookService(RainOutlookService* service)
+{
+    disconnect(m_outlookConnection);
+    m_outlookService = service;
+    if (!service)
+        return;
+    m_outlookConnection = connect(service, &RainOutlookService::outlookChanged, this,
+                                  [this] { setRainOutlook(m_outlookService->outlook()); });
+    setRainOutlook(service->outlook());
 }
 
 void WeatherHeaderView::setWeatherService(WeatherService* service)

@@ -17,6 +17,7 @@ class HeaderDivider;
 class HourlyStrip;
 class QStackedWidget;
 class RainOutlookRow;
+class RainOutlookService;
 class WeatherService;
 
 // The forecast band above the maps, 288 high: the current conditions on the left, the daily
@@ -39,6 +40,8 @@ public:
     // Shows what `service` publishes and follows it until it is replaced or destroyed. The
     // service is not owned; nullptr stops following.
     void setWeatherService(WeatherService* service);
+    // The same for the rain row and the outlook `service` publishes.
+    void setRainOutlookService(RainOutlookService* service);
 
     // The same inputs as plain values, for a header that is fed by hand.
     void setSnapshot(const std::optional<WeatherSnapshot>& snapshot);
@@ -83,4 +86,6 @@ private:
 
     QPointer<WeatherService> m_service;
     QList<QMetaObject::Connection> m_serviceConnections;
+    QPointer<RainOutlookService> m_outlookService;
+    QMetaObject::Connection m_outlookConnection;
 };
