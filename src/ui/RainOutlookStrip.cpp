@@ -12,6 +12,8 @@
 #include <QPolygonF>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 kStepSeconds = 5 * 60;

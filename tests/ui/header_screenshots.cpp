@@ -36,11 +36,16 @@ QList<Scene> scenes()
     return {
         {"dry", outlook(dryPast, dry, {0, 1, 2})},
         {"starts", outlook(dryPast, {0, 0, 1, 2, 3, 3, 2, 2, 1, 1, 0, 0})},
-        {"stops", outlook({0, 0, 1, 1, 2, 2, 3, 3, 4, 3, 3, 2, 2}, {2, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
-        {"continues", outlook({1, 1, 2, 2, 2, 3, 3, 2, 2, 2, 3, 3, 2}, {2, 3, 3, 4, 3, 2, 2, 2, 3, 3, 2, 2})},
-        {"strong", outlook({0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5}, {5, 6, 7, 8, 7, 6, 5, 4, 3, 2, 1, 1})},
+        {"stops",
+         outlook({0, 0, 1, 1, 2, 2, 3, 3, 4, 3, 3, 2, 2}, {2, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0})},
+        {"continues",
+         outlook({1, 1, 2, 2, 2, 3, 3, 2, 2, 2, 3, 3, 2}, {2, 3, 3, 4, 3, 2, 2, 2, 3, 3, 2, 2})},
+        {"strong",
+         outlook({0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5}, {5, 6, 7, 8, 7, 6, 5, 4, 3, 2, 1, 1})},
         {"stale", outlook({0, 0, 1, -1, -1, 2, 2, 1, 1, 1, 0, 0, 0}, gaps), 20},
-        {"strong-large-text", outlook({0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5}, {5, 6, 7, 8, 7, 6, 5, 4, 3, 2, 1, 1}), 2, 1.5},
+        {"strong-large-text",
+         outlook({0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5}, {5, 6, 7, 8, 7, 6, 5, 4, 3, 2, 1, 1}), 2,
+         1.5},
     };
 }
 
@@ -76,8 +81,8 @@ int main(int argc, char** argv)
             header.resize(1280, header.height());
             header.show();
             QTest::qWait(50);
-            const QString file =
-                folder.filePath(QStringLiteral("header-%1-%2.png").arg(QLatin1String(scene.name), theme));
+            const QString file = folder.filePath(
+                QStringLiteral("header-%1-%2.png").arg(QLatin1String(scene.name), theme));
             if (!header.grab().save(file)) {
                 std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
                 return 1;
@@ -88,8 +93,8 @@ int main(int argc, char** argv)
             QImage sharp(row->size() * 2, QImage::Format_ARGB32_Premultiplied);
             sharp.setDevicePixelRatio(2);
             row->render(&sharp);
-            const QString rowFile =
-                folder.filePath(QStringLiteral("row-%1-%2@2x.png").arg(QLatin1String(scene.name), theme));
+            const QString rowFile = folder.filePath(
+                QStringLiteral("row-%1-%2@2x.png").arg(QLatin1String(scene.name), theme));
             if (!sharp.save(rowFile)) {
                 std::fprintf(stderr, "cannot save %s\n", qPrintable(rowFile));
                 return 1;
