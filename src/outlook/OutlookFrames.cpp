@@ -43,8 +43,7 @@ bool holdsNowcast(const RadarFrames& frames)
 RadarFrames withForecastsOf(const RadarFrames& nowcast, const RadarFrames& analysis)
 {
     RadarFrames frames = nowcast;
-    std::copy_if(analysis.cbegin(), analysis.cend(), std::back_inserter(frames),
-                 isHourlyForecast);
+    std::copy_if(analysis.cbegin(), analysis.cend(), std::back_inserter(frames), isHourlyForecast);
     return frames;
 }
 

@@ -131,8 +131,8 @@ async::Task<RainOutlook> RainOutlookService::compute(AgencyTileSource& tiles, Ra
             bytes[missing[k]] = std::move(fetched[k]);
     }
 
-    auto sampling = async::runInPool(
-        [bytes = std::move(bytes), at] { return sampleAll(bytes, at); });
+    auto sampling =
+        async::runInPool([bytes = std::move(bytes), at] { return sampleAll(bytes, at); });
     const std::optional<std::vector<std::optional<int>>> bands = co_await sampling;
     if (async::isCancelled() || !bands)
         co_return outlook;

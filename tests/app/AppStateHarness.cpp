@@ -4,6 +4,7 @@
 #include "TestData.h"
 #include "app/AppWatchdogs.h"
 #include "locations/Geocoder.h"
+#include "outlook/RainSampler.h"
 #include "platform/DataHosts.h"
 #include "platform/Preferences.h"
 #include "radar/RadarTimeline.h"
@@ -85,6 +86,15 @@ int AppStateHarness::tileRequests() const
 {
     return server.requestCount(
         [](const QString& path) { return path.endsWith(QLatin1String(".png")); });
+}
+
+int AppStateHarness::mapTileRequests() const
+{
+    const TileId outlook = RainSampler::pixelOf(locations->selected().coordinate()).tile;
+    const QString suffix =
+        QStringLiteral("/%1/%2/%3.png").arg(outlook.z).arg(outlook.x).arg(outlook.y);
+    return tileRequests() -
+           server.requestCount([&](const QString& path) { return path.endsWith(suffix); });
 }
 
 void AppStateHarness::runStuckRenderCheck(const std::function<void()>& during)

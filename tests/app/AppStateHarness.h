@@ -39,6 +39,8 @@ public:
     int requests(const QString& path) const { return server.requestCount(path); }
     int listRequests() const;
     int tileRequests() const;
+    // Tile requests other than the rain outlook's own (the selected place's zoom-10 tile).
+    int mapTileRequests() const;
     // Runs one stuck-render check whose 3-second measurement passes on the manual clock;
     // `during` runs while it measures.
     void runStuckRenderCheck(const std::function<void()>& during = {});
