@@ -7,7 +7,10 @@
 #include "ui/WeatherHeaderView.h"
 #include "ui/WeatherHeaderViewStyle.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 
 using rainsample::outlook;
 
@@ -81,6 +84,14 @@ private Q_SLOTS:
         RainOutlookStrip strip;
         strip.setOutlook(outlook(past, nowcast));
         QCOMPARE(tipOf(strip, index), expected);
+
+        // Hovering asks the same question.
+        strip.show();
+        const QPoint at = strip.barRect(index).center();
+        QHelpEvent hover(QEvent::ToolTip, at, strip.mapToGlobal(at));
+        QApplication::sendEvent(&strip, &hover);
+        QCOMPARE(QToolTip::text(), expected);
+        QToolTip::hideText();
     }
 
     void sentenceFollowsTheOutlookAndTheClock()
