@@ -40,6 +40,7 @@ ContentView::ContentView(AppState* state, QWidget* parent, RadarTileLoader* load
 
     m_header = new WeatherHeaderView(this);
     m_header->setWeatherService(state->weather());
+    m_header->setRainOutlookService(state->outlook());
     m_header->setTextScale(state->settings()->textScale());
     m_header->setPlaceName(state->locations()->selected().name);
     column->addWidget(m_header);

@@ -1,9 +1,11 @@
 #include "ui/WeatherHeaderView.h"
 
+#include "outlook/RainOutlookService.h"
 #include "ui/ActivitySpinner.h"
 #include "ui/CurrentWeatherPanel.h"
 #include "ui/ForecastStrip.h"
 #include "ui/HourlyStrip.h"
+#include "ui/RainOutlookRow.h"
 #include "ui/WeatherHeaderViewStyle.h"
 #include "weather/WeatherService.h"
 
@@ -12,6 +14,12 @@
 #include <QVBoxLayout>
 
 using WeatherHeaderStyle::Tone;
+
+namespace {
+
+constexpr int kBandHeight = 288;
+
+} // namespace
 
 WeatherHeaderView::WeatherHeaderView(QWidget* parent)
     : QWidget(parent)
@@ -25,8 +33,9 @@ WeatherHeaderView::WeatherHeaderView(QWidget* parent)
     , m_errorPage(new QWidget)
     , m_error(new HeaderText(QString(), 11, QFont::Normal, Tone::Secondary))
     , m_emptyPage(new QWidget)
+    , m_rainDivider(new HeaderDivider(Qt::Horizontal))
+    , m_rain(new RainOutlookRow)
 {
-    setFixedHeight(288);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     auto* forecast = new QVBoxLayout(m_forecastPage);
@@ -51,19 +60,43 @@ WeatherHeaderView::WeatherHeaderView(QWidget* parent)
     for (QWidget* page : {m_forecastPage, m_progressPage, m_errorPage, m_emptyPage})
         m_area->addWidget(page);
 
-    auto* row = new QHBoxLayout(this);
+    auto* band = new QWidget;
+    band->setFixedHeight(kBandHeight);
+    auto* row = new QHBoxLayout(band);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(0);
     row->addWidget(m_panel);
     row->addWidget(new HeaderDivider(Qt::Vertical));
     row->addWidget(m_area, 1);
 
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(band);
+    column->addWidget(m_rainDivider);
+    column->addWidget(m_rain);
+    m_rainDivider->hide();
+    m_rain->hide();
+
     updateArea();
+    updateHeight();
 }
 
 WeatherHeaderView::~WeatherHeaderView()
 {
     setWeatherService(nullptr);
+    setRainOutlookService(nullptr);
+}
+
+void WeatherHeaderView::setRainOutlookService(RainOutlookService* service)
+{
+    disconnect(m_outlookConnection);
+    m_outlookService = service;
+    if (!service)
+        return;
+    m_outlookConnection = connect(service, &RainOutlookService::outlookChanged, this,
+                                  [this] { setRainOutlook(m_outlookService->outlook()); });
+    setRainOutlook(service->outlook());
 }
 
 void WeatherHeaderView::setWeatherService(WeatherService* service)
@@ -128,11 +161,24 @@ void WeatherHeaderView::setTextScale(double scale)
     m_daily->setScale(scale);
     m_hourly->setScale(scale);
     m_error->setScale(scale);
+    m_rain->setScale(scale);
+    updateHeight();
 }
 
 void WeatherHeaderView::setPlaceName(const QString& name)
 {
     m_panel->setPlaceName(name);
+}
+
+void WeatherHeaderView::setRainOutlook(const RainOutlook& outlook)
+{
+    m_rain->setOutlook(outlook);
+    const bool shown = !outlook.isEmpty();
+    if (shown == !m_rain->isHidden())
+        return;
+    m_rainDivider->setVisible(shown);
+    m_rain->setVisible(shown);
+    updateHeight();
 }
 
 WeatherHeaderView::Area WeatherHeaderView::area() const
@@ -162,4 +208,13 @@ void WeatherHeaderView::updateArea()
         m_area->setCurrentWidget(m_emptyPage);
         break;
     }
+}
+
+void WeatherHeaderView::updateHeight()
+{
+    // Fixed, so the maps below keep every pixel the header does not use.
+    int height = kBandHeight;
+    if (!m_rain->isHidden())
+        height += m_rainDivider->sizeHint().height() + m_rain->sizeHint().height();
+    setFixedHeight(height);
 }

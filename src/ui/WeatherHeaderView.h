@@ -1,5 +1,6 @@
 #pragma once
 
+#include "outlook/RainOutlook.h"
 #include "weather/WeatherSnapshot.h"
 
 #include <QMetaObject>
@@ -12,14 +13,19 @@ class ActivitySpinner;
 class CurrentWeatherPanel;
 class ForecastStrip;
 class HeaderText;
+class HeaderDivider;
 class HourlyStrip;
 class QStackedWidget;
+class RainOutlookRow;
+class RainOutlookService;
 class WeatherService;
 
 // The forecast band above the maps, 288 high: the current conditions on the left, the daily
 // and hourly strips on the right. A snapshot, once there, stays on screen through reloads and
 // failed reloads; the progress indicator or the error text only stand in while there is no
-// snapshot at all. Every text size is multiplied by the text scale; symbols keep their size.
+// snapshot at all. Under the band, once there is a rain outlook for the place, its row (the
+// two-hour strip and its sentence) adds to the header's height. Every text size is multiplied
+// by the text scale; symbols and bars keep their size.
 class WeatherHeaderView : public QWidget {
     Q_OBJECT
 
@@ -34,6 +40,8 @@ public:
     // Shows what `service` publishes and follows it until it is replaced or destroyed. The
     // service is not owned; nullptr stops following.
     void setWeatherService(WeatherService* service);
+    // The same for the rain row and the outlook `service` publishes.
+    void setRainOutlookService(RainOutlookService* service);
 
     // The same inputs as plain values, for a header that is fed by hand.
     void setSnapshot(const std::optional<WeatherSnapshot>& snapshot);
@@ -41,6 +49,8 @@ public:
     void setErrorMessage(const QString& message); // null or empty: no error
     void setTextScale(double scale);
     void setPlaceName(const QString& name);
+    // An empty outlook hides the rain row.
+    void setRainOutlook(const RainOutlook& outlook);
 
     double textScale() const { return m_scale; }
     Area area() const;
@@ -49,10 +59,12 @@ public:
     ForecastStrip* forecastStrip() const { return m_daily; }
     HourlyStrip* hourlyStrip() const { return m_hourly; }
     HeaderText* errorText() const { return m_error; }
+    RainOutlookRow* rainRow() const { return m_rain; }
 
 private:
     void copyFromService();
     void updateArea();
+    void updateHeight();
 
     std::optional<WeatherSnapshot> m_snapshot;
     bool m_loading = false;
@@ -69,7 +81,11 @@ private:
     QWidget* m_errorPage;
     HeaderText* m_error;
     QWidget* m_emptyPage;
+    HeaderDivider* m_rainDivider;
+    RainOutlookRow* m_rain;
 
     QPointer<WeatherService> m_service;
     QList<QMetaObject::Connection> m_serviceConnections;
+    QPointer<RainOutlookService> m_outlookService;
+    QMetaObject::Connection m_outlookConnection;
 };

@@ -6,6 +6,7 @@
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
 #include "ui/RadarPaneView.h"
+#include "ui/RainOutlookRow.h"
 #include "ui/WeatherHeaderView.h"
 
 #include <QAction>
@@ -20,7 +21,8 @@
 
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
-// agency cannot be reached, and 14:30 with every layer in the light and the dark theme.
+// agency cannot be reached, and 14:30 with every layer and the rain outlook in the light and the
+// dark theme.
 
 namespace {
 
@@ -85,10 +87,11 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
         require(harness.runClockUntil(
                     [&] {
                         return !content->detailPane()->showsLoadingBadge() &&
-                               !overview->showsLoadingBadge();
+                               !overview->showsLoadingBadge() &&
+                               !content->header()->rainRow()->isHidden();
                     },
                     10, 0.25),
-                "the radar tiles do not arrive");
+                "the radar tiles or the rain outlook do not arrive");
         QTest::qWait(400); // the map decodes and draws the delivered tiles
         save(*shell, folder,
              theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")

@@ -3,11 +3,16 @@
 #include "ScenarioServer.h"
 #include "TestRegistry.h"
 #include "locations/CurrentLocationProvider.h"
+#include "outlook/RainOutlookService.h"
+#include "outlook/RainOutlookText.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 #include "ui/ContentView.h"
 #include "ui/MainToolBar.h"
 #include "ui/MainWindow.h"
+#include "ui/RainOutlookRow.h"
+#include "ui/RainOutlookStrip.h"
+#include "ui/WeatherHeaderView.h"
 #include "update/FeedUpdater.h"
 #include "update/SoftwareUpdaterModel.h"
 #include "update/UpdateAlert.h"
@@ -124,6 +129,20 @@ private Q_SLOTS:
         h->clock.advanceSeconds(CurrentLocationProvider::kRequestTimeoutSeconds);
         QVERIFY2(content->statusText().startsWith(later), qPrintable(content->statusText()));
         QVERIFY(content->statusIsWarning());
+    }
+
+    void theHeaderShowsTheControllersRainOutlook()
+    {
+        open();
+        RainOutlookService* service = h->state->outlook();
+        RainOutlookRow* row = window->content()->header()->rainRow();
+        QVERIFY(row->isHidden());
+        QVERIFY(QTest::qWaitFor([&] { return !service->outlook().isEmpty(); }, 5000));
+        QVERIFY(row->isVisible());
+        QCOMPARE(row->outlook(), service->outlook());
+        QCOMPARE(row->sentenceText()->text(),
+                 RainOutlookText::sentence(service->outlook(), h->clock.now()));
+        QVERIFY(!row->strip()->bars().isEmpty());
     }
 
     void redrawRaisesOnlyTheRedrawToken()
