@@ -9,6 +9,7 @@
 #include "radar/RadarTimeline.h"
 #include "typhoon/TyphoonService.h"
 #include "ui/LiveStatusBar.h"
+#include "ui/OfflineBanner.h"
 #include "ui/PaneButton.h"
 #include "ui/Popover.h"
 #include "ui/RadarLegendView.h"
@@ -60,6 +61,13 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     // The row is as wide as the badge made it until its hiding has been laid out; the room
     // left goes to the stretch, not to the buttons.
     row->addStretch(1);
+    // Low over the map, clear of the buttons, above the slider or live bar.
+    auto* bannerHolder = new QWidget(m_mapArea);
+    auto* bannerRow = new QHBoxLayout(bannerHolder);
+    bannerRow->setContentsMargins(8, 8, 8, 10);
+    m_offlineBanner = new OfflineBanner(bannerHolder);
+    bannerRow->addWidget(m_offlineBanner);
+    stack->addWidget(bannerHolder, 0, 0, Qt::AlignBottom | Qt::AlignHCenter);
     column->addWidget(m_mapArea, 1);
 
     m_legendPopover = new Popover(this);
@@ -102,6 +110,13 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     connect(state->timeline(), &RadarTimeline::errorMessageChanged, this,
             [this] { refreshBadge(); });
     connect(state->locations(), &LocationStore::selectedChanged, this, mapChanged);
+    // The holder goes with the banner, so no empty strip takes the map's clicks.
+    const auto offlineChanged = [this, bannerHolder] {
+        m_offlineBanner->setDataTime(m_state->offlineDataTime());
+        bannerHolder->setVisible(m_state->isOffline());
+    };
+    connect(state, &AppState::offlineChanged, this, offlineChanged);
+    offlineChanged();
     connect(state->typhoon(), &TyphoonService::typhoonsChanged, this, mapChanged);
     connect(state->lightning(), &LightningService::strikesChanged, this, mapChanged);
     connect(state, &AppState::radarRedrawTokenChanged, this, mapChanged);
