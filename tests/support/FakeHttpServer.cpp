@@ -130,7 +130,20 @@ FakeHttpServer::~FakeHttpServer()
 
 bool FakeHttpServer::listen()
 {
-    return m_server.listen(QHostAddress::LocalHost, 0);
+    const bool listening = m_server.listen(QHostAddress::LocalHost, 0);
+    m_port = m_server.serverPort();
+    return listening;
+}
+
+void FakeHttpServer::goDown()
+{
+    m_server.close();
+    closeAllConnections();
+}
+
+bool FakeHttpServer::listenAgain()
+{
+    return m_server.listen(QHostAddress::LocalHost, m_port);
 }
 
 quint16 FakeHttpServer::port() const

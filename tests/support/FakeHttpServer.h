@@ -61,6 +61,10 @@ public:
     ~FakeHttpServer() override;
 
     bool listen();
+    // Stops taking connections (new ones are refused) and cuts the open ones, as a server
+    // that went down; listenAgain() comes back on the same port.
+    void goDown();
+    bool listenAgain();
     quint16 port() const;
     QUrl baseUrl() const;
     // baseUrl() plus a path with an optional query, e.g. url("/a/b.geojson?id=liden").
@@ -133,4 +137,5 @@ private:
     QList<RecordedRequest> m_requests;
     int m_nextConnectionId = 1;
     int m_maxConnections = 0;
+    quint16 m_port = 0;
 };
