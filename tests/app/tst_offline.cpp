@@ -167,7 +167,8 @@ private Q_SLOTS:
         state.start();
         QVERIFY(QTest::qWaitFor([&] { return !state.timeline()->errorMessage().isNull(); }, 5000));
         h.clock.advanceSeconds(61); // a second failed poll changes nothing
-        QVERIFY(QTest::qWaitFor([&] { return state.timeline()->consecutiveFailures() >= 2; }, 5000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return state.timeline()->consecutiveFailures() >= 2; }, 5000));
         QVERIFY(!state.isOffline());
         QVERIFY(state.timeline()->frames().isEmpty());
         QVERIFY(!state.detailPlayer()->currentFrame());
