@@ -114,6 +114,7 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     const auto offlineChanged = [this, bannerHolder] {
         m_offlineBanner->setDataTime(m_state->offlineDataTime());
         bannerHolder->setVisible(m_state->isOffline());
+        m_liveBar->setOffline(m_state->isOffline());
     };
     connect(state, &AppState::offlineChanged, this, offlineChanged);
     offlineChanged();

@@ -43,6 +43,7 @@ std::unique_ptr<ApplicationShell> ShellHarness::launch()
         m_network = monitor.get();
         return monitor;
     };
+    environment.savedCopiesDirectory = m_savedCopies.path();
     auto shell = std::make_unique<ApplicationShell>(Preferences::openFile(m_settingsPath),
                                                     std::move(environment));
     shell->window().show();

@@ -5,6 +5,7 @@
 #include "LandTiles.h"
 
 #include <QString>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -30,6 +31,8 @@ public:
     // GSI base map tiles drawn from the sample land polygons.
     FakeHttpServer::Handler baseMap() const;
 
+    // A shell over the harness's preferences and saved copies: a later launch is the next
+    // start of the program.
     std::unique_ptr<ApplicationShell> launch();
     static bool waitForRadar(ApplicationShell& shell);
 
@@ -44,5 +47,6 @@ private:
     FakeClock m_clock;
     FakeHttpServer m_server;
     bool m_serving = false;
+    QTemporaryDir m_savedCopies; // every shell of one harness keeps its copies here
     NetworkMonitor* m_network = nullptr;
 };
