@@ -1,6 +1,8 @@
 #include "ShellHarness.h"
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "radar/RadarPlayer.h"
+#include "radar/RadarTimeline.h"
 #include "platform/DataHosts.h"
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
@@ -21,8 +23,9 @@
 
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
-// agency cannot be reached, and 14:30 with every layer and the rain outlook in the light and the
-// dark theme.
+// agency cannot be reached, 14:30 with every layer and the rain outlook in the light and the
+// dark theme, and a start two hours later without the agency, showing the saved data marked as
+// old, in both themes.
 
 namespace {
 
@@ -100,6 +103,61 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
     settings.setTheme(ThemePreference::Light);
 }
 
+void shootOffline(const QDir& folder, const QString& settingsPath)
+{
+    ShellHarness harness(settingsPath);
+    require(harness.isServing(), "the fake server does not listen");
+    {
+        auto shell = harness.launch();
+        shell->window().resize(1440, 900);
+        require(ShellHarness::waitForRadar(*shell), "no radar");
+        AppState& state = shell->app().state();
+        ContentView* content = shell->window().content();
+        // Every frame once on screen, so its tiles are kept.
+        state.pausePlayback();
+        for (int index = 0; index < state.timeline()->frames().size(); ++index) {
+            state.detailPlayer()->scrub(index);
+            harness.runClock(0.5);
+            require(harness.runClockUntil(
+                        [&] {
+                            return !content->detailPane()->showsLoadingBadge() &&
+                                   !content->overviewPane()->showsLoadingBadge();
+                        },
+                        10, 0.25),
+                    "the radar tiles do not arrive");
+        }
+    }
+    harness.server().goDown();
+    harness.runClock(2 * 3600, 600);
+    auto shell = harness.launch();
+    shell->window().resize(1440, 900);
+    AppState& state = shell->app().state();
+    ContentView* content = shell->window().content();
+    require(harness.runClockUntil([&] { return state.isOffline(); }, 10, 0.25),
+            "the saved frames are not shown");
+    require(harness.runClockUntil(
+                [&] { return content->header()->area() == WeatherHeaderView::Area::Forecast; }, 10,
+                0.25),
+            "the saved forecast is not shown");
+    state.pausePlayback();
+    state.detailPlayer()->scrub(int(state.timeline()->frames().size()) - 1);
+    AppSettings& settings = shell->app().settings();
+    for (const ThemePreference theme : {ThemePreference::Light, ThemePreference::Dark}) {
+        settings.setTheme(theme);
+        harness.runClockUntil(
+            [&] {
+                return !content->detailPane()->showsLoadingBadge() &&
+                       !content->overviewPane()->showsLoadingBadge();
+            },
+            10, 0.25);
+        QTest::qWait(400);
+        save(*shell, folder,
+             theme == ThemePreference::Dark ? QStringLiteral("offline-dark.png")
+                                            : QStringLiteral("offline-light.png"));
+    }
+    settings.setTheme(ThemePreference::Light);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -116,5 +174,7 @@ int main(int argc, char** argv)
     shootAgencyDown(folder, settingsPath);
     QFile::remove(settingsPath);
     shootThemes(folder, settingsPath);
+    QFile::remove(settingsPath);
+    shootOffline(folder, settingsPath);
     return 0;
 }
