@@ -85,12 +85,7 @@ private Q_SLOTS:
 
     void twelveHourRangeTakesNowcastFromElsewhere()
     {
-        // The twelve-hour timeline: half-hourly analyses, then hourly forecast runs.
-        RadarFrames analysis;
-        for (int m = -600; m <= -30; m += 30)
-            analysis.append(observation(m, RadarProduct::Analysis));
-        for (int h = 1; h <= 6; ++h)
-            analysis.append(hourly(-30, h));
+        const RadarFrames analysis = twelveHourFrames();
         QVERIFY(!OutlookFrames::holdsNowcast(analysis));
         // Alone it has no 5-minute observation to count the next hour from.
         QCOMPARE(OutlookFrames::select(OutlookFrames::withForecastsOf({}, analysis)).picks.size(),

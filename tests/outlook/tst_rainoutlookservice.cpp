@@ -212,13 +212,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<RadarFrames>("frames");
         QTest::addColumn<int>("hourly");
-        // The twelve-hour timeline: half-hourly analyses, then an hourly run.
-        RadarFrames analysis;
-        for (int m = -600; m <= -30; m += 30)
-            analysis.append(observation(m, RadarProduct::Analysis));
-        for (int h = 1; h <= 6; ++h)
-            analysis.append(hourly(-30, h));
-        QTest::newRow("twelve-hour range") << analysis << 5;
+        QTest::newRow("twelve-hour range") << twelveHourFrames() << 5;
         RadarFrames observed = threeHourFrames(180, 0);
         observed.removeIf([](const RadarFrame& frame) { return frame.isForecast(); });
         QTest::newRow("forecasts hidden") << observed << 0;
