@@ -10,8 +10,9 @@ namespace {
 
 const RainOutlookStep* firstStep(const QList<RainOutlookStep>& steps, bool raining)
 {
-    const auto it = std::find_if(steps.cbegin(), steps.cend(),
-                                 [raining](const RainOutlookStep& s) { return (s.band > 0) == raining; });
+    const auto it = std::find_if(steps.cbegin(), steps.cend(), [raining](const RainOutlookStep& s) {
+        return (s.band > 0) == raining;
+    });
     return it == steps.cend() ? nullptr : &*it;
 }
 

@@ -60,21 +60,22 @@ private Q_SLOTS:
         QTest::newRow("never fewer than 5 minutes")
             << 0 << QList<int>{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 4
             << "約5分後から雨の見込み（1〜5 mm/h）";
-        QTest::newRow("stops in 20 min") << 3 << QList<int>{3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0}
-                                         << 0 << "雨は約20分後にやむ見込み";
+        QTest::newRow("stops in 20 min") << 3 << QList<int>{3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 0
+                                         << "雨は約20分後にやむ見込み";
         QTest::newRow("keeps on") << 2 << QList<int>(12, 3) << 0
                                   << "雨が続く見込み（最大 5〜10 mm/h）";
         QTest::newRow("strong rain on the way")
             << 0 << QList<int>{0, 0, 0, 0, 0, 0, 5, 6, 0, 0, 0, 0} << 0
             << "約35分後から雨の見込み（30〜50 mm/h）。強い雨に注意";
-        QTest::newRow("strong rain now, stops") << 5 << QList<int>{4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}
-                                                << 0 << "雨は約10分後にやむ見込み。強い雨に注意";
-        QTest::newRow("heaviest band keeps on") << 8 << QList<int>(12, 8) << 0
-                                                << "雨が続く見込み（最大 80 mm/h以上）。強い雨に注意";
-        QTest::newRow("newest frame 16 min old") << 0 << dry << 16
-                                                 << "最新のレーダー情報がないため、見込みを出せません";
-        QTest::newRow("no nowcast") << 2 << QList<int>{} << 0
-                                    << "最新のレーダー情報がないため、見込みを出せません";
+        QTest::newRow("strong rain now, stops")
+            << 5 << QList<int>{4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0} << 0
+            << "雨は約10分後にやむ見込み。強い雨に注意";
+        QTest::newRow("heaviest band keeps on")
+            << 8 << QList<int>(12, 8) << 0 << "雨が続く見込み（最大 80 mm/h以上）。強い雨に注意";
+        QTest::newRow("newest frame 16 min old")
+            << 0 << dry << 16 << "最新のレーダー情報がないため、見込みを出せません";
+        QTest::newRow("no nowcast")
+            << 2 << QList<int>{} << 0 << "最新のレーダー情報がないため、見込みを出せません";
     }
 
     void sentence()
