@@ -145,6 +145,7 @@ private:
     void raiseRedrawToken();
     void raiseRebuildToken();
     void feedOutlookPlace();
+    RadarFrames outlookFrames() const;
     RadarTileLoader& tileLoader() const;
 
     AppSettings* m_settings;
