@@ -21,21 +21,50 @@ int tileCount(int zoom)
     return 1 << std::clamp(zoom, 0, 30);
 }
 
+// Position in tile units at a zoom with `n` tiles a side (the integer part is the tile).
+double tileUnitsX(double longitude, int n)
+{
+    return (longitude + 180.0) / 360.0 * n;
+}
+
+double tileUnitsY(double latitude, int n)
+{
+    const double lat = std::clamp(latitude, -kMaxLatitude, kMaxLatitude);
+    const double r = lat * M_PI / 180.0;
+    return n * (1.0 - std::log(std::tan(r) + 1.0 / std::cos(r)) / M_PI) / 2.0;
+}
+
+// The pixel of `units` inside tile `tile`, kept inside the tile when clamping moved the tile.
+int pixelIn(double units, int tile)
+{
+    const double pixel = std::floor((units - tile) * kTileSide);
+    if (!(pixel >= 0)) // also NaN
+        return 0;
+    return int(std::min(pixel, double(kTileSide - 1)));
+}
+
 } // namespace
 
 int tileX(double longitude, int zoom)
 {
     const int n = tileCount(zoom);
-    return clampTile(std::floor((longitude + 180.0) / 360.0 * n), n);
+    return clampTile(std::floor(tileUnitsX(longitude, n)), n);
 }
 
 int tileY(double latitude, int zoom)
 {
     const int n = tileCount(zoom);
-    const double lat = std::clamp(latitude, -kMaxLatitude, kMaxLatitude);
-    const double r = lat * M_PI / 180.0;
-    return clampTile(std::floor(n * (1.0 - std::log(std::tan(r) + 1.0 / std::cos(r)) / M_PI) / 2.0),
-                     n);
+    return clampTile(std::floor(tileUnitsY(latitude, n)), n);
+}
+
+TilePixel tilePixel(GeoCoordinate place, int zoom)
+{
+    const int n = tileCount(zoom);
+    const double ux = tileUnitsX(place.longitude, n);
+    const double uy = tileUnitsY(place.latitude, n);
+    const int x = clampTile(std::floor(ux), n);
+    const int y = clampTile(std::floor(uy), n);
+    return {{std::clamp(zoom, 0, 30), x, y}, pixelIn(ux, x), pixelIn(uy, y)};
 }
 
 int zoomLevel(const Viewport& view, ZoomRange range)

@@ -24,6 +24,19 @@ struct Viewport {
 int tileX(double longitude, int zoom);
 int tileY(double latitude, int zoom);
 
+inline constexpr int kTileSide = 256;
+
+// A point's tile at a zoom and the pixel inside that 256-pixel tile (0–255 each way, x east,
+// y south), by the same projection and clamping as tileX and tileY.
+struct TilePixel {
+    TileId tile;
+    int x = 0;
+    int y = 0;
+
+    friend bool operator==(const TilePixel&, const TilePixel&) = default;
+};
+TilePixel tilePixel(GeoCoordinate place, int zoom);
+
 // The agency zoom for a view: rounded, clamped, and raised to the next even level (the
 // agency serves even levels only) unless that passes the upper bound.
 int zoomLevel(const Viewport& view, ZoomRange range);

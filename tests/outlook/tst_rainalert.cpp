@@ -7,7 +7,7 @@
 
 namespace {
 
-using StepKind = RainOutlookStep::Kind;
+using AlertStepKind = RainOutlookStep::Kind;
 using namespace std::chrono_literals;
 
 const QString kPlace = QStringLiteral("千代田区");
@@ -21,15 +21,16 @@ RainOutlook alertOutlook(const QDateTime& dataTime, int now, const QList<int>& n
     outlook.placeName = kPlace;
     outlook.place = {35.69, 139.75};
     outlook.dataTime = dataTime;
-    outlook.steps.append({dataTime.addSecs(-600), StepKind::Observation, 8, true});
-    outlook.steps.append({dataTime, StepKind::Observation, now, true});
+    outlook.steps.append({dataTime.addSecs(-600), AlertStepKind::Observation, 8, true});
+    outlook.steps.append({dataTime, AlertStepKind::Observation, now, true});
     QList<int> hour = nowcast;
     hour.resize(12, 0);
     for (qsizetype i = 0; i < hour.size(); ++i)
-        outlook.steps.append({dataTime.addSecs(300 * (i + 1)), StepKind::Nowcast, hour[i], true});
+        outlook.steps.append(
+            {dataTime.addSecs(300 * (i + 1)), AlertStepKind::Nowcast, hour[i], true});
     for (qsizetype i = 0; i < forecast.size(); ++i)
         outlook.steps.append(
-            {dataTime.addSecs(3600 * (i + 2)), StepKind::Forecast, forecast[i], true});
+            {dataTime.addSecs(3600 * (i + 2)), AlertStepKind::Forecast, forecast[i], true});
     return outlook;
 }
 
@@ -68,7 +69,8 @@ private Q_SLOTS:
         QTest::newRow("raining now") << alertOutlook(t, 2) << 0 << alertsOn() << true;
         QTest::newRow("raining now, weaker than chosen")
             << alertOutlook(t, 2) << 0 << alertsOn(5) << false;
-        QTest::newRow("0.1 mm/h counts drizzle") << alertOutlook(t, 1) << 0 << alertsOn(0.1) << true;
+        QTest::newRow("0.1 mm/h counts drizzle")
+            << alertOutlook(t, 1) << 0 << alertsOn(0.1) << true;
         QTest::newRow("in 30 minutes, 30 ahead")
             << alertOutlook(t, 0, {0, 0, 0, 0, 0, 3}) << 0 << alertsOn() << true;
         QTest::newRow("in 35 minutes, 30 ahead")
@@ -90,7 +92,7 @@ private Q_SLOTS:
         unknown.steps[3].known = false;
         QTest::newRow("unknown step") << unknown << 0 << alertsOn() << false;
         RainOutlook forecastSoon = alertOutlook(t, 0);
-        forecastSoon.steps.append({t.addSecs(1800), StepKind::Forecast, 4, true});
+        forecastSoon.steps.append({t.addSecs(1800), AlertStepKind::Forecast, 4, true});
         QTest::newRow("forecast step inside the lead time")
             << forecastSoon << 0 << alertsOn() << true;
     }

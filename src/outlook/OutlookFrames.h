@@ -1,0 +1,35 @@
+#pragma once
+
+#include "outlook/RainOutlook.h"
+#include "radar/RadarFrame.h"
+
+#include <QDateTime>
+#include <QList>
+
+// Which radar frames an outlook samples, and as what. Pure.
+namespace OutlookFrames {
+
+struct Pick {
+    RadarFrame frame;
+    RainOutlookStep::Kind kind = RainOutlookStep::Kind::Observation;
+};
+
+struct Selection {
+    QDateTime newestObservation; // invalid: the frames hold no observation
+    QList<Pick> picks;           // by time ascending
+};
+
+// Whether the frames are the nowcast's (the three-hour range): the twelve-hour range holds
+// the hourly analysis instead, which has no 5-minute steps to tell the next hour by.
+bool holdsNowcast(const RadarFrames& frames);
+
+// The nowcast's frames with the hourly forecasts of an analysis timeline added: what the
+// outlook samples while the timeline shows the twelve-hour range.
+RadarFrames withForecastsOf(const RadarFrames& nowcast, const RadarFrames& analysis);
+
+// Observations of the hour up to the newest one, nowcast forecasts of the hour after it,
+// hourly forecasts beyond that. Nothing without an observation: the hour ahead is counted
+// from it.
+Selection select(const RadarFrames& frames);
+
+} // namespace OutlookFrames
