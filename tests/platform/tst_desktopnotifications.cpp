@@ -1,65 +1,27 @@
+#include "FakeNotificationService.h"
 #include "LogCapture.h"
 #include "PrivateSessionBus.h"
 #include "TestRegistry.h"
 #include "platform/AppInfo.h"
 #include "platform/DesktopNotifications.h"
 
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <QSignalSpy>
 #include <QTest>
 
-// The desktop's notification service as far as the program uses it: it records each Notify
-// and answers with an id, and can say that the user clicked one.
-class FakeNotificationService : public QObject {
+class ActionSignalCounter : public QObject {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 
 public:
-    struct Call {
-        QString appName;
-        uint replacesId;
-        QString icon;
-        QString summary;
-        QString body;
-        QStringList actions;
-    };
-
-    explicit FakeNotificationService(QDBusConnection bus)
-        : m_bus(std::move(bus))
-    {}
-
-    bool publish()
+    explicit ActionSignalCounter(QDBusConnection bus)
     {
-        return m_bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), this,
-                                    QDBusConnection::ExportScriptableSlots) &&
-               m_bus.registerService(QStringLiteral("org.freedesktop.Notifications"));
+        bus.connect(QString(), QString(), QStringLiteral("org.freedesktop.Notifications"),
+                    QStringLiteral("ActionInvoked"), this, SLOT(hear(uint, QString)));
     }
 
-    void click(uint id, const QString& action)
-    {
-        QDBusMessage signal = QDBusMessage::createSignal(
-            QStringLiteral("/org/freedesktop/Notifications"),
-            QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("ActionInvoked"));
-        signal << id << action;
-        m_bus.send(signal);
-    }
+    int count = 0;
 
-    QList<Call> calls;
-
-public Q_SLOTS:
-    Q_SCRIPTABLE uint Notify(const QString& appName, uint replacesId, const QString& icon,
-                             const QString& summary, const QString& body,
-                             const QStringList& actions, const QVariantMap& hints, int timeout)
-    {
-        Q_UNUSED(hints);
-        Q_UNUSED(timeout);
-        calls.append({appName, replacesId, icon, summary, body, actions});
-        return replacesId ? replacesId : uint(40 + calls.size());
-    }
-
-private:
-    QDBusConnection m_bus;
+private Q_SLOTS:
+    void hear(uint, const QString&) { ++count; }
 };
 
 class TestDesktopNotifications : public QObject {
@@ -115,15 +77,17 @@ private Q_SLOTS:
         QFETCH(bool, activates);
         FakeNotificationService service(m_bus.connect());
         QVERIFY(service.publish());
-        DesktopNotifications notifications(m_bus.connect());
+        QDBusConnection bus = m_bus.connect();
+        DesktopNotifications notifications(bus);
+        // Hears the signal on the same connection, after the notifications object: once it
+        // has, the notifications object has had its turn.
+        ActionSignalCounter heard(bus);
         QSignalSpy activated(&notifications, &DesktopNotifications::activated);
         notifications.show(QStringLiteral("雨の見込み"), QStringLiteral("本文"));
         QTRY_COMPARE(service.calls.size(), 1);
-        // A click on ours afterwards proves the one before was delivered and ignored.
         service.click(id, action);
-        service.click(41, QStringLiteral("default"));
-        QTRY_VERIFY(!activated.isEmpty());
-        QCOMPARE(activated.size(), activates ? 2 : 1);
+        QTRY_COMPARE(heard.count, 1);
+        QCOMPARE(activated.size(), activates ? 1 : 0);
     }
 
     void withoutAServiceItIsLoggedOnce_data()
