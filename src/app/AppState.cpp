@@ -10,6 +10,7 @@
 #include "locations/LocationStore.h"
 #include "locations/MapCameraStore.h"
 #include "locations/PlaceSearchService.h"
+#include "outlook/RainOutlookService.h"
 #include "platform/Logging.h"
 #include "platform/SystemEvents.h"
 #include "platform/async/RefreshLoop.h"
@@ -56,6 +57,7 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
 
     m_weather = new WeatherService(this);
     m_timeline = new RadarTimeline(this);
+    m_outlook = new RainOutlookService(tileLoader().agency(), this);
     m_typhoon = new TyphoonService(this);
     m_lightning = new LightningService(this);
     m_search = new PlaceSearchService(m_environment.geocoder, this);
@@ -82,6 +84,13 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
     m_detailPlayer->setFollower(m_overviewPlayer);
     m_overviewPlayer->setDrivesLoop(false);
     applyPlaybackSettings();
+
+    // Each finished load hands the frames over, changed or not: in the twelve-hour range the
+    // outlook reloads its own nowcast then, which would otherwise age with unchanged frames.
+    const auto feedFrames = [this] { m_outlook->setFrames(m_timeline->frames()); };
+    connect(m_timeline, &RadarTimeline::framesChanged, m_outlook, feedFrames);
+    connect(m_timeline, &RadarTimeline::lastUpdatedChanged, m_outlook, feedFrames);
+    connect(m_locations, &LocationStore::selectedChanged, this, &AppState::feedOutlookPlace);
 }
 
 AppState::~AppState()
@@ -124,6 +133,13 @@ void AppState::start()
     m_watchdogs->startStuckRenderWatchdog();
     m_watchdogs->startRecoveryObservers();
     startKeyMonitor();
+    feedOutlookPlace();
+}
+
+void AppState::feedOutlookPlace()
+{
+    const SavedLocation& place = m_locations->selected();
+    m_outlook->setPlace(place.name, place.coordinate());
 }
 
 void AppState::syncPlayers()

@@ -30,6 +30,7 @@ class QWidget;
 class RadarPlayer;
 class RadarTileLoader;
 class RadarTimeline;
+class RainOutlookService;
 class TyphoonService;
 class WakeMonitor;
 class WeatherService;
@@ -73,6 +74,8 @@ public:
     LocationStore* locations() const { return m_locations; }
     WeatherService* weather() const { return m_weather; }
     RadarTimeline* timeline() const { return m_timeline; }
+    // Rain at the selected place, fed with the timeline's frames.
+    RainOutlookService* outlook() const { return m_outlook; }
     TyphoonService* typhoon() const { return m_typhoon; }
     LightningService* lightning() const { return m_lightning; }
     PlaceSearchService* search() const { return m_search; }
@@ -139,6 +142,7 @@ private:
     async::Task<void> reloadSyncAndRedraw();
     void raiseRedrawToken();
     void raiseRebuildToken();
+    void feedOutlookPlace();
     RadarTileLoader& tileLoader() const;
 
     AppSettings* m_settings;
@@ -147,6 +151,7 @@ private:
 
     WeatherService* m_weather;
     RadarTimeline* m_timeline;
+    RainOutlookService* m_outlook;
     TyphoonService* m_typhoon;
     LightningService* m_lightning;
     PlaceSearchService* m_search;

@@ -4,6 +4,7 @@
 #include "TestData.h"
 #include "app/AppWatchdogs.h"
 #include "locations/Geocoder.h"
+#include "outlook/RainSampler.h"
 #include "platform/DataHosts.h"
 #include "platform/Preferences.h"
 #include "radar/RadarTimeline.h"
@@ -85,6 +86,18 @@ int AppStateHarness::tileRequests() const
 {
     return server.requestCount(
         [](const QString& path) { return path.endsWith(QLatin1String(".png")); });
+}
+
+bool AppStateHarness::isOutlookTile(const QString& path) const
+{
+    const TileId tile = RainSampler::pixelOf(locations->selected().coordinate()).tile;
+    return path.endsWith(QStringLiteral("/%1/%2/%3.png").arg(tile.z).arg(tile.x).arg(tile.y));
+}
+
+int AppStateHarness::mapTileRequests() const
+{
+    return tileRequests() -
+           server.requestCount([this](const QString& path) { return isOutlookTile(path); });
 }
 
 void AppStateHarness::runStuckRenderCheck(const std::function<void()>& during)

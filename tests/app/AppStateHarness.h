@@ -39,6 +39,10 @@ public:
     int requests(const QString& path) const { return server.requestCount(path); }
     int listRequests() const;
     int tileRequests() const;
+    // Whether a request is for the rain outlook's own tile (the selected place's at zoom 10).
+    bool isOutlookTile(const QString& path) const;
+    // Tile requests other than the rain outlook's.
+    int mapTileRequests() const;
     // Runs one stuck-render check whose 3-second measurement passes on the manual clock;
     // `during` runs while it measures.
     void runStuckRenderCheck(const std::function<void()>& during = {});

@@ -2,6 +2,7 @@
 #include "RadarFrameFactory.h"
 #include "TestRegistry.h"
 #include "app/AppWatchdogs.h"
+#include "outlook/RainOutlookService.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 
@@ -108,9 +109,32 @@ private Q_SLOTS:
                 state.watchdogs()->hasStuckRenderWatchdog());
 
         QVERIFY(!state.isPrefetching()); // no pane has reported tiles yet
-        QCOMPARE(h.tileRequests(), 0);
+        QCOMPARE(h.mapTileRequests(), 0);
         state.updateVisibleTiles(kTiles, kRegion, AppState::Pane::Detail);
-        QVERIFY(QTest::qWaitFor([&] { return h.tileRequests() > 0; }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return h.mapTileRequests() > 0; }, 5000));
+    }
+
+    void rainOutlookFollowsTheTimelineAndTheSelectedPlace()
+    {
+        AppStateHarness h;
+        AppState& state = *h.state;
+        const RainOutlookService& outlook = *state.outlook();
+        QVERIFY(outlook.outlook().isEmpty()); // nothing before start
+        state.start();
+        QVERIFY(h.waitForFrames());
+        QTRY_VERIFY(!outlook.outlook().isEmpty());
+        QCOMPARE(outlook.outlook().placeName, h.locations->selected().name);
+        QCOMPARE(outlook.outlook().dataTime, FakeClock::scenarioNow());
+        QVERIFY(outlook.outlook().current() && outlook.outlook().current()->known);
+
+        const SavedLocation naha =
+            SavedLocation::create(QStringLiteral("那覇"), {}, 26.2124, 127.6809);
+        state.select(naha);
+        QTRY_COMPARE(outlook.outlook().placeName, naha.name);
+        QCOMPARE(outlook.outlook().place, naha.coordinate());
+        QVERIFY(h.server.requestCount([](const QString& path) {
+            return path.endsWith(QLatin1String("/10/875/434.png"));
+        }) > 0);
     }
 
     void modeSwitchesReloadWithTheirOptions()

@@ -98,6 +98,10 @@ private Q_SLOTS:
 
         const RadarFrames nowcastFrames = threeHourFrames(180, 0);
         QVERIFY(OutlookFrames::holdsNowcast(nowcastFrames));
+        // Forecasts hidden: observations alone hold no hour ahead either.
+        RadarFrames observed = nowcastFrames;
+        observed.removeIf([](const RadarFrame& frame) { return frame.isForecast(); });
+        QVERIFY(!OutlookFrames::holdsNowcast(observed));
         const OutlookFrames::Selection selection =
             OutlookFrames::select(OutlookFrames::withForecastsOf(nowcastFrames, analysis));
         // The analyses' own observations never stand in for the nowcast's; its forecasts

@@ -110,7 +110,8 @@ private Q_SLOTS:
             QSet<QString> validTimes;
             for (const RecordedRequest& request : h->server.requests()) {
                 const QStringList parts = request.path.split(u'/');
-                if (request.path.endsWith(u".png") && parts.size() > 7)
+                if (request.path.endsWith(u".png") && parts.size() > 7 &&
+                    !h->isOutlookTile(request.path))
                     validTimes.insert(parts[7]);
             }
             return validTimes.size();
