@@ -75,10 +75,9 @@ NotificationSettingsView::NotificationSettingsView(AppSettings* settings, bool t
     layout->addWidget(alerts);
 
     auto* tray = new SettingsSection(QStringLiteral("システムトレイ"), this);
-    // Two lines: the form is as narrow as the "一般" tab.
     m_tray =
         SettingsForm::toggle(QStringLiteral("keepRunningInTray"),
-                             QStringLiteral("ウィンドウを閉じても\nシステムトレイで実行を続ける"));
+                             QStringLiteral("ウィンドウを閉じてもシステムトレイで実行を続ける"));
     m_tray->setEnabled(trayAvailable);
     tray->addRow(m_tray);
     tray->addRow(SettingsForm::note(

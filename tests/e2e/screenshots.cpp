@@ -6,11 +6,13 @@
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
 #include "ui/RadarPaneView.h"
+#include "ui/SettingsWindow.h"
 #include "ui/WeatherHeaderView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,7 +22,8 @@
 
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
-// agency cannot be reached, and 14:30 with every layer in the light and the dark theme.
+// agency cannot be reached, and 14:30 with every layer in the light and the dark theme, with
+// the settings window's "通知" tab in both.
 
 namespace {
 
@@ -37,6 +40,24 @@ void save(ApplicationShell& shell, const QDir& folder, const QString& name)
     const QImage shot = shell.window().grab().toImage();
     require(!shot.isNull() && shot.save(folder.filePath(name)), "cannot save a picture");
     std::printf("%s\n", qPrintable(folder.filePath(name)));
+}
+
+// The settings window on its "通知" tab.
+void saveNotificationSettings(ApplicationShell& shell, const QDir& folder, const QString& name)
+{
+    shell.window().showSettings();
+    SettingsWindow* window = nullptr;
+    for (QWidget* each : QApplication::topLevelWidgets()) {
+        if (auto* settings = qobject_cast<SettingsWindow*>(each))
+            window = settings;
+    }
+    require(window, "no settings window");
+    window->tabs()->setCurrentIndex(1);
+    QTest::qWait(100); // laid out and drawn
+    const QImage shot = window->grab().toImage();
+    require(!shot.isNull() && shot.save(folder.filePath(name)), "cannot save a picture");
+    std::printf("%s\n", qPrintable(folder.filePath(name)));
+    window->close();
 }
 
 void shootAgencyDown(const QDir& folder, const QString& settingsPath)
@@ -90,9 +111,12 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
                     10, 0.25),
                 "the radar tiles do not arrive");
         QTest::qWait(400); // the map decodes and draws the delivered tiles
+        const bool dark = theme == ThemePreference::Dark;
         save(*shell, folder,
-             theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")
-                                            : QStringLiteral("main-light.png"));
+             dark ? QStringLiteral("main-dark.png") : QStringLiteral("main-light.png"));
+        saveNotificationSettings(*shell, folder,
+                                 dark ? QStringLiteral("settings-notifications-dark.png")
+                                      : QStringLiteral("settings-notifications-light.png"));
     }
     settings.setTheme(ThemePreference::Light);
 }
