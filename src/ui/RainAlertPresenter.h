@@ -32,6 +32,8 @@ public:
     // Each new outlook at the place.
     void showOutlook(const RainOutlook& outlook);
 
+    // The last outlook shown.
+    const RainOutlook& outlook() const { return m_outlook; }
     const RainAlert& alert() const { return m_alert; }
     // Null while there is no tray icon.
     QSystemTrayIcon* tray() const { return m_tray.get(); }
