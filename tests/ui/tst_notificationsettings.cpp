@@ -1,4 +1,5 @@
 #include "TestRegistry.h"
+#include "WidgetParts.h"
 #include "app/AppSettings.h"
 #include "platform/Preferences.h"
 #include "ui/NotificationSettingsView.h"
@@ -11,19 +12,6 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-template <typename T = QWidget>
-T* notificationPart(const QWidget& view, const QString& name)
-{
-    T* found = view.findChild<T*>(name);
-    if (!found)
-        qFatal("no part %s", qPrintable(name));
-    return found;
-}
-
-} // namespace
 
 class TestNotificationSettings : public QObject {
     Q_OBJECT
@@ -71,20 +59,19 @@ private Q_SLOTS:
         AppSettings settings(store.get());
         {
             NotificationSettingsView view(&settings, false);
-            notificationPart<QCheckBox>(view, u"rainAlertsEnabled"_s)->click();
-            QTest::mouseClick(
-                notificationPart<SettingsSegmentedPicker>(view, picker)->button(index),
-                Qt::LeftButton);
+            testing::part<QCheckBox>(view, u"rainAlertsEnabled"_s)->click();
+            QTest::mouseClick(testing::part<SettingsSegmentedPicker>(view, picker)->button(index),
+                              Qt::LeftButton);
             QCOMPARE(settings.property(picker.toLatin1()).toDouble(), value);
-            QCOMPARE(notificationPart<QLabel>(view, picker + u"Note"_s)->text(), note);
+            QCOMPARE(testing::part<QLabel>(view, picker + u"Note"_s)->text(), note);
         }
         auto reopened = reopen(*store);
         QVERIFY(reopened);
         AppSettings restarted(reopened.get());
         QVERIFY(restarted.rainAlertsEnabled());
         NotificationSettingsView view(&restarted, false);
-        QCOMPARE(notificationPart<SettingsSegmentedPicker>(view, picker)->currentIndex(), index);
-        QVERIFY(notificationPart<QCheckBox>(view, u"rainAlertsEnabled"_s)->isChecked());
+        QCOMPARE(testing::part<SettingsSegmentedPicker>(view, picker)->currentIndex(), index);
+        QVERIFY(testing::part<QCheckBox>(view, u"rainAlertsEnabled"_s)->isChecked());
     }
 
     // Off by default, 1 mm/h and 30 minutes; strength and lead wait greyed out until it is on.
@@ -93,26 +80,26 @@ private Q_SLOTS:
         auto store = newStore();
         AppSettings settings(store.get());
         NotificationSettingsView view(&settings, false);
-        auto* enabled = notificationPart<QCheckBox>(view, u"rainAlertsEnabled"_s);
+        auto* enabled = testing::part<QCheckBox>(view, u"rainAlertsEnabled"_s);
         QVERIFY(!enabled->isChecked());
-        QCOMPARE(notificationPart<SettingsSegmentedPicker>(view, u"rainAlertMinimumMmPerHour"_s)
+        QCOMPARE(testing::part<SettingsSegmentedPicker>(view, u"rainAlertMinimumMmPerHour"_s)
                      ->currentIndex(),
                  1);
-        QCOMPARE(notificationPart<SettingsSegmentedPicker>(view, u"rainAlertLeadMinutes"_s)
-                     ->currentIndex(),
-                 2);
+        QCOMPARE(
+            testing::part<SettingsSegmentedPicker>(view, u"rainAlertLeadMinutes"_s)->currentIndex(),
+            2);
         const QStringList rows{u"rainAlertMinimumMmPerHourRow"_s, u"rainAlertLeadMinutesRow"_s};
         for (const QString& row : rows)
-            QVERIFY(!notificationPart(view, row)->isEnabled());
+            QVERIFY(!testing::part(view, row)->isEnabled());
 
         settings.setRainAlertsEnabled(true); // elsewhere: the view follows
         QVERIFY(enabled->isChecked());
         for (const QString& row : rows)
-            QVERIFY(notificationPart(view, row)->isEnabled());
+            QVERIFY(testing::part(view, row)->isEnabled());
         settings.setRainAlertLeadMinutes(20);
-        QCOMPARE(notificationPart<SettingsSegmentedPicker>(view, u"rainAlertLeadMinutes"_s)
-                     ->currentIndex(),
-                 1);
+        QCOMPARE(
+            testing::part<SettingsSegmentedPicker>(view, u"rainAlertLeadMinutes"_s)->currentIndex(),
+            1);
     }
 
     void theTrayOptionNeedsATray_data()
@@ -128,9 +115,9 @@ private Q_SLOTS:
         auto store = newStore();
         AppSettings settings(store.get());
         NotificationSettingsView view(&settings, trayAvailable);
-        auto* box = notificationPart<QCheckBox>(view, u"keepRunningInTray"_s);
+        auto* box = testing::part<QCheckBox>(view, u"keepRunningInTray"_s);
         QCOMPARE(box->isEnabled(), trayAvailable);
-        QCOMPARE(notificationPart<QLabel>(view, u"keepRunningInTrayNote"_s)
+        QCOMPARE(testing::part<QLabel>(view, u"keepRunningInTrayNote"_s)
                      ->text()
                      .contains(u"システムトレイがない"_s),
                  !trayAvailable);
