@@ -69,20 +69,14 @@ private Q_SLOTS:
         QTest::newRow("raining now") << alertOutlook(t, 2) << 0 << alertsOn() << true;
         QTest::newRow("raining now, weaker than chosen")
             << alertOutlook(t, 2) << 0 << alertsOn(5) << false;
-        QTest::newRow("0.1 mm/h counts drizzle")
-            << alertOutlook(t, 1) << 0 << alertsOn(0.1) << true;
         QTest::newRow("in 30 minutes, 30 ahead")
             << alertOutlook(t, 0, {0, 0, 0, 0, 0, 3}) << 0 << alertsOn() << true;
         QTest::newRow("in 35 minutes, 30 ahead")
             << alertOutlook(t, 0, {0, 0, 0, 0, 0, 0, 3}) << 0 << alertsOn() << false;
         QTest::newRow("in 35 minutes of the data, 30 of the clock")
             << alertOutlook(t, 0, {0, 0, 0, 0, 0, 0, 3}) << 5 << alertsOn() << true;
-        QTest::newRow("in 35 minutes, 60 ahead")
-            << alertOutlook(t, 0, {0, 0, 0, 0, 0, 0, 3}) << 0 << alertsOn(1, 60) << true;
         QTest::newRow("forecast in 2 hours, 60 ahead")
             << alertOutlook(t, 0, {}, {6}) << 0 << alertsOn(1, 60) << false;
-        QTest::newRow("strong nowcast for a strong threshold")
-            << alertOutlook(t, 1, {0, 5}) << 0 << alertsOn(20) << true;
         QTest::newRow("the older observations are past")
             << alertOutlook(t, 0) << 0 << alertsOn(0.1) << false;
         QTest::newRow("stale") << alertOutlook(t, 6) << 16 << alertsOn() << false;
