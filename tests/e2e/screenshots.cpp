@@ -7,11 +7,13 @@
 #include "ui/MainWindow.h"
 #include "ui/RadarPaneView.h"
 #include "ui/RainOutlookRow.h"
+#include "ui/SettingsWindow.h"
 #include "ui/WeatherHeaderView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +24,7 @@
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
 // agency cannot be reached, and 14:30 with every layer and the rain outlook in the light and the
-// dark theme.
+// dark theme, with the settings window's "通知" tab in both.
 
 namespace {
 
@@ -39,6 +41,24 @@ void save(ApplicationShell& shell, const QDir& folder, const QString& name)
     const QImage shot = shell.window().grab().toImage();
     require(!shot.isNull() && shot.save(folder.filePath(name)), "cannot save a picture");
     std::printf("%s\n", qPrintable(folder.filePath(name)));
+}
+
+// The settings window on its "通知" tab.
+void saveNotificationSettings(ApplicationShell& shell, const QDir& folder, const QString& name)
+{
+    shell.window().showSettings();
+    SettingsWindow* window = nullptr;
+    for (QWidget* each : QApplication::topLevelWidgets()) {
+        if (auto* settings = qobject_cast<SettingsWindow*>(each))
+            window = settings;
+    }
+    require(window, "no settings window");
+    window->tabs()->setCurrentIndex(1);
+    QTest::qWait(100); // laid out and drawn
+    const QImage shot = window->grab().toImage();
+    require(!shot.isNull() && shot.save(folder.filePath(name)), "cannot save a picture");
+    std::printf("%s\n", qPrintable(folder.filePath(name)));
+    window->close();
 }
 
 void shootAgencyDown(const QDir& folder, const QString& settingsPath)
@@ -93,9 +113,12 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
                     10, 0.25),
                 "the radar tiles or the rain outlook do not arrive");
         QTest::qWait(400); // the map decodes and draws the delivered tiles
+        const bool dark = theme == ThemePreference::Dark;
         save(*shell, folder,
-             theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")
-                                            : QStringLiteral("main-light.png"));
+             dark ? QStringLiteral("main-dark.png") : QStringLiteral("main-light.png"));
+        saveNotificationSettings(*shell, folder,
+                                 dark ? QStringLiteral("settings-notifications-dark.png")
+                                      : QStringLiteral("settings-notifications-light.png"));
     }
     settings.setTheme(ThemePreference::Light);
 }

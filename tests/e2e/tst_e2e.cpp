@@ -11,6 +11,7 @@
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
 #include "mapwidget/MapWidget.h"
+#include "outlook/RainOutlookService.h"
 #include "platform/DataHosts.h"
 #include "platform/Preferences.h"
 #include "platform/SystemEvents.h"
@@ -25,6 +26,7 @@
 #include "ui/MainToolBar.h"
 #include "ui/MainWindow.h"
 #include "ui/RadarPaneView.h"
+#include "ui/RainAlertPresenter.h"
 #include "ui/TimelineSliderView.h"
 #include "ui/WeatherHeaderView.h"
 #include "ui/WeatherHeaderViewStyle.h"
@@ -213,6 +215,17 @@ private Q_SLOTS:
         QCOMPARE(shownClocks(*shell),
                  QStringList({QStringLiteral("14:30"), QStringLiteral("14:30")}));
         QVERIFY(detail->currentFrame()->isObservation());
+    }
+
+    // The rain alerts hear of every outlook the controller works out for the place.
+    void theRainAlertsFollowTheOutlook()
+    {
+        auto shell = launch();
+        QVERIFY(waitForRadar(*shell));
+        const RainOutlookService* outlook = state(*shell).outlook();
+        QTRY_VERIFY(!outlook->outlook().isEmpty());
+        QCOMPARE(shell->rainAlerts().outlook().placeName, QStringLiteral("東京"));
+        QCOMPARE(shell->rainAlerts().outlook(), outlook->outlook());
     }
 
     void liveModeShowsNewestAndFollowsTheOffset()
