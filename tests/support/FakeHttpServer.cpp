@@ -301,6 +301,8 @@ FakeHttpServer::takeRequest(Connection& connection) const
 
 FakeResponse FakeHttpServer::responseFor(const RecordedRequest& request)
 {
+    if (m_down)
+        return FakeResponse::dropped({});
     for (const QString& key : {routeKey(request.path, request.query), request.path}) {
         const auto route = m_routes.find(key);
         if (route == m_routes.end() || route->responses.isEmpty())

@@ -74,6 +74,9 @@ public:
     // Consulted when no route matches; without a handler, or when it returns nullopt, the
     // answer is an empty 404.
     void setHandler(Handler handler);
+    // While down, every request is answered by cutting its connection (as an unreachable
+    // network would), whatever the routes say.
+    void setDown(bool down) { m_down = down; }
     void clearRoutes();
 
     QList<RecordedRequest> requests() const { return m_requests; }
@@ -133,4 +136,5 @@ private:
     QList<RecordedRequest> m_requests;
     int m_nextConnectionId = 1;
     int m_maxConnections = 0;
+    bool m_down = false;
 };
