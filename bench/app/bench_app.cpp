@@ -274,9 +274,10 @@ int main(int argc, char** argv)
                 Q_EMIT network->pathChanged(!down);
         });
         flap.start(int(flapSeconds * 1000));
+        const int descriptors = openDescriptors();
         std::printf("12 fps, the network flapping every %.0f s: open descriptors, resident "
                     "memory\n  0 min: %d, %.0f MiB\n",
-                    flapSeconds, openDescriptors(), residentMiB());
+                    flapSeconds, descriptors, residentMiB());
         const int steps = std::max(1, int(flapMinutes * 4));
         for (int step = 1; step <= steps; ++step) {
             runFor(15);
@@ -285,6 +286,12 @@ int main(int argc, char** argv)
                             residentMiB());
         }
         Clock::setCurrent(nullptr);
+        // Connections come and go with the flapping; more than a few left over is a leak.
+        const int leftOver = openDescriptors() - descriptors;
+        if (leftOver > 12) {
+            std::printf("%d more descriptors open than at the start\n", leftOver);
+            return 1;
+        }
         return 0;
     }
     const bool started = runUntil(
