@@ -10,9 +10,12 @@
 //   - --first-minute: animating at 12 fps from the start, the CPU from 15 s to 60 s after
 //     start (the first loops, when every frame is new);
 //   - --live: live mode, the CPU at rest once the first frame is painted.
+//   - --flap-minutes N: animating at 12 fps while the network goes down and comes back every
+//     few seconds (the server cuts every connection, reachability is reported), with the
+//     open file descriptors and resident memory each minute.
 // Run them under Xvfb (QT_QPA_PLATFORM=xcb) to include the window system's share.
 //
-//   bench_app [--seconds 60] [--soak-minutes 30] [--first-minute | --live]
+//   bench_app [--seconds 60] [--soak-minutes 30] [--first-minute | --live | --flap-minutes 30]
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
 #include "LandTiles.h"
@@ -36,6 +39,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
@@ -56,6 +60,13 @@ double residentMiB()
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     }
     return 0;
+}
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd"))
+                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System)
+                   .size());
 }
 
 // The system clock, moved to the morning the scenario's data describes.
@@ -168,11 +179,18 @@ int main(int argc, char** argv)
                        QStringLiteral("min"), QStringLiteral("0")});
     options.addOption({QStringLiteral("first-minute"), QStringLiteral("fresh start at 12 fps")});
     options.addOption({QStringLiteral("live"), QStringLiteral("fresh start in live mode")});
+    options.addOption({QStringLiteral("flap-minutes"),
+                       QStringLiteral("12 fps with the network flapping, 0: none"),
+                       QStringLiteral("min"), QStringLiteral("0")});
+    options.addOption({QStringLiteral("flap-seconds"), QStringLiteral("time between flaps"),
+                       QStringLiteral("s"), QStringLiteral("4")});
     options.process(app);
     const double seconds = options.value(QStringLiteral("seconds")).toDouble();
     const int soakMinutes = options.value(QStringLiteral("soak-minutes")).toInt();
     const bool firstMinute = options.isSet(QStringLiteral("first-minute"));
     const bool live = options.isSet(QStringLiteral("live"));
+    const double flapMinutes = options.value(QStringLiteral("flap-minutes")).toDouble();
+    const double flapSeconds = options.value(QStringLiteral("flap-seconds")).toDouble();
 
     QTemporaryDir home;
     QDir(QStandardPaths::writableLocation(QStandardPaths::CacheLocation)).removeRecursively();
@@ -192,7 +210,12 @@ int main(int argc, char** argv)
     startUp.start();
     AppStateEnvironment environment;
     environment.makeWakeMonitor = [] { return std::make_unique<WakeMonitor>(); };
-    environment.makeNetworkMonitor = [] { return std::make_unique<NetworkMonitor>(); };
+    NetworkMonitor* network = nullptr;
+    environment.makeNetworkMonitor = [&network] {
+        auto monitor = std::make_unique<NetworkMonitor>();
+        network = monitor.get();
+        return monitor;
+    };
     auto preferences = Preferences::openFile(home.filePath(QStringLiteral("settings.json")));
     {
         AppSettings chosen(preferences.get());
@@ -200,6 +223,8 @@ int main(int argc, char** argv)
             chosen.setFramesPerSecond(12);
         if (live)
             chosen.setPlaybackMode(RadarPlaybackMode::Live);
+        if (flapMinutes > 0)
+            chosen.setFramesPerSecond(12);
     }
     auto shell = std::make_unique<ApplicationShell>(std::move(preferences), std::move(environment));
     shell->window().resize(1440, 900);
@@ -234,6 +259,39 @@ int main(int argc, char** argv)
         runFor(5);
         const Measurement resting = measureCpu(seconds);
         std::printf("live mode at rest for %.0f s: %.4f cores\n", seconds, resting.cores);
+        return 0;
+    }
+    if (flapMinutes > 0) {
+        runUntil([&] { return paneComplete(content->detailPane()); }, 30'000);
+        bool down = false;
+        QTimer flap;
+        QObject::connect(&flap, &QTimer::timeout, [&] {
+            down = !down;
+            server.setDown(down);
+            if (down)
+                server.closeAllConnections();
+            if (network)
+                Q_EMIT network->pathChanged(!down);
+        });
+        flap.start(int(flapSeconds * 1000));
+        const int descriptors = openDescriptors();
+        std::printf("12 fps, the network flapping every %.0f s: open descriptors, resident "
+                    "memory\n  0 min: %d, %.0f MiB\n",
+                    flapSeconds, descriptors, residentMiB());
+        const int steps = std::max(1, int(flapMinutes * 4));
+        for (int step = 1; step <= steps; ++step) {
+            runFor(15);
+            if (step % 4 == 0 || step == steps)
+                std::printf("  %.2g min: %d, %.0f MiB\n", step / 4.0, openDescriptors(),
+                            residentMiB());
+        }
+        Clock::setCurrent(nullptr);
+        // Connections come and go with the flapping; more than a few left over is a leak.
+        const int leftOver = openDescriptors() - descriptors;
+        if (leftOver > 12) {
+            std::printf("%d more descriptors open than at the start\n", leftOver);
+            return 1;
+        }
         return 0;
     }
     const bool started = runUntil(

@@ -53,6 +53,11 @@ AppSettings::AppSettings(QSettings* defaults, QObject* parent)
     m_playbackMode =
         radarPlaybackModeFromRaw(readString("playbackMode")).value_or(RadarPlaybackMode::Animation);
     m_textScale = readNumber("textScale", m_textScale);
+    m_rainAlertsEnabled = readBool("rainAlertsEnabled", m_rainAlertsEnabled);
+    m_rainAlertMinimumMmPerHour =
+        readNumber("rainAlertMinimumMmPerHour", m_rainAlertMinimumMmPerHour);
+    m_rainAlertLeadMinutes = readNumber("rainAlertLeadMinutes", m_rainAlertLeadMinutes);
+    m_keepRunningInTray = readBool("keepRunningInTray", m_keepRunningInTray);
 }
 
 double AppSettings::readNumber(const char* name, double fallback) const
@@ -170,6 +175,30 @@ void AppSettings::setShowRangeCircles(bool value)
 void AppSettings::setTextScale(double value)
 {
     assign(m_textScale, value, "textScale", value, &AppSettings::textScaleChanged);
+}
+
+void AppSettings::setRainAlertsEnabled(bool value)
+{
+    assign(m_rainAlertsEnabled, value, "rainAlertsEnabled", value,
+           &AppSettings::rainAlertsEnabledChanged);
+}
+
+void AppSettings::setRainAlertMinimumMmPerHour(double value)
+{
+    assign(m_rainAlertMinimumMmPerHour, value, "rainAlertMinimumMmPerHour", value,
+           &AppSettings::rainAlertMinimumMmPerHourChanged);
+}
+
+void AppSettings::setRainAlertLeadMinutes(double value)
+{
+    assign(m_rainAlertLeadMinutes, value, "rainAlertLeadMinutes", value,
+           &AppSettings::rainAlertLeadMinutesChanged);
+}
+
+void AppSettings::setKeepRunningInTray(bool value)
+{
+    assign(m_keepRunningInTray, value, "keepRunningInTray", value,
+           &AppSettings::keepRunningInTrayChanged);
 }
 
 void AppSettings::applyAppearance()

@@ -36,6 +36,14 @@ class AppSettings : public QObject {
     Q_PROPERTY(bool showRangeCircles READ showRangeCircles WRITE setShowRangeCircles NOTIFY
                    showRangeCirclesChanged)
     Q_PROPERTY(double textScale READ textScale WRITE setTextScale NOTIFY textScaleChanged)
+    Q_PROPERTY(bool rainAlertsEnabled READ rainAlertsEnabled WRITE setRainAlertsEnabled NOTIFY
+                   rainAlertsEnabledChanged)
+    Q_PROPERTY(double rainAlertMinimumMmPerHour READ rainAlertMinimumMmPerHour WRITE
+                   setRainAlertMinimumMmPerHour NOTIFY rainAlertMinimumMmPerHourChanged)
+    Q_PROPERTY(double rainAlertLeadMinutes READ rainAlertLeadMinutes WRITE setRainAlertLeadMinutes
+                   NOTIFY rainAlertLeadMinutesChanged)
+    Q_PROPERTY(bool keepRunningInTray READ keepRunningInTray WRITE setKeepRunningInTray NOTIFY
+                   keepRunningInTrayChanged)
 
 public:
     // The store is not owned and must outlive this object. Creating does not apply the
@@ -59,6 +67,13 @@ public:
     bool showPrefectureLabels() const { return m_showPrefectureLabels; }
     bool showRangeCircles() const { return m_showRangeCircles; }
     double textScale() const { return m_textScale; }
+    bool rainAlertsEnabled() const { return m_rainAlertsEnabled; }
+    // The weakest rain worth an alert, in mm/h.
+    double rainAlertMinimumMmPerHour() const { return m_rainAlertMinimumMmPerHour; }
+    // How far ahead an alert looks.
+    double rainAlertLeadMinutes() const { return m_rainAlertLeadMinutes; }
+    // Closing the main window leaves the program in the system tray.
+    bool keepRunningInTray() const { return m_keepRunningInTray; }
 
     // Every setter writes to the store, even an unchanged value, and notifies only on a
     // change. setTheme also re-applies the appearance in both cases.
@@ -77,6 +92,10 @@ public:
     void setShowPrefectureLabels(bool value);
     void setShowRangeCircles(bool value);
     void setTextScale(double value);
+    void setRainAlertsEnabled(bool value);
+    void setRainAlertMinimumMmPerHour(double value);
+    void setRainAlertLeadMinutes(double value);
+    void setKeepRunningInTray(bool value);
 
     void applyAppearance();
 
@@ -96,6 +115,10 @@ Q_SIGNALS:
     void showPrefectureLabelsChanged();
     void showRangeCirclesChanged();
     void textScaleChanged();
+    void rainAlertsEnabledChanged();
+    void rainAlertMinimumMmPerHourChanged();
+    void rainAlertLeadMinutesChanged();
+    void keepRunningInTrayChanged();
 
 private:
     double readNumber(const char* name, double fallback) const;
@@ -123,4 +146,8 @@ private:
     bool m_showPrefectureLabels = true;
     bool m_showRangeCircles = false;
     double m_textScale = 1.0;
+    bool m_rainAlertsEnabled = false;
+    double m_rainAlertMinimumMmPerHour = 1.0;
+    double m_rainAlertLeadMinutes = 30.0;
+    bool m_keepRunningInTray = false;
 };

@@ -106,7 +106,7 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
 
     // Each finished load hands the frames over, changed or not: in the twelve-hour range the
     // outlook reloads its own nowcast then, which would otherwise age with unchanged frames.
-    const auto feedFrames = [this] { m_outlook->setFrames(m_timeline->frames()); };
+    const auto feedFrames = [this] { m_outlook->setFrames(outlookFrames()); };
     connect(m_timeline, &RadarTimeline::framesChanged, m_outlook, feedFrames);
     connect(m_timeline, &RadarTimeline::lastUpdatedChanged, m_outlook, feedFrames);
     connect(m_locations, &LocationStore::selectedChanged, this, &AppState::feedOutlookPlace);
@@ -153,6 +153,19 @@ void AppState::start()
     m_watchdogs->startRecoveryObservers();
     startKeyMonitor();
     feedOutlookPlace();
+}
+
+RadarFrames AppState::outlookFrames() const
+{
+    if (m_timeline->includeForecast())
+        return m_timeline->frames();
+    // Hidden forecasts still leave the outlook its nowcast hour, which the load brought
+    // anyway; the hourly forecasts stay hidden.
+    RadarFrames frames = m_timeline->loadedFrames();
+    frames.removeIf([](const RadarFrame& frame) {
+        return frame.isForecast() && frame.product != RadarProduct::Nowcast;
+    });
+    return frames;
 }
 
 void AppState::feedOutlookPlace()

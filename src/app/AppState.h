@@ -159,6 +159,7 @@ private:
     void raiseRebuildToken();
     void feedOutlookPlace();
     void refreshOffline();
+    RadarFrames outlookFrames() const;
     RadarTileLoader& tileLoader() const;
 
     AppSettings* m_settings;

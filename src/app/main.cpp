@@ -36,13 +36,8 @@ int main(int argc, char* argv[])
     // The main window starts the controller when it first appears.
     ApplicationShell shell;
     MainWindow& window = shell.window();
-    QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
-        if (window.isMinimized())
-            window.showNormal();
-        window.show();
-        window.raise();
-        window.activateWindow();
-    });
+    QObject::connect(&instance, &SingleInstance::activationRequested, &window,
+                     [&window] { MainWindow::bringToFront(window); });
     window.show();
     return QApplication::exec();
 }

@@ -36,14 +36,14 @@ std::optional<RainOutlookStep::Kind> kindAt(const RadarFrame& frame, const QDate
 bool holdsNowcast(const RadarFrames& frames)
 {
     return std::any_of(frames.cbegin(), frames.cend(), [](const RadarFrame& frame) {
-        return frame.product == RadarProduct::Nowcast && frame.isObservation();
+        return frame.product == RadarProduct::Nowcast && frame.isForecast();
     });
 }
 
-RadarFrames withForecastsOf(const RadarFrames& nowcast, const RadarFrames& analysis)
+RadarFrames withForecastsOf(const RadarFrames& nowcast, const RadarFrames& timeline)
 {
     RadarFrames frames = nowcast;
-    std::copy_if(analysis.cbegin(), analysis.cend(), std::back_inserter(frames), isHourlyForecast);
+    std::copy_if(timeline.cbegin(), timeline.cend(), std::back_inserter(frames), isHourlyForecast);
     return frames;
 }
 

@@ -19,13 +19,14 @@ struct Selection {
     QList<Pick> picks;           // by time ascending
 };
 
-// Whether the frames are the nowcast's (the three-hour range): the twelve-hour range holds
-// the hourly analysis instead, which has no 5-minute steps to tell the next hour by.
+// Whether the frames hold the nowcast's hour ahead (the three-hour range with forecasts
+// shown). The twelve-hour range holds hourly analyses, with no 5-minute steps to tell the
+// next hour by, and with forecasts hidden there is no hour ahead at all.
 bool holdsNowcast(const RadarFrames& frames);
 
-// The nowcast's frames with the hourly forecasts of an analysis timeline added: what the
-// outlook samples while the timeline shows the twelve-hour range.
-RadarFrames withForecastsOf(const RadarFrames& nowcast, const RadarFrames& analysis);
+// The nowcast's frames with the hourly forecasts of the timeline's frames added: what the
+// outlook samples while the timeline lacks the nowcast.
+RadarFrames withForecastsOf(const RadarFrames& nowcast, const RadarFrames& timeline);
 
 // Observations of the hour up to the newest one, nowcast forecasts of the hour after it,
 // hourly forecasts beyond that. Nothing without an observation: the hour ahead is counted

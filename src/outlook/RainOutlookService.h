@@ -19,10 +19,11 @@ class RadarTimeline;
 // the detail map itself holds at that zoom), decoded and sampled on the thread pool. Lives on
 // the GUI thread.
 //
-// The twelve-hour range brings hourly analyses, not the nowcast. The service then keeps a
-// timeline of its own in the three-hour range (one hour of nowcast, nothing beyond) and
-// reloads it each time it is handed frames, so it is as fresh as the timeline it follows;
-// the hourly forecasts still come from the frames it was handed.
+// The twelve-hour range brings hourly analyses, not the nowcast, and with forecasts hidden
+// the frames end at the newest observation. The service then keeps a timeline of its own in
+// the three-hour range (one hour of nowcast, nothing beyond) and reloads it each time it is
+// handed frames, so it is as fresh as the timeline it follows; hourly forecasts still come
+// from the frames it was handed.
 class RainOutlookService : public QObject {
     Q_OBJECT
     Q_PROPERTY(RainOutlook outlook READ outlook NOTIFY outlookChanged)
@@ -44,8 +45,8 @@ public:
     static async::Task<RainOutlook> compute(AgencyTileSource& tiles, RadarFrames frames,
                                             QString name, GeoCoordinate place);
 
-    // The timeline of its own: null until frames that are not the nowcast's are handed in,
-    // then kept (idle while the frames handed in are the nowcast's).
+    // The timeline of its own: null until frames without the nowcast are handed in, then
+    // kept (idle while the frames handed in hold the nowcast).
     RadarTimeline* nowcastTimeline() const { return m_nowcast; }
 
 Q_SIGNALS:

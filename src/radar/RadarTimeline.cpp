@@ -202,6 +202,7 @@ void RadarTimeline::publishFrames(const RadarFrames& loaded)
         m_status.setErrorMessage(QStringLiteral("利用できるレーダーのコマがありません"));
         return;
     }
+    m_loadedFrames = loaded;
     if (assignIfChanged(m_frames, frames))
         Q_EMIT framesChanged();
     m_status.markSucceeded();

@@ -54,6 +54,9 @@ public:
     void resetSession();
 
     const RadarFrames& frames() const { return m_frames; }
+    // The newest published load's frames before forecasts are hidden: the same as frames()
+    // while forecasts are shown. Changes with frames() or lastUpdated.
+    const RadarFrames& loadedFrames() const { return m_loadedFrames; }
     bool isLoading() const { return m_status.isLoading(); }
     QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
     QDateTime lastUpdated() const { return m_status.lastUpdated(); } // invalid when never loaded
@@ -120,6 +123,7 @@ private:
     LastGoodCopies m_copies;
     std::function<bool(const RadarFrame&)> m_keepSavedFrame;
     RadarFrames m_frames;
+    RadarFrames m_loadedFrames;
     ServiceStatus m_status;
     int m_consecutiveFailures = 0;
     QDateTime m_loadStartedAt;

@@ -8,9 +8,11 @@
 #include "tiles/TileAddress.h"
 #include "tiles/TileImages.h"
 
+#include <QDir>
 #include <QMutexLocker>
 #include <QNetworkDiskCache>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 namespace {
 
@@ -29,6 +31,16 @@ QString defaultCacheDirectory()
            QStringLiteral("/jmatile");
 }
 
+// Whether files can be made in `directory` (made if missing). A full disk, a read-only folder
+// or a file standing in its place all say no.
+bool canWriteIn(const QString& directory)
+{
+    if (!QDir().mkpath(directory))
+        return false;
+    QTemporaryFile probe(directory + QStringLiteral("/probe-XXXXXX"));
+    return probe.open() && probe.write("x", 1) == 1 && probe.flush();
+}
+
 } // namespace
 
 AgencyTileSource::AgencyTileSource(QString cacheDirectory, qint64 diskCacheBytes,
@@ -36,9 +48,14 @@ AgencyTileSource::AgencyTileSource(QString cacheDirectory, qint64 diskCacheBytes
     : QObject(parent)
     , m_diskCache(new QNetworkDiskCache(this))
 {
-    m_diskCache->setCacheDirectory(cacheDirectory.isEmpty() ? defaultCacheDirectory()
-                                                            : cacheDirectory);
+    const QString directory = cacheDirectory.isEmpty() ? defaultCacheDirectory() : cacheDirectory;
+    m_diskCache->setCacheDirectory(directory);
     m_diskCache->setMaximumCacheSize(diskCacheBytes);
+    m_diskWritable = canWriteIn(directory);
+    if (!m_diskWritable)
+        qCWarning(lcRadar,
+                  "タイルのキャッシュフォルダーに書き込めません（%s）。メモリーだけで続けます",
+                  qUtf8Printable(directory));
     m_memory.setMaxCost(memoryCacheBytes);
     m_session = new HttpSession(sessionConfig(), this);
 }
@@ -52,8 +69,9 @@ HttpSessionConfig AgencyTileSource::sessionConfig()
     config.betweenBytesTimeout = std::chrono::seconds(20);
     config.wholeTransferTimeout = std::chrono::seconds(60);
     config.pipelining = true;
-    config.makeCache = [cache = QPointer<QNetworkDiskCache>(m_diskCache)] {
-        return new ForwardingNetworkCache(cache);
+    config.makeCache = [cache = QPointer<QNetworkDiskCache>(m_diskCache),
+                        writable = m_diskWritable] {
+        return new ForwardingNetworkCache(cache, writable);
     };
     return config;
 }

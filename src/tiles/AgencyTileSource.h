@@ -68,6 +68,7 @@ private:
     void countFailure();
 
     QNetworkDiskCache* m_diskCache;
+    bool m_diskWritable = true; // read once at start: a cache that cannot be written is only read
     // Response bytes by address, cost in bytes: the warm path never touches disk or network.
     QCache<QString, QByteArray> m_memory;
 

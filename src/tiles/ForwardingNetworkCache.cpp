@@ -1,7 +1,8 @@
 #include "tiles/ForwardingNetworkCache.h"
 
-ForwardingNetworkCache::ForwardingNetworkCache(QAbstractNetworkCache* target)
+ForwardingNetworkCache::ForwardingNetworkCache(QAbstractNetworkCache* target, bool writable)
     : m_target(target)
+    , m_writable(writable)
 {}
 
 QNetworkCacheMetaData ForwardingNetworkCache::metaData(const QUrl& url)
@@ -32,7 +33,7 @@ qint64 ForwardingNetworkCache::cacheSize() const
 
 QIODevice* ForwardingNetworkCache::prepare(const QNetworkCacheMetaData& metaData)
 {
-    return m_target ? m_target->prepare(metaData) : nullptr;
+    return m_target && m_writable ? m_target->prepare(metaData) : nullptr;
 }
 
 void ForwardingNetworkCache::insert(QIODevice* device)

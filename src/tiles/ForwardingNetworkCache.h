@@ -5,11 +5,12 @@
 
 // A network manager owns its cache, but the tile cache must outlive every manager the
 // loader replaces on a session reset. Each manager gets one of these, passing everything
-// through to the one long-lived disk cache.
+// through to the one long-lived disk cache. Without `writable` it only reads: a cache folder
+// that cannot be written would otherwise fail (and warn) at every download.
 class ForwardingNetworkCache : public QAbstractNetworkCache {
     Q_OBJECT
 public:
-    explicit ForwardingNetworkCache(QAbstractNetworkCache* target);
+    explicit ForwardingNetworkCache(QAbstractNetworkCache* target, bool writable = true);
 
     QNetworkCacheMetaData metaData(const QUrl& url) override;
     void updateMetaData(const QNetworkCacheMetaData& metaData) override;
@@ -24,4 +25,5 @@ public Q_SLOTS:
 
 private:
     QPointer<QAbstractNetworkCache> m_target;
+    bool m_writable;
 };

@@ -2,14 +2,18 @@
 
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "outlook/RainOutlookService.h"
 #include "platform/AllocatorTuning.h"
 #include "platform/AppInfo.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/Icons.h"
 #include "ui/MainWindow.h"
+#include "ui/RainAlertPresenter.h"
 #include "update/SoftwareUpdaterModel.h"
 
 #include <QApplication>
 #include <QStyleFactory>
+#include <QSystemTrayIcon>
 
 ApplicationShell::ApplicationShell()
     : m_app(std::make_unique<ShigurenApp>())
@@ -26,7 +30,9 @@ ApplicationShell::ApplicationShell(std::unique_ptr<QSettings> defaults,
 
 ApplicationShell::~ApplicationShell()
 {
-    // The window shows the controller's objects: it goes before them.
+    // The window shows the controller's objects: it goes before them, and the alerts, which
+    // show the window, before it.
+    m_rainAlerts.reset();
     m_window.reset();
     m_updater.reset();
     m_app.reset();
@@ -47,4 +53,11 @@ void ApplicationShell::createWindows()
 {
     m_updater = std::make_unique<SoftwareUpdaterModel>(m_app->settings().defaults());
     m_window = std::make_unique<MainWindow>(&m_app->state(), m_updater.get());
+    m_rainAlerts = std::make_unique<RainAlertPresenter>(&m_app->settings(), m_window.get(),
+                                                        std::make_unique<DesktopNotifications>(),
+                                                        QSystemTrayIcon::isSystemTrayAvailable());
+    RainOutlookService* outlook = m_app->state().outlook();
+    QObject::connect(
+        outlook, &RainOutlookService::outlookChanged, m_rainAlerts.get(),
+        [presenter = m_rainAlerts.get(), outlook] { presenter->showOutlook(outlook->outlook()); });
 }

@@ -5,12 +5,14 @@
 #include <memory>
 
 class MainWindow;
+class RainAlertPresenter;
 class SoftwareUpdaterModel;
 struct AppStateEnvironment;
 
 // Everything one run of the program holds, in the order it is made: the settings, saved
-// places and controller (ShigurenApp), the update checker, and the main window. `main` and
-// the end-to-end tests build the program through this one class.
+// places and controller (ShigurenApp), the update checker, the main window, and the rain
+// alerts with the tray. `main` and the end-to-end tests build the program through this one
+// class.
 class ApplicationShell {
 public:
     // Over the user's preferences and this machine.
@@ -27,6 +29,7 @@ public:
     ShigurenApp& app() { return *m_app; }
     SoftwareUpdaterModel& updater() { return *m_updater; }
     MainWindow& window() { return *m_window; }
+    RainAlertPresenter& rainAlerts() { return *m_rainAlerts; }
 
 private:
     void createWindows();
@@ -34,4 +37,5 @@ private:
     std::unique_ptr<ShigurenApp> m_app;
     std::unique_ptr<SoftwareUpdaterModel> m_updater;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<RainAlertPresenter> m_rainAlerts;
 };

@@ -121,6 +121,15 @@ void MainWindow::showSettings()
     m_settingsWindow->activateWindow();
 }
 
+void MainWindow::bringToFront(QWidget& window)
+{
+    if (window.isMinimized())
+        window.showNormal();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 void MainWindow::showAbout()
 {
     QMessageBox::about(this, QStringLiteral("Shigurenについて"), aboutText());

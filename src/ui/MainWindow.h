@@ -28,6 +28,10 @@ public:
 
     void showSettings();
 
+    // Shows `window` in front and gives it the keyboard: from the tray, a notification, or a
+    // second start of the program.
+    static void bringToFront(QWidget& window);
+
     // "最新のコマへ": both panes to the newest observation, the live offset to 0.
     static void jumpToLatest(AppState& state);
 

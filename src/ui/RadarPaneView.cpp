@@ -44,6 +44,8 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     auto* stack = new QGridLayout(m_mapArea);
     stack->setContentsMargins(0, 0, 0, 0);
     m_map = new RadarMapHost(mapView(), m_mapArea, {}, loader);
+    m_map->setAccessibleName(pane == MapPane::Detail ? QStringLiteral("詳細の地図")
+                                                     : QStringLiteral("全国の地図"));
     m_overlay = new QWidget(m_mapArea);
     stack->addWidget(m_map, 0, 0);
     stack->addWidget(m_overlay, 0, 0, Qt::AlignTop | Qt::AlignLeft);

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr int kCaptionSize = 13;
-constexpr int kNoteSize = 10;
 const QString kLaunchAtLoginNote =
     QStringLiteral("デスクトップにログインしたとき、Shiguren を自動で起動します。");
 
@@ -28,31 +26,6 @@ int integerPart(double value)
 {
     // Truncation toward zero of what is shown: 0.29 × 100 lies just below 29.
     return int(std::trunc(value));
-}
-
-SettingsText* note(const QString& text, const QString& name, QWidget* parent)
-{
-    auto* label = new SettingsText(text, kNoteSize, QFont::Normal, true, parent);
-    label->setObjectName(name);
-    label->setWordWrap(true);
-    return label;
-}
-
-QWidget* row(const QString& name, QGridLayout*& grid)
-{
-    auto* widget = new QWidget;
-    widget->setObjectName(name + QStringLiteral("Row"));
-    grid = new QGridLayout(widget);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(3);
-    grid->setColumnStretch(1, 1);
-    return widget;
-}
-
-SettingsText* caption(const QString& text, QWidget* parent)
-{
-    return new SettingsText(text, kCaptionSize, QFont::Normal, false, parent);
 }
 
 } // namespace
@@ -142,23 +115,12 @@ QWidget* SettingsView::buildForm()
     layout->setContentsMargins(14, 14, 14, 14);
     layout->setSpacing(14);
 
-    const auto picker = [](const QString& name, const QStringList& labels) {
-        auto* result = new SettingsSegmentedPicker(labels);
-        result->setObjectName(name);
-        return result;
-    };
-    const auto pickerRow = [&](const QString& name, const QString& text,
-                               SettingsSegmentedPicker* control, SettingsText** noteLabel) {
-        QGridLayout* grid = nullptr;
-        QWidget* widget = row(name, grid);
-        grid->addWidget(caption(text, widget), 0, 0);
-        grid->addWidget(control, 0, 1);
-        if (noteLabel) {
-            *noteLabel = note(QString(), name + QStringLiteral("Note"), widget);
-            grid->addWidget(*noteLabel, 1, 0, 1, 2);
-        }
-        return widget;
-    };
+    using SettingsForm::caption;
+    using SettingsForm::note;
+    using SettingsForm::picker;
+    using SettingsForm::pickerRow;
+    using SettingsForm::row;
+    using SettingsForm::toggle;
     const auto sliderRow = [&](const QString& name, const QString& text, double minimum,
                                double maximum, double step, SettingsStepSlider** slider,
                                SettingsText** value) {
@@ -166,7 +128,7 @@ QWidget* SettingsView::buildForm()
         QWidget* widget = row(name, grid);
         *slider = new SettingsStepSlider(minimum, maximum, step, widget);
         (*slider)->setObjectName(name);
-        *value = new SettingsText(QString(), kNoteSize, QFont::Normal, true, widget);
+        *value = new SettingsText(QString(), SettingsForm::kNoteSize, QFont::Normal, true, widget);
         (*value)->setObjectName(name + QStringLiteral("Value"));
         (*value)->setWordWrap(true);
         grid->addWidget(caption(text, widget), 0, 0);
@@ -174,13 +136,6 @@ QWidget* SettingsView::buildForm()
         grid->addWidget(*value, 1, 0, 1, 2);
         return widget;
     };
-    const auto toggle = [](const QString& name, const QString& text) {
-        auto* box = new QCheckBox(text);
-        box->setObjectName(name);
-        box->setFont(PaneStyle::font(kCaptionSize));
-        return box;
-    };
-
     // 1. 表示
     auto* display = new SettingsSection(QStringLiteral("表示"), form);
     QStringList themeLabels;

@@ -5,7 +5,9 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QEvent>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPainter>
@@ -243,3 +245,61 @@ void SettingsSection::addRow(QWidget* row)
     row->setParent(m_box);
     m_rows->addWidget(row);
 }
+
+namespace SettingsForm {
+
+SettingsText* note(const QString& text, const QString& name, QWidget* parent)
+{
+    auto* label = new SettingsText(text, kNoteSize, QFont::Normal, true, parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    return label;
+}
+
+SettingsText* caption(const QString& text, QWidget* parent)
+{
+    return new SettingsText(text, kCaptionSize, QFont::Normal, false, parent);
+}
+
+QWidget* row(const QString& name, QGridLayout*& grid)
+{
+    auto* widget = new QWidget;
+    widget->setObjectName(name + QStringLiteral("Row"));
+    grid = new QGridLayout(widget);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(3);
+    grid->setColumnStretch(1, 1);
+    return widget;
+}
+
+QCheckBox* toggle(const QString& name, const QString& text)
+{
+    auto* box = new QCheckBox(text);
+    box->setObjectName(name);
+    box->setFont(PaneStyle::font(kCaptionSize));
+    return box;
+}
+
+SettingsSegmentedPicker* picker(const QString& name, const QStringList& labels)
+{
+    auto* result = new SettingsSegmentedPicker(labels);
+    result->setObjectName(name);
+    return result;
+}
+
+QWidget* pickerRow(const QString& name, const QString& text, SettingsSegmentedPicker* control,
+                   SettingsText** noteLabel)
+{
+    QGridLayout* grid = nullptr;
+    QWidget* widget = row(name, grid);
+    grid->addWidget(caption(text, widget), 0, 0);
+    grid->addWidget(control, 0, 1);
+    if (noteLabel) {
+        *noteLabel = note(QString(), name + QStringLiteral("Note"), widget);
+        grid->addWidget(*noteLabel, 1, 0, 1, 2);
+    }
+    return widget;
+}
+
+} // namespace SettingsForm

@@ -7,6 +7,8 @@
 
 class QAbstractButton;
 class QButtonGroup;
+class QCheckBox;
+class QGridLayout;
 class QVBoxLayout;
 
 // The building blocks of the settings form: segmented pickers, sliders over fixed steps and
@@ -100,3 +102,25 @@ private:
     Box* m_box;
     QVBoxLayout* m_rows;
 };
+
+class SettingsSegmentedPicker;
+
+// The pieces every tab of the settings window is built from, so the tabs look alike. Each
+// control takes the name of the setting it shows as its object name.
+namespace SettingsForm {
+
+inline constexpr int kCaptionSize = 13;
+inline constexpr int kNoteSize = 10;
+
+// Secondary, wrapping text under a control.
+SettingsText* note(const QString& text, const QString& name, QWidget* parent = nullptr);
+SettingsText* caption(const QString& text, QWidget* parent);
+// An empty row named "<name>Row" and its grid: the caption in column 0, the control in 1.
+QWidget* row(const QString& name, QGridLayout*& grid);
+QCheckBox* toggle(const QString& name, const QString& text);
+SettingsSegmentedPicker* picker(const QString& name, const QStringList& labels);
+// A caption beside `control`, and when `noteLabel` is given an empty note "<name>Note" below.
+QWidget* pickerRow(const QString& name, const QString& text, SettingsSegmentedPicker* control,
+                   SettingsText** noteLabel);
+
+} // namespace SettingsForm

@@ -6,9 +6,9 @@ class AppState;
 class QTabWidget;
 class SoftwareUpdaterModel;
 
-// The settings window: "一般" (every display, playback and layer setting) and "更新"
-// (software updates). Its object name carries "Settings", which keeps the radar's frame keys
-// away from it.
+// The settings window: "一般" (every display, playback and layer setting), "通知" (rain
+// alerts and the system tray) and "更新" (software updates). Its object name carries "Settings",
+// which keeps the radar's frame keys away from it.
 class SettingsWindow : public QWidget {
     Q_OBJECT
 

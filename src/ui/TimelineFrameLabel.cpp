@@ -48,6 +48,15 @@ void TimelineFrameLabel::setLabel(const TimelineSliderView::Label& label)
     if (label == m_label)
         return;
     m_label = label;
+    // What is painted, for a screen reader (the name change is announced to it).
+    QString spoken =
+        m_label.fetchFailed ? QStringLiteral("取得できません") : QStringLiteral("読み込み中");
+    if (m_label.hasFrame) {
+        spoken = m_label.clock + u' ' + m_label.relative;
+        if (m_label.isForecast)
+            spoken.prepend(QStringLiteral("予測 "));
+    }
+    setAccessibleName(spoken);
     update();
 }
 

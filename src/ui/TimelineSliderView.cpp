@@ -106,6 +106,7 @@ void TimelineSliderView::refreshButton()
     const bool playing = m_player && m_player->isPlaying();
     m_playButton->setSymbol(playing ? QStringLiteral("pause.fill") : QStringLiteral("play.fill"));
     m_playButton->setToolTip(playToolTip(playing));
+    m_playButton->setAccessibleName(playing ? QStringLiteral("一時停止") : QStringLiteral("再生"));
     m_playButton->setEnabled(m_player && m_player->frames().size() >= 2);
 }
 

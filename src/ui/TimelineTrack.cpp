@@ -4,6 +4,7 @@
 #include "ui/PaneStyle.h"
 #include "ui/TimelineSliderView.h"
 
+#include <QAccessibleWidget>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -11,10 +12,65 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// The track as a screen reader should meet it: a slider over the frames, its value the
+// frame shown (1 = the oldest), which it may set like a scrub.
+class TrackAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit TrackAccessible(TimelineTrack* track)
+        : QAccessibleWidget(track, QAccessible::Slider)
+    {}
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::ValueInterface)
+            return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return QStringLiteral("コマ");
+        if (t == QAccessible::Value)
+            return QStringLiteral("%1 / %2").arg(index() + 1).arg(count());
+        return QAccessibleWidget::text(t);
+    }
+
+    QVariant currentValue() const override { return index() + 1; }
+    void setCurrentValue(const QVariant& value) override
+    {
+        track()->scrubTo(std::clamp(value.toInt(), 1, std::max(1, count())) - 1);
+    }
+    QVariant maximumValue() const override { return std::max(1, count()); }
+    QVariant minimumValue() const override { return 1; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    TimelineTrack* track() const { return static_cast<TimelineTrack*>(widget()); }
+    RadarPlayer* player() const { return track()->player(); }
+    int index() const { return player() ? player()->index() : 0; }
+    int count() const { return player() ? int(player()->frames().size()) : 0; }
+};
+
+QAccessibleInterface* trackAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("TimelineTrack") && object && object->isWidgetType())
+        return new TrackAccessible(static_cast<TimelineTrack*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 TimelineTrack::TimelineTrack(RadarPlayer* player, QWidget* parent)
     : QWidget(parent)
     , m_player(player)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(trackAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(kHeight);
@@ -97,7 +153,11 @@ void TimelineTrack::mouseMoveEvent(QMouseEvent* event)
 void TimelineTrack::dragTo(double x)
 {
     const int count = m_player ? int(m_player->frames().size()) : 0;
-    const int index = TimelineSliderView::scrubIndex(x, width(), count);
+    scrubTo(TimelineSliderView::scrubIndex(x, width(), count));
+}
+
+void TimelineTrack::scrubTo(int index)
+{
     // Copies: a callback may replace the callbacks (or this view) while it runs.
     const auto onPause = m_onPause;
     const auto onScrub = m_onScrub;

@@ -25,6 +25,10 @@ public:
     // Left edge of the thumb.
     double thumbLeft() const;
 
+    RadarPlayer* player() const { return m_player; }
+    // Pauses and shows frame `index`, as a press there does.
+    void scrubTo(int index);
+
     QSize sizeHint() const override { return {200, kHeight}; }
     QSize minimumSizeHint() const override { return {kThumb * 2, kHeight}; }
 

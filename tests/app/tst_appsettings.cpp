@@ -89,6 +89,10 @@ private Q_SLOTS:
         row("showPrefectureLabels", true, false, false);
         row("showRangeCircles", false, true, true, 1.0);
         row("textScale", 1.0, 1.5, 1.5, QByteArray("2"));
+        row("rainAlertsEnabled", false, true, true, QStringLiteral("true"));
+        row("rainAlertMinimumMmPerHour", 1.0, 0.1, 0.1, QStringLiteral("5"));
+        row("rainAlertLeadMinutes", 30.0, 60.0, 60.0, QVariant(qlonglong(10)), 10.0);
+        row("keepRunningInTray", false, true, true, 1.0);
     }
 
     void everyPropertyDefaultsWritesNotifiesAndSurvivesReopening()

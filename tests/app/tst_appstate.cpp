@@ -9,6 +9,8 @@
 
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 const QList<TilePath> kTiles{{28, 12, 5, 1.0}, {29, 12, 5, 1.0}};
@@ -116,9 +118,16 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return h.mapTileRequests() > 0; }, 5000));
     }
 
+    void rainOutlookFollowsTheTimelineAndTheSelectedPlace_data()
+    {
+        QTest::addColumn<bool>("forecasts");
+        QTest::newRow("forecasts shown") << true;
+        QTest::newRow("forecasts hidden") << false;
+    }
     void rainOutlookFollowsTheTimelineAndTheSelectedPlace()
     {
-        AppStateHarness h;
+        QFETCH(bool, forecasts);
+        AppStateHarness h({true, [=](AppSettings& s) { s.setIncludeForecast(forecasts); }});
         AppState& state = *h.state;
         const RainOutlookService& outlook = *state.outlook();
         QVERIFY(outlook.outlook().isEmpty()); // nothing before start
@@ -128,6 +137,16 @@ private Q_SLOTS:
         QCOMPARE(outlook.outlook().placeName, h.locations->selected().name);
         QCOMPARE(outlook.outlook().dataTime, FakeClock::scenarioNow());
         QVERIFY(outlook.outlook().current() && outlook.outlook().current()->known);
+        // The nowcast hour either way, from the timeline's own load; hourly forecasts only
+        // when shown.
+        QCOMPARE(outlook.outlook().nextHour().size(), 12);
+        QVERIFY(!outlook.nowcastTimeline());
+        const auto hourly =
+            std::count_if(outlook.outlook().steps.cbegin(), outlook.outlook().steps.cend(),
+                          [](const RainOutlookStep& step) {
+                              return step.kind == RainOutlookStep::Kind::Forecast;
+                          });
+        QCOMPARE(hourly > 0, forecasts);
 
         const SavedLocation naha =
             SavedLocation::create(QStringLiteral("那覇"), {}, 26.2124, 127.6809);

@@ -9,11 +9,13 @@
 #include "ui/MainWindow.h"
 #include "ui/RadarPaneView.h"
 #include "ui/RainOutlookRow.h"
+#include "ui/SettingsWindow.h"
 #include "ui/WeatherHeaderView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,8 +26,8 @@
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
 // agency cannot be reached, 14:30 with every layer and the rain outlook in the light and the
-// dark theme, and a start two hours later without the agency, showing the saved data marked as
-// old, in both themes.
+// dark theme, with the settings window's "通知" tab in both, and a start two hours later without
+// the agency, showing the saved data marked as old, in both themes.
 
 namespace {
 
@@ -42,6 +44,24 @@ void save(ApplicationShell& shell, const QDir& folder, const QString& name)
     const QImage shot = shell.window().grab().toImage();
     require(!shot.isNull() && shot.save(folder.filePath(name)), "cannot save a picture");
     std::printf("%s\n", qPrintable(folder.filePath(name)));
+}
+
+// The settings window on its "通知" tab.
+void saveNotificationSettings(ApplicationShell& shell, const QDir& folder, const QString& name)
+{
+    shell.window().showSettings();
+    SettingsWindow* window = nullptr;
+    for (QWidget* each : QApplication::topLevelWidgets()) {
+        if (auto* settings = qobject_cast<SettingsWindow*>(each))
+            window = settings;
+    }
+    require(window, "no settings window");
+    window->tabs()->setCurrentIndex(1);
+    QTest::qWait(100); // laid out and drawn
+    const QImage shot = window->grab().toImage();
+    require(!shot.isNull() && shot.save(folder.filePath(name)), "cannot save a picture");
+    std::printf("%s\n", qPrintable(folder.filePath(name)));
+    window->close();
 }
 
 void shootAgencyDown(const QDir& folder, const QString& settingsPath)
@@ -96,9 +116,12 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
                     10, 0.25),
                 "the radar tiles or the rain outlook do not arrive");
         QTest::qWait(400); // the map decodes and draws the delivered tiles
+        const bool dark = theme == ThemePreference::Dark;
         save(*shell, folder,
-             theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")
-                                            : QStringLiteral("main-light.png"));
+             dark ? QStringLiteral("main-dark.png") : QStringLiteral("main-light.png"));
+        saveNotificationSettings(*shell, folder,
+                                 dark ? QStringLiteral("settings-notifications-dark.png")
+                                      : QStringLiteral("settings-notifications-light.png"));
     }
     settings.setTheme(ThemePreference::Light);
 }
@@ -127,7 +150,7 @@ void shootOffline(const QDir& folder, const QString& settingsPath)
                     "the radar tiles do not arrive");
         }
     }
-    harness.server().goDown();
+    harness.server().setDown(true);
     harness.runClock(2 * 3600, 600);
     auto shell = harness.launch();
     shell->window().resize(1440, 900);

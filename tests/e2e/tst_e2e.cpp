@@ -11,6 +11,7 @@
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
 #include "mapwidget/MapWidget.h"
+#include "outlook/RainOutlookService.h"
 #include "platform/DataHosts.h"
 #include "platform/Preferences.h"
 #include "platform/SystemEvents.h"
@@ -27,6 +28,7 @@
 #include "ui/MainWindow.h"
 #include "ui/OfflineBanner.h"
 #include "ui/RadarPaneView.h"
+#include "ui/RainAlertPresenter.h"
 #include "ui/TimelineSliderView.h"
 #include "ui/WeatherHeaderView.h"
 #include "ui/WeatherHeaderViewStyle.h"
@@ -215,6 +217,17 @@ private Q_SLOTS:
         QCOMPARE(shownClocks(*shell),
                  QStringList({QStringLiteral("14:30"), QStringLiteral("14:30")}));
         QVERIFY(detail->currentFrame()->isObservation());
+    }
+
+    // The rain alerts hear of every outlook the controller works out for the place.
+    void theRainAlertsFollowTheOutlook()
+    {
+        auto shell = launch();
+        QVERIFY(waitForRadar(*shell));
+        const RainOutlookService* outlook = state(*shell).outlook();
+        QTRY_VERIFY(!outlook->outlook().isEmpty());
+        QCOMPARE(shell->rainAlerts().outlook().placeName, QStringLiteral("東京"));
+        QCOMPARE(shell->rainAlerts().outlook(), outlook->outlook());
     }
 
     void liveModeShowsNewestAndFollowsTheOffset()
@@ -496,7 +509,7 @@ private Q_SLOTS:
             }
             QVERIFY(!state(*shell).isOffline());
         }
-        m_server->goDown();
+        m_server->setDown(true);
         m_harness->runClock(2 * 3600, 600); // hours later, the agency still out of reach
 
         auto shell = launch();
@@ -531,7 +544,7 @@ private Q_SLOTS:
         }
 
         // The agency answers again and the network returns: current data, no banner.
-        QVERIFY(m_server->listenAgain());
+        m_server->setDown(false);
         Q_EMIT m_harness->network()->pathChanged(false);
         Q_EMIT m_harness->network()->pathChanged(true);
         QVERIFY(runClockUntil([&] { return !app.isOffline(); }, 10, 0.25));

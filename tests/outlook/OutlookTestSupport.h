@@ -88,4 +88,16 @@ inline RadarFrames threeHourFrames(int observedMinutes, int hours)
     return frames;
 }
 
+// The twelve-hour range: half-hourly analyses for ten hours, then an hourly run based half an
+// hour before the newest nowcast observation.
+inline RadarFrames twelveHourFrames()
+{
+    RadarFrames frames;
+    for (int m = -600; m <= -30; m += 30)
+        frames.append(observation(m, RadarProduct::Analysis));
+    for (int h = 1; h <= 6; ++h)
+        frames.append(hourly(-30, h));
+    return frames;
+}
+
 } // namespace OutlookTest

@@ -85,12 +85,7 @@ private Q_SLOTS:
 
     void twelveHourRangeTakesNowcastFromElsewhere()
     {
-        // The twelve-hour timeline: half-hourly analyses, then hourly forecast runs.
-        RadarFrames analysis;
-        for (int m = -600; m <= -30; m += 30)
-            analysis.append(observation(m, RadarProduct::Analysis));
-        for (int h = 1; h <= 6; ++h)
-            analysis.append(hourly(-30, h));
+        const RadarFrames analysis = twelveHourFrames();
         QVERIFY(!OutlookFrames::holdsNowcast(analysis));
         // Alone it has no 5-minute observation to count the next hour from.
         QCOMPARE(OutlookFrames::select(OutlookFrames::withForecastsOf({}, analysis)).picks.size(),
@@ -98,6 +93,10 @@ private Q_SLOTS:
 
         const RadarFrames nowcastFrames = threeHourFrames(180, 0);
         QVERIFY(OutlookFrames::holdsNowcast(nowcastFrames));
+        // Forecasts hidden: observations alone hold no hour ahead either.
+        RadarFrames observed = nowcastFrames;
+        observed.removeIf([](const RadarFrame& frame) { return frame.isForecast(); });
+        QVERIFY(!OutlookFrames::holdsNowcast(observed));
         const OutlookFrames::Selection selection =
             OutlookFrames::select(OutlookFrames::withForecastsOf(nowcastFrames, analysis));
         // The analyses' own observations never stand in for the nowcast's; its forecasts

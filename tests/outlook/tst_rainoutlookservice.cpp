@@ -1,6 +1,6 @@
 // The outlook service against a fake agency: one tile a frame, none when held, unknown steps
 // for tiles that cannot be had, recomputing on a new place or new frames, superseded
-// computations, and the twelve-hour range's own nowcast.
+// computations, and a nowcast of its own when the frames lack it.
 #include "FakeClock.h"
 #include "FakeDataHosts.h"
 #include "OutlookTestSupport.h"
@@ -208,8 +208,19 @@ private Q_SLOTS:
         QVERIFY(allKnownWithBand(service.outlook(), kOsakaBand));
     }
 
-    void twelveHourRangeSamplesANowcastOfItsOwn()
+    void framesWithoutTheNowcastGetOneOfItsOwn_data()
     {
+        QTest::addColumn<RadarFrames>("frames");
+        QTest::addColumn<int>("hourly");
+        QTest::newRow("twelve-hour range") << twelveHourFrames() << 5;
+        RadarFrames observed = threeHourFrames(180, 0);
+        observed.removeIf([](const RadarFrame& frame) { return frame.isForecast(); });
+        QTest::newRow("forecasts hidden") << observed << 0;
+    }
+    void framesWithoutTheNowcastGetOneOfItsOwn()
+    {
+        QFETCH(RadarFrames, frames);
+        QFETCH(int, hourly);
         serveBothPlaces();
         m_server->setRoute(
             QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N1.json"),
@@ -217,28 +228,22 @@ private Q_SLOTS:
         m_server->setRoute(
             QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N2.json"),
             FakeResponse::json(TestData::read(QStringLiteral("jma/nowc/targetTimes_N2.json"))));
-        // The twelve-hour timeline: half-hourly analyses, then an hourly run.
-        RadarFrames analysis;
-        for (int m = -600; m <= -30; m += 30)
-            analysis.append(observation(m, RadarProduct::Analysis));
-        for (int h = 1; h <= 6; ++h)
-            analysis.append(hourly(-30, h));
 
         RainOutlookService service(*m_tiles);
         service.setPlace(kTokyoName, kTokyo);
-        service.setFrames(analysis);
+        service.setFrames(frames);
         QVERIFY(service.nowcastTimeline());
         QTRY_COMPARE(countOf(service.outlook(), RainOutlookStep::Kind::Nowcast), 12);
         QCOMPARE(service.outlook().dataTime, kNewest);
         QCOMPARE(countOf(service.outlook(), RainOutlookStep::Kind::Observation), 13);
-        QCOMPARE(countOf(service.outlook(), RainOutlookStep::Kind::Forecast), 5);
+        QCOMPARE(countOf(service.outlook(), RainOutlookStep::Kind::Forecast), hourly);
         QVERIFY(allKnownWithBand(service.outlook(), kTokyoBand));
         QCOMPARE(requestsFor(QStringLiteral("targetTimes_N1")), 1);
         QCOMPARE(requestsFor(QStringLiteral("rasrf/targetTimes")), 0);
 
         // Each time it is handed the frames (after each load of the app's timeline), its own
         // nowcast loads again.
-        service.setFrames(analysis);
+        service.setFrames(frames);
         QTRY_COMPARE(requestsFor(QStringLiteral("targetTimes_N1")), 2);
     }
 };

@@ -52,6 +52,7 @@ find_program(APPSTREAMCLI appstreamcli)
 if(APPSTREAMCLI)
     run(${APPSTREAMCLI} validate --no-net --pedantic
         ${prefix}/share/metainfo/${APP_ID}.metainfo.xml)
+    run(${APPSTREAMCLI} validate --no-net --pedantic ${BUILD_DIR}/packaging/metainfo-with-home.xml)
 endif()
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)

@@ -1,9 +1,9 @@
+#include "PrivateSessionBus.h"
 #include "TestRegistry.h"
 #include "platform/AppInfo.h"
 #include "platform/SingleInstance.h"
 
 #include <QDBusConnectionInterface>
-#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -12,34 +12,13 @@
 class TestSingleInstance : public QObject {
     Q_OBJECT
 
-    QProcess m_daemon;
-    QString m_address;
-    int m_connections = 0;
+    PrivateSessionBus m_bus;
 
-    QDBusConnection connect()
-    {
-        return QDBusConnection::connectToBus(m_address,
-                                             QStringLiteral("client%1").arg(++m_connections));
-    }
+    QDBusConnection connect() { return m_bus.connect(); }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                        QStringLiteral("--print-address")});
-        QVERIFY2(m_daemon.waitForStarted(), "dbus-daemon (Debian package dbus-daemon) is needed");
-        QTRY_VERIFY(m_daemon.canReadLine());
-        m_address = QString::fromUtf8(m_daemon.readLine().trimmed());
-        QVERIFY(connect().isConnected());
-    }
-    void cleanup()
-    {
-        for (int i = 1; i <= m_connections; ++i)
-            QDBusConnection::disconnectFromBus(QStringLiteral("client%1").arg(i));
-        m_daemon.kill();
-        m_daemon.waitForFinished();
-    }
+    void init() { QVERIFY(m_bus.start()); }
+    void cleanup() { m_bus.stop(); }
 
     void aSecondStartShowsTheFirstAndEnds()
     {
@@ -57,7 +36,7 @@ private Q_SLOTS:
         {
             SingleInstance first(connect());
             QVERIFY(first.claim());
-            QDBusConnection::disconnectFromBus(QStringLiteral("client%1").arg(m_connections));
+            m_bus.disconnectLast();
         }
         SingleInstance next(connect());
         QTRY_VERIFY(next.claim());
@@ -79,8 +58,7 @@ private Q_SLOTS:
             SingleInstance late(connect());
             QVERIFY(late.claim());
         } else {
-            SingleInstance alone(QDBusConnection::connectToBus(
-                QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
+            SingleInstance alone(PrivateSessionBus::unreachable());
             QVERIFY(alone.claim());
             QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
         }

@@ -130,20 +130,7 @@ FakeHttpServer::~FakeHttpServer()
 
 bool FakeHttpServer::listen()
 {
-    const bool listening = m_server.listen(QHostAddress::LocalHost, 0);
-    m_port = m_server.serverPort();
-    return listening;
-}
-
-void FakeHttpServer::goDown()
-{
-    m_server.close();
-    closeAllConnections();
-}
-
-bool FakeHttpServer::listenAgain()
-{
-    return m_server.listen(QHostAddress::LocalHost, m_port);
+    return m_server.listen(QHostAddress::LocalHost, 0);
 }
 
 quint16 FakeHttpServer::port() const
@@ -314,6 +301,8 @@ FakeHttpServer::takeRequest(Connection& connection) const
 
 FakeResponse FakeHttpServer::responseFor(const RecordedRequest& request)
 {
+    if (m_down)
+        return FakeResponse::dropped({});
     for (const QString& key : {routeKey(request.path, request.query), request.path}) {
         const auto route = m_routes.find(key);
         if (route == m_routes.end() || route->responses.isEmpty())

@@ -61,10 +61,6 @@ public:
     ~FakeHttpServer() override;
 
     bool listen();
-    // Stops taking connections (new ones are refused) and cuts the open ones, as a server
-    // that went down; listenAgain() comes back on the same port.
-    void goDown();
-    bool listenAgain();
     quint16 port() const;
     QUrl baseUrl() const;
     // baseUrl() plus a path with an optional query, e.g. url("/a/b.geojson?id=liden").
@@ -78,6 +74,9 @@ public:
     // Consulted when no route matches; without a handler, or when it returns nullopt, the
     // answer is an empty 404.
     void setHandler(Handler handler);
+    // While down, every request is answered by cutting its connection (as an unreachable
+    // network would), whatever the routes say.
+    void setDown(bool down) { m_down = down; }
     void clearRoutes();
 
     QList<RecordedRequest> requests() const { return m_requests; }
@@ -137,5 +136,5 @@ private:
     QList<RecordedRequest> m_requests;
     int m_nextConnectionId = 1;
     int m_maxConnections = 0;
-    quint16 m_port = 0;
+    bool m_down = false;
 };

@@ -42,12 +42,13 @@ struct TileLoaderFixture {
     std::unique_ptr<RadarTileLoader> loader;
     bool listening = false;
 
-    TileLoaderFixture()
+    // `cacheDirectory`: where the disk cache goes instead of a fresh temporary folder.
+    explicit TileLoaderFixture(const QString& cacheDirectory = {})
     {
         listening = server.listen();
         DataHosts::pointAllAt(server.baseUrl());
-        loader = std::make_unique<RadarTileLoader>(
-            RadarTileLoader::Options{cacheDir.path(), 8 << 20, 8 << 20});
+        loader = std::make_unique<RadarTileLoader>(RadarTileLoader::Options{
+            cacheDirectory.isEmpty() ? cacheDir.path() : cacheDirectory, 8 << 20, 8 << 20});
     }
     ~TileLoaderFixture()
     {

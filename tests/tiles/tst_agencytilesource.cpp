@@ -63,6 +63,30 @@ private Q_SLOTS:
         QVERIFY(m_server->requests().first().query.isEmpty());
     }
 
+    // A file where the cache folder should be (to the program, as broken as a full or
+    // read-only disk): tiles come from the network once, then from memory, with no retries,
+    // and the file is left alone.
+    void aCacheFolderThatCannotBeWrittenCostsOnlyTheDisk()
+    {
+        QTemporaryDir home;
+        const QString blocked = home.filePath(QStringLiteral("jmatile"));
+        QFile blocker(blocked);
+        QVERIFY(blocker.open(QIODevice::WriteOnly) && blocker.write("not a folder") > 0);
+        blocker.close();
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("QNetworkDiskCache")));
+        TileLoaderFixture fixture(blocked);
+        fixture.serveEverything(tileFile("hrpns_rain_blobs_p4.png"));
+        AgencyTileSource& source = fixture.loader->agency();
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(runTask(source.tileData(kNowcast, {6, 56, 25})).value(),
+                     tileFile("hrpns_rain_blobs_p4.png"));
+        QCOMPARE(fixture.server.requests().size(), 1);
+        QCOMPARE(source.consecutiveFailures(), 0);
+        QVERIFY(QFileInfo(blocked).isFile());
+        // Said once, not at every download.
+        QCOMPARE(logLines(QStringLiteral("キャッシュフォルダーに書き込めません")).size(), 1);
+    }
+
     void threeNotFoundsGiveNothingAfterTwoPausesAndNoLog()
     {
         m_server->setHandler([](const RecordedRequest&) { return FakeResponse::error(404); });

@@ -12,11 +12,14 @@
 #include "ui/MainWindow.h"
 #include "ui/RainOutlookRow.h"
 #include "ui/RainOutlookStrip.h"
+#include "ui/TimelineFrameLabel.h"
+#include "ui/TimelineTrack.h"
 #include "ui/WeatherHeaderView.h"
 #include "update/FeedUpdater.h"
 #include "update/SoftwareUpdaterModel.h"
 #include "update/UpdateAlert.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -45,6 +48,25 @@ private:
 AppStateHarness::PositionSourceFactory mute(PositionSource::Authorization authorization)
 {
     return [authorization] { return std::make_unique<MutePositionSource>(authorization); };
+}
+
+// What a screen reader reaches: every visible control, named, with its path in the tree.
+void unnamedControls(QAccessibleInterface* node, const QString& path, QStringList& found)
+{
+    static const QSet<QAccessible::Role> kControls{
+        QAccessible::Button,      QAccessible::PushButton,    QAccessible::CheckBox,
+        QAccessible::RadioButton, QAccessible::ComboBox,      QAccessible::Slider,
+        QAccessible::SpinBox,     QAccessible::EditableText,  QAccessible::PageTab,
+        QAccessible::ButtonMenu,  QAccessible::ButtonDropDown};
+    if (!node || node->state().invisible)
+        return;
+    const QString here =
+        path + u'/' +
+        QString::fromLatin1(node->object() ? node->object()->metaObject()->className() : "?");
+    if (kControls.contains(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty())
+        found.append(here);
+    for (int i = 0; i < node->childCount(); ++i)
+        unnamedControls(node->child(i), here, found);
 }
 
 } // namespace
@@ -143,6 +165,30 @@ private Q_SLOTS:
         QCOMPARE(row->sentenceText()->text(),
                  RainOutlookText::sentence(service->outlook(), h->clock.now()));
         QVERIFY(!row->strip()->bars().isEmpty());
+    }
+
+    // A screen reader can name every control of the window, and the two maps and their
+    // changing frame time.
+    void everyControlHasAnAccessibleName()
+    {
+        open();
+        QVERIFY(h->waitForFrames());
+        QStringList unnamed;
+        unnamedControls(QAccessible::queryAccessibleInterface(window.get()), QString(), unnamed);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n')));
+
+        // The track is a slider over the frames, the frame's time is read out as it changes.
+        auto* track = window->findChild<TimelineTrack*>();
+        QAccessibleInterface* slider = QAccessible::queryAccessibleInterface(track);
+        QCOMPARE(slider->role(), QAccessible::Slider);
+        QAccessibleValueInterface* value = slider->valueInterface();
+        QVERIFY(value);
+        QCOMPARE(value->maximumValue().toInt(), int(track->player()->frames().size()));
+        value->setCurrentValue(1);
+        QCOMPARE(track->player()->index(), 0);
+        auto* frameLabel = window->findChild<TimelineFrameLabel*>();
+        QTRY_VERIFY(frameLabel->accessibleName().contains(frameLabel->label().clock));
+        QVERIFY(!frameLabel->label().clock.isEmpty());
     }
 
     void redrawRaisesOnlyTheRedrawToken()

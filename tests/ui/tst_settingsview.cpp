@@ -1,5 +1,6 @@
 #include "../app/AppStateHarness.h"
 #include "TestRegistry.h"
+#include "WidgetParts.h"
 #include "platform/Autostart.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
@@ -23,14 +24,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-template <typename T = QWidget>
-T* part(const QWidget& view, const QString& name)
-{
-    T* found = view.findChild<T*>(name);
-    if (!found)
-        qFatal("no part %s", qPrintable(name));
-    return found;
-}
+using testing::part;
 
 QString text(const QWidget& view, const QString& name)
 {
