@@ -532,7 +532,7 @@ private Q_SLOTS:
         QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
         QVERIFY(content->header()->currentPanel()->stampText()->text().startsWith(
             QStringLiteral("オフライン — ")));
-        QVERIFY(!shell->app().state().typhoon()->typhoons().isEmpty());
+        QTRY_VERIFY(!app.typhoon()->typhoons().isEmpty());
         RadarPlayer* detail = app.detailPlayer();
         if (detail->mode() == RadarPlaybackMode::Animation && saved.size() > 1) {
             const int index = detail->index();
