@@ -40,6 +40,9 @@ public:
     // so that network answers and the map's tile threads keep up, until `done` holds.
     bool runClockUntil(const std::function<bool()>& done, double maxSeconds, double step = 1.0);
     void runClock(double seconds, double step = 0.25);
+    // Pauses and scrubs through every frame, each until both panes have drawn its tiles, so
+    // that every frame's tiles are fetched and kept.
+    bool showEveryFrame(ApplicationShell& shell);
 
 private:
     QString m_settingsPath;

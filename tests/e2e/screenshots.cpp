@@ -134,21 +134,7 @@ void shootOffline(const QDir& folder, const QString& settingsPath)
         auto shell = harness.launch();
         shell->window().resize(1440, 900);
         require(ShellHarness::waitForRadar(*shell), "no radar");
-        AppState& state = shell->app().state();
-        ContentView* content = shell->window().content();
-        // Every frame once on screen, so its tiles are kept.
-        state.pausePlayback();
-        for (int index = 0; index < state.timeline()->frames().size(); ++index) {
-            state.detailPlayer()->scrub(index);
-            harness.runClock(0.5);
-            require(harness.runClockUntil(
-                        [&] {
-                            return !content->detailPane()->showsLoadingBadge() &&
-                                   !content->overviewPane()->showsLoadingBadge();
-                        },
-                        10, 0.25),
-                    "the radar tiles do not arrive");
-        }
+        require(harness.showEveryFrame(*shell), "the radar tiles do not arrive");
     }
     harness.server().setDown(true);
     harness.runClock(2 * 3600, 600);

@@ -493,20 +493,8 @@ private Q_SLOTS:
             ContentView* content = shell->window().content();
             QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
             QTRY_VERIFY(tileRequests() > 0);
-            // Every frame once on screen, so its tiles are fetched and kept.
-            RadarPlayer* detail = state(*shell).detailPlayer();
             online = state(*shell).timeline()->frames();
-            state(*shell).pausePlayback();
-            for (int index = 0; index < online.size(); ++index) {
-                detail->scrub(index);
-                runClock(0.5); // the maps ask for the frame's tiles
-                QVERIFY(runClockUntil(
-                    [&] {
-                        return !content->detailPane()->showsLoadingBadge() &&
-                               !content->overviewPane()->showsLoadingBadge();
-                    },
-                    10, 0.25));
-            }
+            QVERIFY(m_harness->showEveryFrame(*shell));
             QVERIFY(!state(*shell).isOffline());
         }
         m_server->setDown(true);
