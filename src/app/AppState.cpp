@@ -177,8 +177,10 @@ void AppState::feedOutlookPlace()
 bool AppState::isFrameAtHand(const RadarFrame& frame) const
 {
     // A frame with a hole where a tile is missing would show dry land where it may have
-    // rained, so every tile the panes show must be there. The place's own tile stands in
-    // before the maps have a size: it is what the rain outlook fetched for each frame.
+    // rained, so every tile the panes show must be there; a view moved or resized onto tiles
+    // never fetched therefore keeps fewer frames (or, with none left, the frames shown). The
+    // place's own tile stands in before the maps have a size: it is what the rain outlook
+    // fetched for each frame it sampled.
     QSet<TileId> tiles;
     for (const QList<TilePath>& paneTiles : m_visibleTiles) {
         for (const TilePath& path : paneTiles)

@@ -27,7 +27,7 @@
 // after a change to what users see (scripts/screenshots runs this): the window while the
 // agency cannot be reached, 14:30 with every layer and the rain outlook in the light and the
 // dark theme, with the settings window's "通知" tab in both, and a start two hours later without
-// the agency, showing the saved data marked as old, in both themes.
+// the agency, showing the saved data marked as old, in both themes and in live mode.
 
 namespace {
 
@@ -165,6 +165,11 @@ void shootOffline(const QDir& folder, const QString& settingsPath)
                                             : QStringLiteral("offline-light.png"));
     }
     settings.setTheme(ThemePreference::Light);
+    // Live mode: the bar under each map says so too.
+    state.setPlaybackMode(RadarPlaybackMode::Live);
+    harness.runClock(2);
+    QTest::qWait(400);
+    save(*shell, folder, QStringLiteral("offline-live-light.png"));
 }
 
 } // namespace
