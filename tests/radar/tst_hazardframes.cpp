@@ -11,7 +11,8 @@ namespace {
 // 05:30 UTC, forecasts of the 05:30 run from 05:40 to 06:30, lightning every 5 minutes.
 QList<TargetTimeEntry> listThree()
 {
-    auto decoded = decodeTargetTimes(TestData::read(QStringLiteral("jma/nowc/targetTimes_N3.json")));
+    auto decoded =
+        decodeTargetTimes(TestData::read(QStringLiteral("jma/nowc/targetTimes_N3.json")));
     return decoded.ok() ? decoded.value() : QList<TargetTimeEntry>{};
 }
 
@@ -59,19 +60,20 @@ private Q_SLOTS:
         const RadarFrames frames =
             HazardFrames::fromList(withoutThunder, RadarProduct::ThunderNowcast);
         QVERIFY(frames.isEmpty());
-        QVERIFY(!HazardFrames::matching(frames, radarAt(QStringLiteral("0530"),
-                                                        RadarFrame::Kind::Observation)));
+        QVERIFY(!HazardFrames::matching(
+            frames, radarAt(QStringLiteral("0530"), RadarFrame::Kind::Observation)));
         QCOMPARE(HazardFrames::fromList(withoutThunder, RadarProduct::TornadoNowcast).size(), 25);
     }
 
     void olderRunsDoNotOverrideTheNewest()
     {
         QList<TargetTimeEntry> entries = listThree();
-        entries.append({QStringLiteral("20250829052000"), QStringLiteral("20250829054000"),
+        entries.append({QStringLiteral("20250829052000"),
+                        QStringLiteral("20250829054000"),
                         {QStringLiteral("thns")}});
-        const auto frame = HazardFrames::matching(
-            HazardFrames::fromList(entries, RadarProduct::ThunderNowcast),
-            radarAt(QStringLiteral("0540"), RadarFrame::Kind::Forecast));
+        const auto frame =
+            HazardFrames::matching(HazardFrames::fromList(entries, RadarProduct::ThunderNowcast),
+                                   radarAt(QStringLiteral("0540"), RadarFrame::Kind::Forecast));
         QVERIFY(frame);
         QCOMPARE(frame->basetime, QStringLiteral("20250829053000"));
     }

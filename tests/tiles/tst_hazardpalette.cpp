@@ -1,7 +1,7 @@
 #include "HazardTiles.h"
+#include "TaskTestUtils.h"
 #include "TestRegistry.h"
 #include "TileLoaderFixture.h"
-#include "TaskTestUtils.h"
 #include "tiles/HazardPalette.h"
 
 #include <QSignalSpy>
