@@ -2,6 +2,7 @@
 
 #include "mapwidget/MapWidget.h"
 #include "mapwidget/TileOverlayRenderer.h"
+#include "tiles/RadarTileLoader.h"
 #include "tiles/RadarTileOverlay.h"
 
 HazardTileLayer::HazardTileLayer(RadarTileLoader& loader, int z)
@@ -43,7 +44,12 @@ void HazardTileLayer::show(const std::optional<RadarFrame>& frame)
     if (m_overlay->frame() == frame)
         return;
     m_overlay->setFrame(frame);
-    reloadTiles();
+    // Most of a nowcast is empty: tiles empty before and after keep their (empty) picture.
+    if (m_renderer)
+        m_renderer->reloadData([&loader = m_loader, shown = *frame](const TileId& tile) {
+            const auto picture = loader.pictures().displayTileInMemory(shown, {tile, 1.0});
+            return picture && picture->empty;
+        });
 }
 
 void HazardTileLayer::reloadTiles()

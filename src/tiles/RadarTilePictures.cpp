@@ -66,12 +66,35 @@ RadarTilePictures::displayTileInMemory(const RadarFrame& frame, const TilePath& 
     if (!TileAddress::isServedZoom(frame.product, tile.z)) {
         const TileImages::DisplayTile* kept =
             m_made.find({frame.id(), tile, TileImages::displaySide(path.scale)}, steadyClockMs());
-        return kept ? std::optional(*kept) : std::nullopt;
+        return kept ? std::optional(*kept) : emptySourceInMemory(frame, tile);
     }
     const std::optional<QByteArray> bytes = m_source.tileInMemory(frame, tile);
     if (!bytes)
         return std::nullopt;
     return agencyTile(*bytes);
+}
+
+// Empty sources make no picture to keep; what they make is answered from the sources
+// themselves when they are at hand (most thunder and tornado tiles are empty).
+std::optional<TileImages::DisplayTile>
+RadarTilePictures::emptySourceInMemory(const RadarFrame& frame, const TileId& tile)
+{
+    const int deepest = TileAddress::deepestZoom(frame.product);
+    QList<TileId> sources;
+    if (tile.z > deepest)
+        sources = {tile.ancestor(tile.z - deepest)};
+    else
+        for (int i = 0; i < 4; ++i)
+            sources.append({tile.z + 1, 2 * tile.x + (i & 1), 2 * tile.y + (i >> 1)});
+    std::optional<QByteArray> first;
+    for (const TileId& source : std::as_const(sources)) {
+        const std::optional<QByteArray> bytes = m_source.tileInMemory(frame, source);
+        if (!bytes || !TileImages::isEmptyTile(*bytes))
+            return std::nullopt;
+        if (!first)
+            first = bytes;
+    }
+    return agencyTile(*first);
 }
 
 // Only pictures are worth keeping (empty tiles cost no work), and none made while the

@@ -39,6 +39,8 @@ private:
                                                                      int side);
     async::Task<std::optional<TileImages::DisplayTile>> croppedTile(RadarFrame frame, TileId tile,
                                                                     int side);
+    std::optional<TileImages::DisplayTile> emptySourceInMemory(const RadarFrame& frame,
+                                                               const TileId& tile);
     void keep(const FrameTileKey& key, const RadarFrame& frame,
               const std::optional<TileImages::DisplayTile>& tile, bool hasEmptySource);
 

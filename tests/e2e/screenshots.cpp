@@ -5,6 +5,8 @@
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
+#include "ui/PaneButton.h"
+#include "ui/RadarLegendView.h"
 #include "ui/RadarPaneView.h"
 #include "ui/WeatherHeaderView.h"
 
@@ -20,7 +22,8 @@
 
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
-// agency cannot be reached, and 14:30 with every layer in the light and the dark theme.
+// agency cannot be reached, and 14:30 with every layer (thunder and tornado over the storm
+// near Tokyo among them) in the light and the dark theme, with the detail pane's legend.
 
 namespace {
 
@@ -73,10 +76,11 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
                 [&] {
                     return content->header()->area() == WeatherHeaderView::Area::Forecast &&
                            !overview->mapView().typhoons.isEmpty() &&
-                           !overview->mapView().lightningStrikes.isEmpty();
+                           !overview->mapView().lightningStrikes.isEmpty() &&
+                           overview->mapView().thunderFrame && overview->mapView().tornadoFrame;
                 },
                 5000),
-            "the forecast, typhoons or lightning are missing");
+            "the forecast, typhoons, lightning, thunder or tornado are missing");
     AppSettings& settings = shell->app().settings();
     settings.setShowRangeCircles(true);           // every layer in the picture
     shell->window().playPauseAction()->trigger(); // hold 14:30 still
@@ -90,9 +94,22 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
                     10, 0.25),
                 "the radar tiles do not arrive");
         QTest::qWait(400); // the map decodes and draws the delivered tiles
-        save(*shell, folder,
-             theme == ThemePreference::Dark ? QStringLiteral("main-dark.png")
-                                            : QStringLiteral("main-light.png"));
+        const QString suffix = theme == ThemePreference::Dark ? QStringLiteral("-dark.png")
+                                                              : QStringLiteral("-light.png");
+        save(*shell, folder, QStringLiteral("main") + suffix);
+
+        // The legend with the thunder and tornado scales, in a popover of its own.
+        RadarPaneView* detail = content->detailPane();
+        detail->legendButton()->click();
+        require(QTest::qWaitFor([&] { return detail->legend()->isVisible(); }, 2000),
+                "the legend does not open");
+        QTest::qWait(300);
+        const QImage legend = detail->legend()->window()->grab().toImage();
+        require(legend.save(folder.filePath(QStringLiteral("legend") + suffix)),
+                "cannot save a picture");
+        std::printf("%s\n", qPrintable(folder.filePath(QStringLiteral("legend") + suffix)));
+        detail->legendButton()->click();
+        QTest::qWait(100);
     }
     settings.setTheme(ThemePreference::Light);
 }

@@ -391,6 +391,42 @@ private Q_SLOTS:
         expectOrder();
     }
 
+    // Tiles empty in the shown frame and in the next one (in memory) are not asked again.
+    // The frames are older than 20 minutes, so their empty tiles are final and kept.
+    void emptyNowcastTilesAreNotAskedAgain()
+    {
+        const QByteArray empty = TestData::read(u"jma/tiles/empty_placeholder_rgba.png"_s);
+        const QByteArray rain = TestData::read(u"jma/tiles/hrpns_rain_blobs_p4.png"_s);
+        m_bed->server.setHandler([=](const RecordedRequest& request) {
+            return FakeResponse::png(request.path.contains(u"/thns/"_s) ? empty : rain);
+        });
+        const auto thunderAt = [](const QString& time) {
+            RadarFrame frame = RadarTileBed::frameAt(time);
+            frame.product = RadarProduct::ThunderNowcast;
+            return frame;
+        };
+        m_view.thunderFrame = thunderAt(u"20250829043000"_s);
+        showFrameA();
+        const HazardTileLayer& thunder = coordinator().thunderLayer();
+        const auto requests = [&] {
+            return RadarTileBed::radarRequests(map(), thunder.overlay().get());
+        };
+        RadarTileBed::waitForTiles([&] { return thunder.overlay(); });
+        QTRY_VERIFY(map().scene().tileLayer(thunder.overlay().get())->isComplete());
+        const int first = requests();
+        QVERIFY(first > 0);
+
+        m_view.thunderFrame = thunderAt(u"20250829044000"_s); // not seen yet: asked for
+        update();
+        QTRY_VERIFY(map().scene().tileLayer(thunder.overlay().get())->isComplete());
+        QCOMPARE(requests(), 2 * first);
+
+        m_view.thunderFrame = thunderAt(u"20250829043000"_s); // empty and at hand: kept
+        update();
+        QVERIFY(map().scene().tileLayer(thunder.overlay().get())->isComplete());
+        QCOMPARE(requests(), 2 * first);
+    }
+
     void tapsSelectionsAndANewPlace()
     {
         makeHost();

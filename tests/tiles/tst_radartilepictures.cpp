@@ -154,6 +154,30 @@ private Q_SLOTS:
         QCOMPARE(paths, asked);
     }
 
+    // Empty sources make no picture to keep, so what they make is answered from the sources
+    // in memory, without a task; one missing source still needs the task.
+    void tilesOfEmptySourcesAreAnsweredFromMemory()
+    {
+        const QByteArray empty = tileFile("empty_placeholder_rgba.png");
+        m_fixture->serveEverything(empty);
+        const RadarFrame thunder =
+            TileTestData::frame(RadarProduct::ThunderNowcast, "20250829053000", "20250829053000");
+        for (const auto& [frame, path] : {std::pair{thunder, TilePath{{10, 904, 400}, 1}},
+                                          std::pair{thunder, TilePath{{7, 113, 50}, 1}},
+                                          std::pair{kNowcast, TilePath{{11, 1808, 800}, 1}}}) {
+            QVERIFY(!m_pictures->displayTileInMemory(frame, path));
+            QVERIFY(runTask(m_pictures->displayTile(frame, path)));
+            const auto answered = m_pictures->displayTileInMemory(frame, path);
+            QVERIFY(answered);
+            QVERIFY(answered->empty);
+            QCOMPARE(answered->encoded, empty);
+        }
+        // Three of the four children of zoom 7 tile 113/51 in memory: not enough.
+        for (const TileId& child : {TileId{8, 226, 102}, TileId{8, 227, 102}, TileId{8, 226, 103}})
+            QVERIFY(runTask(m_fixture->loader->agency().tileData(thunder, child)));
+        QVERIFY(!m_pictures->displayTileInMemory(thunder, {{7, 113, 51}, 1}));
+    }
+
     void oneMissingQuadrantGivesNothing()
     {
         FakeClock clock;
