@@ -24,8 +24,8 @@ public:
     // label; tornado above thunder, its areas being the smaller and the rarer.
     static constexpr int kThunderZ = MapZ::AboveRoads + 1;
     static constexpr int kTornadoZ = MapZ::AboveRoads + 2;
-    // Opaque enough that level 1 reads over heavy rain, light enough to show the rain's edge.
-    static constexpr double kAlpha = 0.8;
+    // Opaque enough that level 1 reads over heavy rain, light enough to show the rain beneath.
+    static constexpr double kAlpha = 0.7;
 
     HazardTileLayer(RadarTileLoader& loader, int z);
     HazardTileLayer(const HazardTileLayer&) = delete;

@@ -1,6 +1,8 @@
 #include "ShellHarness.h"
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "map/RadarMapHost.h"
+#include "mapwidget/MapWidget.h"
 #include "platform/DataHosts.h"
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
@@ -88,8 +90,11 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
         settings.setTheme(theme);
         require(harness.runClockUntil(
                     [&] {
+                        // Every layer drawn, thunder and tornado among them.
                         return !content->detailPane()->showsLoadingBadge() &&
-                               !overview->showsLoadingBadge();
+                               !overview->showsLoadingBadge() &&
+                               content->detailPane()->mapHost()->mapWidget().scene().isLoaded() &&
+                               overview->mapHost()->mapWidget().scene().isLoaded();
                     },
                     10, 0.25),
                 "the radar tiles do not arrive");

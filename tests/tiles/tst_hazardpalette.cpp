@@ -36,6 +36,44 @@ private Q_SLOTS:
         QCOMPARE(HazardPalette::levelAt(argb, {1, 1}), 0);
     }
 
+    // A place's level comes from its own pixel of its own tile: the storm's centre has the
+    // highest level, its rim the lowest, a place beside it none.
+    void aPlacesLevelIsReadFromItsPixel_data()
+    {
+        QTest::addColumn<double>("latitude");
+        QTest::addColumn<double>("longitude");
+        QTest::addColumn<int>("level");
+        QTest::newRow("centre") << 35.80 << 139.60 << 4;
+        QTest::newRow("rim, west") << 35.80 << 139.60 - 0.32 << 1; // 58 of 70 pixels out
+        QTest::newRow("beside") << 35.80 << 139.60 + 0.45 << 0;
+    }
+
+    void aPlacesLevelIsReadFromItsPixel()
+    {
+        QFETCH(double, latitude);
+        QFETCH(double, longitude);
+        QFETCH(int, level);
+        const GeoCoordinate place{latitude, longitude};
+        const HazardPalette::PlacePixel where = HazardPalette::placePixel(place, 8);
+        const auto png = HazardTiles::storm(HazardTiles::thunderColours(), 35.80, 139.60, 70, 8,
+                                            where.tile.x, where.tile.y);
+        QVERIFY(png);
+        QCOMPARE(HazardPalette::levelAtPlace(*png, place, 8), level);
+        QCOMPARE(HazardPalette::levelAtPlace(TileTestData::tileFile("empty_placeholder_rgba.png"),
+                                             place, 8),
+                 0);
+    }
+
+    void placesFallOnTheirTile()
+    {
+        // Tokyo Station: zoom-8 tile 227/100, near its bottom edge.
+        const auto tokyo = HazardPalette::placePixel({35.681, 139.767}, 8);
+        QCOMPARE(tokyo.tile, (TileId{8, 227, 100}));
+        QCOMPARE(tokyo.pixel, QPoint(99, 206));
+        const auto deeper = HazardPalette::placePixel({35.681, 139.767}, 10);
+        QCOMPARE(deeper.tile.ancestor(2), tokyo.tile);
+    }
+
     // The source learns the colours from the first served tile with a palette, per product,
     // and never from rain.
     void theSourceLearnsEachProductsColoursOnce()
