@@ -2,6 +2,8 @@
 #include "TaskTestUtils.h"
 #include "TestRegistry.h"
 #include "TileLoaderFixture.h"
+#include "platform/async/TaskScope.h"
+#include "tiles/HazardAtPlace.h"
 #include "tiles/HazardPalette.h"
 
 #include <QSignalSpy>
@@ -72,6 +74,50 @@ private Q_SLOTS:
         QCOMPARE(tokyo.pixel, QPoint(99, 206));
         const auto deeper = HazardPalette::placePixel({35.681, 139.767}, 10);
         QCOMPARE(deeper.tile.ancestor(2), tokyo.tile);
+    }
+
+    // The outlook's level at a place: the highest of the frames given, each read from the
+    // place's own tile at the deepest served zoom; a tile that cannot be had counts as none.
+    void theHighestLevelAtAPlaceOverTheHour()
+    {
+        TileLoaderFixture fixture;
+        QVERIFY(fixture.listening);
+        const GeoCoordinate tokyo{35.681, 139.767};
+        const QString tile = QStringLiteral("/surf/thns/8/227/100.png");
+        fixture.server.setHandler([=](const RecordedRequest& request) {
+            if (!request.path.endsWith(tile))
+                return FakeResponse::error(404);
+            // 05:40 shows the storm on Tokyo (level 2 there), 05:50 nothing, 06:00 no tile.
+            if (request.path.contains(QStringLiteral("/20250829054000/")))
+                return FakeResponse::png(*HazardTiles::storm(HazardTiles::thunderColours(), 35.681,
+                                                             139.767 + 0.2, 70, 8, 227, 100));
+            if (request.path.contains(QStringLiteral("/20250829055000/")))
+                return FakeResponse::png(TileTestData::tileFile("empty_placeholder_rgba.png"));
+            return FakeResponse::error(404);
+        });
+        using TileTestData::frame;
+        const RadarFrames hour{
+            frame(RadarProduct::ThunderNowcast, "20250829053000", "20250829055000"),
+            frame(RadarProduct::ThunderNowcast, "20250829053000", "20250829054000"),
+            frame(RadarProduct::ThunderNowcast, "20250829053000", "20250829060000")};
+        FakeClock clock;
+        auto task = HazardAtPlace::highestLevel(fixture.loader->agency(), hour, tokyo);
+        bool done = false;
+        int level = -1;
+        async::TaskScope scope;
+        scope.spawn([](async::Task<int> inner, int* out, bool* finished) -> async::Task<void> {
+            *out = co_await inner;
+            *finished = true;
+        }(std::move(task), &level, &done));
+        QVERIFY(fixture.endRetryPauses(clock, 1, QStringLiteral("/20250829060000/")));
+        QTRY_VERIFY(done);
+        QCOMPARE(level, 2); // 0.2° east of the centre: 36 of 70 pixels out
+        for (const RecordedRequest& request : fixture.server.requests())
+            QVERIFY(request.path.endsWith(tile));
+        QCOMPARE(HazardAtPlace::thunderLine(level), QStringLiteral("雷の可能性（活動度2）"));
+        QVERIFY(HazardAtPlace::thunderLine(0).isEmpty());
+        QCOMPARE(HazardAtPlace::tornadoLine(1), QStringLiteral("竜巻などの激しい突風の可能性"));
+        QVERIFY(HazardAtPlace::tornadoLine(0).isEmpty());
     }
 
     // The source learns the colours from the first served tile with a palette, per product,
