@@ -5,6 +5,7 @@
 #include "platform/async/Sleep.h"
 #include "platform/async/WhenAll.h"
 #include "tiles/ForwardingNetworkCache.h"
+#include "tiles/HazardPalette.h"
 #include "tiles/TileAddress.h"
 #include "tiles/TileImages.h"
 
@@ -187,6 +188,7 @@ async::Task<std::optional<QByteArray>> AgencyTileSource::attempt(QStringList mem
             } else if (response.status == 200) {
                 rememberMember(frame, member);
                 keepUnlessStillFilling(url, frame, response.body);
+                learnLevelColours(frame, response.body);
                 co_return response.body;
             } else {
                 // A cached error page would be served forever under the cache-first policy.
@@ -222,6 +224,19 @@ void AgencyTileSource::keepUnlessStillFilling(const QUrl& url, const RadarFrame&
         return;
     }
     m_memory.insert(url.toString(), new QByteArray(bytes), qMax<qsizetype>(bytes.size(), 1));
+}
+
+void AgencyTileSource::learnLevelColours(const RadarFrame& frame, const QByteArray& bytes)
+{
+    const bool hazard = frame.product == RadarProduct::ThunderNowcast ||
+                        frame.product == RadarProduct::TornadoNowcast;
+    if (!hazard || m_levelColours.contains(frame.product) || TileImages::isEmptyTile(bytes))
+        return;
+    const QList<QColor> colours = HazardPalette::levelColours(bytes);
+    if (colours.isEmpty())
+        return;
+    m_levelColours.insert(frame.product, colours);
+    Q_EMIT levelColoursChanged();
 }
 
 void AgencyTileSource::forget(const QUrl& url)
