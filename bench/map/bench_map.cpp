@@ -4,6 +4,7 @@
 // (nothing is downloaded while timed), and each PNG is unique, as the agency's are. Each
 // benchmark starts with a loader of its own, so no picture made for one is reused by another.
 #include "FakeHttpServer.h"
+#include "HazardTiles.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
 #include "mapwidget/MapProjection.h"
@@ -51,14 +52,39 @@ QByteArray uniquePng(const QString& path)
     return buffer.data();
 }
 
-RadarFrames makeFrames()
+// A thunder or tornado tile, unique to its address likewise. Their areas are far smaller than
+// the rain's: one tile in four (even column and row) shows a storm, a level-3 or level-1
+// square over its middle quarter; the others are the agency's empty placeholder.
+QByteArray uniqueHazardPng(const QString& path)
+{
+    static const QByteArray empty = [] {
+        QFile file(QStringLiteral(SHIGUREN_SAMPLE_TILES "/empty_placeholder_rgba.png"));
+        file.open(QIODevice::ReadOnly);
+        return file.readAll();
+    }();
+    const QStringList parts = path.chopped(4).split(u'/');
+    if (parts.size() < 2 || parts.at(parts.size() - 2).toInt() % 2 != 0 ||
+        parts.last().toInt() % 2 != 0)
+        return empty;
+    const bool thunder = path.contains(QStringLiteral("/thns/"));
+    const QImage image =
+        QImage::fromData(thunder ? HazardTiles::tile(HazardTiles::thunderColours(), 3)
+                                 : HazardTiles::tile(HazardTiles::tornadoColours(), 1));
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setText(QStringLiteral("address"), path);
+    writer.write(image);
+    return buffer.data();
+}
+
+RadarFrames makeFrames(RadarProduct product = RadarProduct::Nowcast)
 {
     RadarFrames frames;
     const QDateTime start = *JMATime::parse(QStringLiteral("20250829043000"));
     for (int i = 0; i < kFrames; ++i) {
         const QString time = start.addSecs(300 * i).toString(QStringLiteral("yyyyMMddHHmmss"));
-        frames.append({RadarProduct::Nowcast, time, time, RadarFrame::Kind::Observation,
-                       *JMATime::parse(time)});
+        frames.append({product, time, time, RadarFrame::Kind::Observation, *JMATime::parse(time)});
     }
     return frames;
 }
@@ -69,6 +95,9 @@ struct Agency {
     QTemporaryDir cacheDir;
     std::unique_ptr<RadarTileLoader> loader;
     RadarFrames frames = makeFrames();
+    // One of each every five minutes; a map shows them at the agency's pace, every ten.
+    RadarFrames thunderFrames = makeFrames(RadarProduct::ThunderNowcast);
+    RadarFrames tornadoFrames = makeFrames(RadarProduct::TornadoNowcast);
 
     Agency()
     {
@@ -76,8 +105,12 @@ struct Agency {
         server.setHandler([](const RecordedRequest& request) -> std::optional<FakeResponse> {
             static QHash<QString, QByteArray> pngs;
             auto png = pngs.find(request.path);
-            if (png == pngs.end())
-                png = pngs.insert(request.path, uniquePng(request.path));
+            if (png == pngs.end()) {
+                const bool hazard = request.path.contains(QStringLiteral("/thns/")) ||
+                                    request.path.contains(QStringLiteral("/trns/"));
+                png = pngs.insert(request.path,
+                                  hazard ? uniqueHazardPng(request.path) : uniquePng(request.path));
+            }
             return FakeResponse::png(*png);
         });
         DataHosts::pointAllAt(server.baseUrl());
@@ -104,14 +137,17 @@ struct Map {
     double guiCpuSeconds = 0; // of that, on the GUI thread
     int shown = 0;
 
-    Map(RadarMapView::Style style, double zoom)
+    bool nowcasts = false; // thunder and tornado over the rain
+
+    Map(RadarMapView::Style style, double zoom, bool withNowcasts = false)
+        : nowcasts(withNowcasts)
     {
         view.style = style;
         view.location = style == RadarMapView::Style::Detail
                             ? SavedLocation::create(QStringLiteral("東京"), {}, 35.68, 139.76)
                             : SavedLocation::create(QStringLiteral("日本"), {}, 36.0, 137.0);
         view.opacity = 0.75;
-        view.frame = Agency::instance().frames.first();
+        setFrames(0);
         MapSceneOptions options;
         options.showBaseMap = false;
         host = std::make_unique<RadarMapHost>(view, nullptr, options,
@@ -126,10 +162,31 @@ struct Map {
     {
         return scene().tileLayer(host->coordinator().overlay().get());
     }
+    void setFrames(int index)
+    {
+        const Agency& agency = Agency::instance();
+        view.frame = agency.frames[index % kFrames];
+        // The agency's nowcasts come every ten minutes: every other radar frame changes them.
+        if (nowcasts) {
+            view.thunderFrame = agency.thunderFrames[index % kFrames / 2 * 2];
+            view.tornadoFrame = agency.tornadoFrames[index % kFrames / 2 * 2];
+        }
+    }
     bool complete()
     {
         const auto tiles = layer();
-        return tiles && tiles->isComplete();
+        if (!tiles || !tiles->isComplete())
+            return false;
+        if (!nowcasts)
+            return true;
+        const RadarMapCoordinator& coordinator = host->coordinator();
+        for (const HazardTileLayer* hazard :
+             {&coordinator.thunderLayer(), &coordinator.tornadoLayer()}) {
+            const auto hazardTiles = scene().tileLayer(hazard->overlay().get());
+            if (!hazardTiles || !hazardTiles->isComplete())
+                return false;
+        }
+        return true;
     }
     void waitAndPaint()
     {
@@ -147,7 +204,7 @@ struct Map {
         const double cpu = processCpuSeconds();
         const double guiCpu = threadCpuSeconds();
         timer.start();
-        view.frame = Agency::instance().frames[index % kFrames];
+        setFrames(index);
         host->update(view);
         waitAndPaint();
         const double wall = double(timer.nsecsElapsed()) / 1e9;
@@ -158,14 +215,15 @@ struct Map {
     }
 };
 
-// The agency tiles a map tile is made from: itself at even zooms up to 10, its four children
-// at odd zooms, its zoom-10 ancestor above.
-QList<TilePath> sourceTiles(const QList<TileId>& shown)
+// The agency tiles a map tile is made from: itself at even zooms up to the deepest served
+// one (10 for rain, 8 for the nowcasts), its four children at odd zooms, its ancestor at the
+// deepest zoom below that.
+QList<TilePath> sourceTiles(const QList<TileId>& shown, int deepest = 10)
 {
     QList<TilePath> sources;
     for (const TileId& tile : shown) {
-        if (tile.z > 10) {
-            const TileId up = tile.ancestor(tile.z - 10);
+        if (tile.z > deepest) {
+            const TileId up = tile.ancestor(tile.z - deepest);
             sources.append({up, 1.0});
         } else if (tile.z % 2 == 1) {
             for (int i = 0; i < 4; ++i)
@@ -185,19 +243,28 @@ QList<TilePath> sourceTiles(const QList<TileId>& shown)
 // Every agency tile the map will ask for into the loader's memory cache, through the
 // loader's own prefetch: nothing the measured map draws has been decoded, composed or cut
 // out yet (except the first frame, which the set-up shows).
-void warm(RadarMapView::Style style, double zoom)
+void warm(RadarMapView::Style style, double zoom, bool withNowcasts = false)
 {
     Agency& agency = Agency::instance();
-    Map probe(style, zoom);
-    const QList<TilePath> sources = sourceTiles(probe.layer()->visibleTiles());
-    bool done = false;
-    async::TaskScope scope;
-    scope.spawn([](async::Task<void> prefetch, bool* finished) -> async::Task<void> {
-        co_await prefetch;
-        *finished = true;
-    }(agency.loader->prefetch(agency.frames, sources), &done));
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    Map probe(style, zoom, withNowcasts);
+    const auto prefetch = [&](const RadarFrames& frames, const QList<TilePath>& sources) {
+        bool done = false;
+        async::TaskScope scope;
+        scope.spawn([](async::Task<void> task, bool* finished) -> async::Task<void> {
+            co_await task;
+            *finished = true;
+        }(agency.loader->prefetch(frames, sources), &done));
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    };
+    prefetch(agency.frames, sourceTiles(probe.layer()->visibleTiles()));
+    if (withNowcasts) {
+        const RadarMapCoordinator& coordinator = probe.host->coordinator();
+        const auto tiles = probe.scene().tileLayer(coordinator.thunderLayer().overlay().get());
+        const QList<TilePath> sources = sourceTiles(tiles->visibleTiles(), 8);
+        prefetch(agency.thunderFrames, sources);
+        prefetch(agency.tornadoFrames, sources);
+    }
 }
 
 void report(benchmark::State& state, Map& map)
@@ -207,26 +274,39 @@ void report(benchmark::State& state, Map& map)
     state.counters["level"] = tiles->level();
     state.counters["process_cpu_ms"] = map.shown ? 1000 * map.cpuSeconds / map.shown : 0;
     state.counters["gui_cpu_ms"] = map.shown ? 1000 * map.guiCpuSeconds / map.shown : 0;
+    state.counters["radar_requests"] = tiles->counters().requests;
+    if (map.nowcasts) {
+        int requests = 0;
+        const RadarMapCoordinator& coordinator = map.host->coordinator();
+        for (const HazardTileLayer* hazard :
+             {&coordinator.thunderLayer(), &coordinator.tornadoLayer()})
+            requests += map.scene().tileLayer(hazard->overlay().get())->counters().requests;
+        state.counters["nowcast_requests"] = requests;
+    }
 }
 
 // A frame change with pictures that were never decoded for this map.
-void frameChangeFirstPass(benchmark::State& state, RadarMapView::Style style, double zoom)
+void frameChangeFirstPass(benchmark::State& state, RadarMapView::Style style, double zoom,
+                          bool withNowcasts = false)
 {
     Agency::instance().freshLoader();
-    warm(style, zoom);
-    Map map(style, zoom);
+    warm(style, zoom, withNowcasts);
+    Map map(style, zoom, withNowcasts);
+    const qsizetype before = Agency::instance().server.requests().size();
     int index = 1;
     for (auto _ : state)
         state.SetIterationTime(map.showFrame(index++));
     report(state, map);
+    state.counters["downloads"] = double(Agency::instance().server.requests().size() - before);
 }
 
 // The same frames again, as an animation loop shows them.
-void frameChangeSecondPass(benchmark::State& state, RadarMapView::Style style, double zoom)
+void frameChangeSecondPass(benchmark::State& state, RadarMapView::Style style, double zoom,
+                           bool withNowcasts = false)
 {
     Agency::instance().freshLoader();
-    warm(style, zoom);
-    Map map(style, zoom);
+    warm(style, zoom, withNowcasts);
+    Map map(style, zoom, withNowcasts);
     for (int i = 1; i <= kFrames; ++i)
         map.showFrame(i);
     map.cpuSeconds = 0;
@@ -343,6 +423,24 @@ FRAME_CHANGE(Detail, detail_odd_z9, 9.0);
 FRAME_CHANGE(Detail, detail_z11, 11.0);
 FRAME_CHANGE(Overview, overview_even_z6, 6.0);
 FRAME_CHANGE(Overview, overview_odd_z5, 5.0);
+
+// The same with the thunder and tornado layers on, both over a storm on every tile.
+#define FRAME_CHANGE_WITH_NOWCASTS(style, name, zoom)                                              \
+    BENCHMARK_CAPTURE(frameChangeFirstPass, name##_nowcasts, RadarMapView::Style::style, zoom,     \
+                      true)                                                                        \
+        ->Iterations(kFrames - 1)                                                                  \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond);                                                           \
+    BENCHMARK_CAPTURE(frameChangeSecondPass, name##_nowcasts, RadarMapView::Style::style, zoom,    \
+                      true)                                                                        \
+        ->Iterations(kFrames - 1)                                                                  \
+        ->UseManualTime()                                                                          \
+        ->Unit(benchmark::kMillisecond)
+
+FRAME_CHANGE_WITH_NOWCASTS(Detail, detail_even_z8, 8.0);
+FRAME_CHANGE_WITH_NOWCASTS(Detail, detail_odd_z9, 9.0);
+FRAME_CHANGE_WITH_NOWCASTS(Detail, detail_z11, 11.0);
+FRAME_CHANGE_WITH_NOWCASTS(Overview, overview_even_z6, 6.0);
 BENCHMARK_CAPTURE(plainBlit, tiles_24, 24)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(plainBlit, tiles_30, 30)->Unit(benchmark::kMillisecond);
 BENCHMARK(decodeOnePng)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();

@@ -47,6 +47,8 @@ AppSettings::AppSettings(QSettings* defaults, QObject* parent)
     m_forecastHorizonHours = readNumber("forecastHorizonHours", m_forecastHorizonHours);
     m_showTyphoon = readBool("showTyphoon", m_showTyphoon);
     m_showLightning = readBool("showLightning", m_showLightning);
+    m_showThunder = readBool("showThunder", m_showThunder);
+    m_showTornado = readBool("showTornado", m_showTornado);
     m_showPrefectureBorders = readBool("showPrefectureBorders", m_showPrefectureBorders);
     m_showPrefectureLabels = readBool("showPrefectureLabels", m_showPrefectureLabels);
     m_showRangeCircles = readBool("showRangeCircles", m_showRangeCircles);
@@ -152,6 +154,16 @@ void AppSettings::setShowTyphoon(bool value)
 void AppSettings::setShowLightning(bool value)
 {
     assign(m_showLightning, value, "showLightning", value, &AppSettings::showLightningChanged);
+}
+
+void AppSettings::setShowThunder(bool value)
+{
+    assign(m_showThunder, value, "showThunder", value, &AppSettings::showThunderChanged);
+}
+
+void AppSettings::setShowTornado(bool value)
+{
+    assign(m_showTornado, value, "showTornado", value, &AppSettings::showTornadoChanged);
 }
 
 void AppSettings::setShowPrefectureBorders(bool value)

@@ -29,6 +29,8 @@ class AppSettings : public QObject {
     Q_PROPERTY(bool showTyphoon READ showTyphoon WRITE setShowTyphoon NOTIFY showTyphoonChanged)
     Q_PROPERTY(
         bool showLightning READ showLightning WRITE setShowLightning NOTIFY showLightningChanged)
+    Q_PROPERTY(bool showThunder READ showThunder WRITE setShowThunder NOTIFY showThunderChanged)
+    Q_PROPERTY(bool showTornado READ showTornado WRITE setShowTornado NOTIFY showTornadoChanged)
     Q_PROPERTY(bool showPrefectureBorders READ showPrefectureBorders WRITE setShowPrefectureBorders
                    NOTIFY showPrefectureBordersChanged)
     Q_PROPERTY(bool showPrefectureLabels READ showPrefectureLabels WRITE setShowPrefectureLabels
@@ -63,6 +65,8 @@ public:
     double forecastHorizonHours() const { return m_forecastHorizonHours; }
     bool showTyphoon() const { return m_showTyphoon; }
     bool showLightning() const { return m_showLightning; }
+    bool showThunder() const { return m_showThunder; } // the thunder activity nowcast
+    bool showTornado() const { return m_showTornado; } // the tornado likelihood nowcast
     bool showPrefectureBorders() const { return m_showPrefectureBorders; }
     bool showPrefectureLabels() const { return m_showPrefectureLabels; }
     bool showRangeCircles() const { return m_showRangeCircles; }
@@ -88,6 +92,8 @@ public:
     void setForecastHorizonHours(double value);
     void setShowTyphoon(bool value);
     void setShowLightning(bool value);
+    void setShowThunder(bool value);
+    void setShowTornado(bool value);
     void setShowPrefectureBorders(bool value);
     void setShowPrefectureLabels(bool value);
     void setShowRangeCircles(bool value);
@@ -111,6 +117,8 @@ Q_SIGNALS:
     void forecastHorizonHoursChanged();
     void showTyphoonChanged();
     void showLightningChanged();
+    void showThunderChanged();
+    void showTornadoChanged();
     void showPrefectureBordersChanged();
     void showPrefectureLabelsChanged();
     void showRangeCirclesChanged();
@@ -142,6 +150,8 @@ private:
     double m_forecastHorizonHours = 6.0;
     bool m_showTyphoon = true;
     bool m_showLightning = true;
+    bool m_showThunder = true;
+    bool m_showTornado = true;
     bool m_showPrefectureBorders = true;
     bool m_showPrefectureLabels = true;
     bool m_showRangeCircles = false;

@@ -4,6 +4,7 @@
 #include "platform/DataHosts.h"
 #include "platform/Gzip.h"
 #include "platform/Logging.h"
+#include "radar/HazardFrames.h"
 #include "radar/JMATime.h"
 
 #include <QScopeGuard>
@@ -77,24 +78,25 @@ async::Task<void> LightningService::reload()
     auto finish = qScopeGuard([this] { m_status.setLoading(false); });
 
     m_schedule.noteRequest(Clock::current().now());
-    const Expected<std::optional<TargetTimeEntry>> entry = co_await fetchLatestObservationEntry();
+    const Expected<QList<TargetTimeEntry>> list = co_await fetchList();
     if (async::isCancelled())
         co_return;
-    if (!entry) {
-        fail(entry.failure().description);
+    if (!list) {
+        fail(list.failure().description);
         co_return;
     }
+    publishHazardFrames(list.value());
+    const std::optional<TargetTimeEntry> entry = newestLidenObservation(list.value());
     m_schedule.noteList(Clock::current().now(),
-                        entry.value()
-                            ? JMATime::parse(entry.value()->validtime).value_or(QDateTime())
-                            : QDateTime());
-    if (!entry.value()) {
+                        entry ? JMATime::parse(entry->validtime).value_or(QDateTime())
+                              : QDateTime());
+    if (!entry) {
         publish({});
         co_return;
     }
 
     const Expected<QList<LidenFeature>> features =
-        co_await fetchLiden(entry.value()->basetime, entry.value()->validtime);
+        co_await fetchLiden(entry->basetime, entry->validtime);
     if (async::isCancelled())
         co_return;
     if (!features) {
@@ -104,18 +106,13 @@ async::Task<void> LightningService::reload()
     publish(LightningStrike::fromFeatures(features.value()));
 }
 
-async::Task<Expected<std::optional<TargetTimeEntry>>>
-LightningService::fetchLatestObservationEntry()
+async::Task<Expected<QList<TargetTimeEntry>>> LightningService::fetchList()
 {
     HttpReply reply = m_session->get(DataHosts::join(DataHosts::current().agency, kListPath));
     const HttpResponse response = co_await reply;
     if (!response.isSuccess())
         co_return response.failure();
-    const Expected<QList<TargetTimeEntry>> entries =
-        decodeTargetTimes(Gzip::inflateIfCompressed(response.body));
-    if (!entries)
-        co_return entries.failure();
-    co_return newestLidenObservation(entries.value());
+    co_return decodeTargetTimes(Gzip::inflateIfCompressed(response.body));
 }
 
 async::Task<Expected<QList<LidenFeature>>> LightningService::fetchLiden(QString basetime,
@@ -164,6 +161,17 @@ void LightningService::fail(const QString& description)
         Q_EMIT strikesChanged();
     }
     m_status.markShowingCopy(copy->fetchedAt);
+}
+
+void LightningService::publishHazardFrames(const QList<TargetTimeEntry>& entries)
+{
+    RadarFrames thunder = HazardFrames::fromList(entries, RadarProduct::ThunderNowcast);
+    RadarFrames tornado = HazardFrames::fromList(entries, RadarProduct::TornadoNowcast);
+    if (thunder == m_thunderFrames && tornado == m_tornadoFrames)
+        return;
+    m_thunderFrames = std::move(thunder);
+    m_tornadoFrames = std::move(tornado);
+    Q_EMIT hazardFramesChanged();
 }
 
 void LightningService::publish(const LightningStrikes& strikes)

@@ -10,6 +10,7 @@
 #include "platform/async/Task.h"
 #include "platform/async/TaskScope.h"
 #include "radar/ListingSchedule.h"
+#include "radar/RadarFrame.h"
 #include "radar/TargetTimeEntry.h"
 
 #include <QDateTime>
@@ -19,12 +20,16 @@
 
 // Keeps the cloud-to-ground strikes of the agency's newest lightning observation. Each pass
 // finds the newest observation of nowcast list 3 that carries "liden", downloads that
-// time's strike file and publishes its strikes. A failed pass keeps the previous strikes
-// and says why in errorMessage. The last strike file that read is kept as a saved copy, shown
-// (marked by savedCopyTime) when a pass fails before any succeeded. Lives on the GUI thread.
+// time's strike file and publishes its strikes. The same list gives the frames of the
+// thunder and tornado nowcasts, published with it. A failed pass keeps the previous strikes
+// and frames and says why in errorMessage. The last strike file that read is kept as a saved
+// copy, shown (marked by savedCopyTime) when a pass fails before any succeeded. Lives on the
+// GUI thread.
 class LightningService : public QObject {
     Q_OBJECT
     Q_PROPERTY(LightningStrikes strikes READ strikes NOTIFY strikesChanged)
+    Q_PROPERTY(RadarFrames thunderFrames READ thunderFrames NOTIFY hazardFramesChanged)
+    Q_PROPERTY(RadarFrames tornadoFrames READ tornadoFrames NOTIFY hazardFramesChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
@@ -47,6 +52,9 @@ public:
     void startAutoRefresh(double intervalSeconds);
 
     const LightningStrikes& strikes() const { return m_strikes; }
+    // The thunder activity and tornado likelihood frames of the last list (HazardFrames).
+    const RadarFrames& thunderFrames() const { return m_thunderFrames; }
+    const RadarFrames& tornadoFrames() const { return m_tornadoFrames; }
     bool isLoading() const { return m_status.isLoading(); }
     QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
     QDateTime lastUpdated() const { return m_status.lastUpdated(); } // invalid when never loaded
@@ -62,21 +70,25 @@ public:
 
 Q_SIGNALS:
     void strikesChanged();
+    void hazardFramesChanged();
     void isLoadingChanged();
     void errorMessageChanged();
     void lastUpdatedChanged();
     void savedCopyTimeChanged();
 
 private:
-    async::Task<Expected<std::optional<TargetTimeEntry>>> fetchLatestObservationEntry();
+    async::Task<Expected<QList<TargetTimeEntry>>> fetchList();
     async::Task<Expected<QList<LidenFeature>>> fetchLiden(QString basetime, QString validtime);
 
     void publish(const LightningStrikes& strikes);
     void fail(const QString& description);
+    void publishHazardFrames(const QList<TargetTimeEntry>& entries);
 
     HttpSession* m_session;
     LastGoodCopies m_copies;
     LightningStrikes m_strikes;
+    RadarFrames m_thunderFrames;
+    RadarFrames m_tornadoFrames;
     ServiceStatus m_status;
     ListingSchedule m_schedule;
     async::RefreshLoop m_refresh;

@@ -39,6 +39,8 @@ RadarMapCoordinator::RadarMapCoordinator(const RadarMapView& first, RadarTileLoa
                        if (m_callbacks.onTileLoadingChange)
                            m_callbacks.onTileLoadingChange(loading);
                    }})
+    , m_thunderTiles(loader ? *loader : RadarTileLoader::shared(), HazardTileLayer::kThunderZ)
+    , m_tornadoTiles(loader ? *loader : RadarTileLoader::shared(), HazardTileLayer::kTornadoZ)
 {
     m_callbacks.onRegionSettled = first.onRegionSettled;
     m_callbacks.onTyphoonSelect = first.onTyphoonSelect;
@@ -53,7 +55,7 @@ RadarMapCoordinator::~RadarMapCoordinator()
         // The map keeps drawing what it holds; it must stop asking this delegate.
         m_map->setDelegate(nullptr);
     }
-    // The supervisor, destroyed next, takes the radar overlay off the map.
+    // The supervisor and the nowcast layers, destroyed next, take their overlays off the map.
 }
 
 double RadarMapCoordinator::opacityFactor(int zoom)
@@ -68,6 +70,8 @@ void RadarMapCoordinator::attach(MapWidget* map, const RadarMapView& view)
 {
     m_map = map;
     m_supervisor.setMap(map);
+    m_thunderTiles.setMap(map);
+    m_tornadoTiles.setMap(map);
     m_style = view.style;
     map->setDelegate(this);
     connect(map, &MapWidget::regionChanged, this, &RadarMapCoordinator::regionDidChange);
@@ -100,6 +104,8 @@ void RadarMapCoordinator::update(const RadarMapView& view)
     followLocation(view);
     followTyphoonSelection(view.selectedTyphoonID, view.typhoons);
     m_supervisor.showFrame(view.frame);
+    m_thunderTiles.show(view.thunderFrame);
+    m_tornadoTiles.show(view.tornadoFrame);
     followRadarOpacity(view.opacity);
     followTyphoons(view.typhoons);
     followLightning(view.lightningStrikes);
@@ -187,6 +193,8 @@ void RadarMapCoordinator::followRedrawToken(qint64 token)
         return;
     m_appliedForceRedrawToken = token;
     m_supervisor.reloadTiles();
+    m_thunderTiles.reloadTiles();
+    m_tornadoTiles.reloadTiles();
     if (m_rangeShow && m_rangeCenter)
         applyRangeCircles(true, *m_rangeCenter, true);
 }
@@ -268,6 +276,10 @@ RadarMapCoordinator::rendererFor(const std::shared_ptr<MapOverlay>& overlay)
     if (auto radar = m_supervisor.rendererFor(overlay)) {
         radar->setAlpha(m_appliedOpacity >= 0 ? m_appliedOpacity : kDefaultRadarAlpha);
         return radar;
+    }
+    for (HazardTileLayer* hazard : {&m_thunderTiles, &m_tornadoTiles}) {
+        if (auto tiles = hazard->rendererFor(overlay))
+            return tiles;
     }
     auto shape = std::dynamic_pointer_cast<ShapeOverlay>(overlay);
     if (!shape)

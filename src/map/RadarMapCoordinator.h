@@ -1,5 +1,6 @@
 #pragma once
 
+#include "map/HazardTileLayer.h"
 #include "map/LightningLayer.h"
 #include "map/PrefectureLayer.h"
 #include "map/RadarMapView.h"
@@ -26,9 +27,9 @@ class TileOverlayRenderer;
 // taps and marker selections into the pane's callbacks.
 //
 // update() works through a fixed order of steps (location, typhoon selection, radar frame,
-// radar opacity, typhoons, lightning, appearance, prefectures, range rings, the rebuild and
-// redraw tokens, callbacks) and compares each input with what it last applied, so nothing is
-// added again unless its signature, switch, token or appearance changed.
+// thunder and tornado frames, radar opacity, typhoons, lightning, appearance, prefectures, range
+// rings, the rebuild and redraw tokens, callbacks) and compares each input with what it last
+// applied, so nothing is added again unless its signature, switch, token or appearance changed.
 //
 // The radar overlay itself is kept drawing by its RadarOverlaySupervisor. Everything runs on
 // the GUI thread.
@@ -74,6 +75,8 @@ public:
     const std::shared_ptr<MapAnnotation>& pin() const { return m_pin; }
     const TyphoonLayer& typhoonLayer() const { return m_typhoons; }
     const LightningLayer& lightningLayer() const { return m_lightning; }
+    const HazardTileLayer& thunderLayer() const { return m_thunderTiles; }
+    const HazardTileLayer& tornadoLayer() const { return m_tornadoTiles; }
     const PrefectureLayer& prefectureLayer() const { return m_prefectures; }
     const RangeCircleLayer& rangeCircleLayer() const { return m_rangeCircles; }
     // How many times each layer was rebuilt; a layer left alone keeps its count.
@@ -136,8 +139,10 @@ private:
     int m_typhoonApplyCount = 0;
     int m_lightningApplyCount = 0;
 
-    // Goes after the destructor has left the map and before the layers its callbacks use.
+    // Go after the destructor has left the map and before the layers its callbacks use.
     RadarOverlaySupervisor m_supervisor;
+    HazardTileLayer m_thunderTiles;
+    HazardTileLayer m_tornadoTiles;
 
     async::TaskHandle m_prefetchDebounce;
     async::TaskScope m_tasks; // last: destroyed first, so no task outlives the members

@@ -32,6 +32,10 @@ struct RadarMapView {
     SavedLocation location;
     std::optional<RadarFrame> frame;
     double opacity = 0.75;
+    // The thunder activity and tornado likelihood frames that belong to `frame`; none when
+    // switched off or when the agency has none that close.
+    std::optional<RadarFrame> thunderFrame;
+    std::optional<RadarFrame> tornadoFrame;
     TyphoonInfos typhoons;             // empty when typhoons are switched off
     LightningStrikes lightningStrikes; // empty when lightning is switched off
     qint64 forceRedrawToken = 0;

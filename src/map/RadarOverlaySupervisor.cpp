@@ -51,10 +51,10 @@ void RadarOverlaySupervisor::setMap(MapWidget* map)
 std::shared_ptr<TileOverlayRenderer>
 RadarOverlaySupervisor::rendererFor(const std::shared_ptr<MapOverlay>& overlay)
 {
-    auto radar = std::dynamic_pointer_cast<RadarTileOverlay>(overlay);
-    if (!radar)
+    // Other layers draw radar tile overlays too (the nowcasts over the rain).
+    if (!m_overlay || overlay != m_overlay)
         return nullptr;
-    m_renderer = std::make_shared<TileOverlayRenderer>(radar);
+    m_renderer = std::make_shared<TileOverlayRenderer>(m_overlay);
     return m_renderer;
 }
 

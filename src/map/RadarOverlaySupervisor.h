@@ -50,7 +50,7 @@ public:
     void checkCoverageLater();
     void checkCoverage();
 
-    // A renderer for a radar overlay, kept to reload it later; null for any other overlay.
+    // A renderer for its radar overlay, kept to reload it later; null for any other overlay.
     // The map's delegate hands it out.
     std::shared_ptr<TileOverlayRenderer> rendererFor(const std::shared_ptr<MapOverlay>& overlay);
 

@@ -93,6 +93,18 @@ void TileOverlayLayer::reload()
     requestMissing();
 }
 
+void TileOverlayLayer::reload(const std::function<bool(const TileId&)>& showsNothing)
+{
+    const int previous = m_generation++;
+    for (const TileId& tile : std::as_const(m_visible)) {
+        const auto it = m_tiles.find(tile);
+        if (it != m_tiles.end() && it->hasPicture && it->transparent &&
+            it->pictureGeneration == previous && it->pendingRequest == 0 && showsNothing(tile))
+            it->pictureGeneration = m_generation;
+    }
+    requestMissing();
+}
+
 void TileOverlayLayer::requestMissing()
 {
     for (const TileId& tile : std::as_const(m_visible)) {

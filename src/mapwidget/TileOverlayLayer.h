@@ -46,6 +46,10 @@ public:
     int levelFor(const MapViewport& viewport) const;
     void setView(const MapViewport& viewport, bool dark) override;
     void reload();
+    // The same, except that a tile showing nothing keeps its picture where `showsNothing`
+    // says the new content shows nothing there either: an overlay that is mostly empty (a
+    // storm's) then asks again only for the tiles that may have changed.
+    void reload(const std::function<bool(const TileId&)>& showsNothing);
 
     // The scene sets the renderer's alpha on the painter.
     void paint(QPainter& painter, const MapViewport& viewport, bool moving) override;

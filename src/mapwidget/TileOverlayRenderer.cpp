@@ -24,3 +24,12 @@ void TileOverlayRenderer::reloadData()
         layer->reload();
     setNeedsDisplay();
 }
+
+void TileOverlayRenderer::reloadData(const std::function<bool(const TileId&)>& showsNothing)
+{
+    if (!isAttached())
+        return;
+    if (auto layer = m_layer.lock())
+        layer->reload(showsNothing);
+    setNeedsDisplay();
+}

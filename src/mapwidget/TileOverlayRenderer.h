@@ -1,6 +1,9 @@
 #pragma once
 
+#include "geo/TileId.h"
 #include "mapwidget/MapOverlayRenderer.h"
+
+#include <functional>
 
 class TileOverlay;
 class TileOverlayLayer;
@@ -13,6 +16,9 @@ public:
     explicit TileOverlayRenderer(std::shared_ptr<TileOverlay> overlay);
 
     void reloadData();
+    // The same, keeping the empty pictures of tiles for which `showsNothing` holds (see
+    // TileOverlayLayer::reload).
+    void reloadData(const std::function<bool(const TileId&)>& showsNothing);
 
     std::shared_ptr<MapLayer> makeLayer(const MapLayerContext& context) override;
 

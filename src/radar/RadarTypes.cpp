@@ -7,6 +7,25 @@ QString rawValue(RadarProduct product)
         return QStringLiteral("nowcast");
     case RadarProduct::Analysis:
         return QStringLiteral("analysis");
+    case RadarProduct::ThunderNowcast:
+        return QStringLiteral("thunder");
+    case RadarProduct::TornadoNowcast:
+        return QStringLiteral("tornado");
+    }
+    return {};
+}
+
+QString agencyElement(RadarProduct product)
+{
+    switch (product) {
+    case RadarProduct::Nowcast:
+        return QStringLiteral("hrpns");
+    case RadarProduct::Analysis:
+        return QStringLiteral("rasrf");
+    case RadarProduct::ThunderNowcast:
+        return QStringLiteral("thns");
+    case RadarProduct::TornadoNowcast:
+        return QStringLiteral("trns");
     }
     return {};
 }

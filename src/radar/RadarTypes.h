@@ -8,7 +8,9 @@
 // The small enumerations every radar part passes around. Raw values are what the
 // preferences store persists and what frame identifiers contain, so they never change.
 
-enum class RadarProduct { Nowcast, Analysis };
+// Nowcast and Analysis are the rain the user picks between; the thunder and tornado
+// nowcasts are drawn over either and never stored as the user's choice.
+enum class RadarProduct { Nowcast, Analysis, ThunderNowcast, TornadoNowcast };
 
 enum class RadarRange { ThreeHours, TwelveHours };
 
@@ -18,7 +20,12 @@ QString rawValue(RadarProduct product);
 QString rawValue(RadarRange range);
 QString rawValue(RadarPlaybackMode mode);
 
-// Exact, case-sensitive conversions: any other text yields no value.
+// The element of the agency's lists and tile addresses that carries a product ("hrpns",
+// "rasrf", "thns", "trns").
+QString agencyElement(RadarProduct product);
+
+// Exact, case-sensitive conversions: any other text yields no value. Only the two rain
+// products are read back, since only they are ever stored.
 std::optional<RadarProduct> radarProductFromRaw(const QString& raw);
 std::optional<RadarRange> radarRangeFromRaw(const QString& raw);
 std::optional<RadarPlaybackMode> radarPlaybackModeFromRaw(const QString& raw);

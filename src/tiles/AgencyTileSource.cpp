@@ -5,6 +5,7 @@
 #include "platform/async/Sleep.h"
 #include "platform/async/WhenAll.h"
 #include "tiles/ForwardingNetworkCache.h"
+#include "tiles/HazardPalette.h"
 #include "tiles/TileAddress.h"
 #include "tiles/TileImages.h"
 
@@ -188,6 +189,7 @@ async::Task<std::optional<QByteArray>> AgencyTileSource::attempt(QStringList mem
             } else if (response.status == 200) {
                 rememberMember(frame, member);
                 keepUnlessStillFilling(url, frame, response.body);
+                learnLevelColours(frame, response.body);
                 co_return response.body;
             } else {
                 // A cached error page would be served forever under the cache-first policy.
@@ -252,6 +254,19 @@ bool AgencyTileSource::holdsAgencyTile(const RadarFrame& frame, const TileId& ti
             return true;
     }
     return false;
+}
+
+void AgencyTileSource::learnLevelColours(const RadarFrame& frame, const QByteArray& bytes)
+{
+    const bool hazard = frame.product == RadarProduct::ThunderNowcast ||
+                        frame.product == RadarProduct::TornadoNowcast;
+    if (!hazard || m_levelColours.contains(frame.product) || TileImages::isEmptyTile(bytes))
+        return;
+    const QList<QColor> colours = HazardPalette::levelColours(bytes);
+    if (colours.isEmpty())
+        return;
+    m_levelColours.insert(frame.product, colours);
+    Q_EMIT levelColoursChanged();
 }
 
 void AgencyTileSource::forget(const QUrl& url)

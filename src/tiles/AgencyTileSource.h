@@ -7,8 +7,10 @@
 
 #include <QByteArray>
 #include <QCache>
+#include <QColor>
 #include <QDateTime>
 #include <QHash>
+#include <QMap>
 #include <QMutex>
 #include <QObject>
 
@@ -57,6 +59,14 @@ public:
     std::optional<QString> resolvedMember(const RadarFrame& frame) const;
     int memoryCacheCount() const { return int(m_memory.count()); }
 
+    // The level colours of the thunder or tornado nowcast, as the palette of the first such
+    // tile with a palette served in this run has them; empty until one came. GUI thread.
+    QList<QColor> levelColours(RadarProduct product) const { return m_levelColours.value(product); }
+
+Q_SIGNALS:
+    // levelColours() of some product changed.
+    void levelColoursChanged();
+
 private:
     async::Task<std::optional<QByteArray>> attempt(QStringList members, RadarFrame frame,
                                                    TileId tile, int retryCount, double retryDelay);
@@ -64,6 +74,7 @@ private:
     void keepUnlessStillFilling(const QUrl& url, const RadarFrame& frame, const QByteArray& bytes);
     void forget(const QUrl& url);
     bool holdsAgencyTile(const RadarFrame& frame, const TileId& tile) const;
+    void learnLevelColours(const RadarFrame& frame, const QByteArray& bytes);
     void noteSuccess();
     void countFailure();
 
@@ -77,4 +88,5 @@ private:
     QHash<QString, QString> m_resolvedMembers;
     int m_consecutiveFailures = 0;
     QDateTime m_lastSessionResetAt; // invalid: never
+    QMap<RadarProduct, QList<QColor>> m_levelColours;
 };

@@ -4,13 +4,13 @@
 #include "platform/async/ThreadPool.h"
 #include "platform/async/WhenAll.h"
 #include "tiles/AgencyTileSource.h"
+#include "tiles/TileAddress.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-constexpr int kMaxAgencyZoom = 10;
 // Pictures shown within this long are not evicted for newcomers.
 constexpr qint64 kKeepMs = 20'000;
 // Zoom-10 tiles kept decoded while their squares are cut out: more than a detail map shows.
@@ -20,11 +20,6 @@ constexpr int kDecodedAncestors = 32;
 TileImages::DisplayTile agencyTile(const QByteArray& bytes)
 {
     return {bytes, {}, TileImages::isEmptyTile(bytes)};
-}
-
-bool isAgencyZoom(int z)
-{
-    return z <= kMaxAgencyZoom && z % 2 == 0;
 }
 
 bool isValid(const TileId& tile)
@@ -47,7 +42,7 @@ async::Task<std::optional<TileImages::DisplayTile>> RadarTilePictures::displayTi
     if (!isValid(tile))
         co_return std::nullopt;
 
-    if (isAgencyZoom(tile.z)) {
+    if (TileAddress::isServedZoom(frame.product, tile.z)) {
         const std::optional<QByteArray> bytes = co_await m_source.tileData(frame, tile);
         if (!bytes)
             co_return std::nullopt;
@@ -57,7 +52,7 @@ async::Task<std::optional<TileImages::DisplayTile>> RadarTilePictures::displayTi
     if (const TileImages::DisplayTile* kept =
             m_made.find({frame.id(), tile, side}, steadyClockMs()))
         co_return *kept;
-    if (tile.z < kMaxAgencyZoom)
+    if (tile.z < TileAddress::deepestZoom(frame.product))
         co_return co_await composedTile(frame, tile, side);
     co_return co_await croppedTile(frame, tile, side);
 }
@@ -68,15 +63,38 @@ RadarTilePictures::displayTileInMemory(const RadarFrame& frame, const TilePath& 
     const TileId& tile = path.tile;
     if (!isValid(tile))
         return std::nullopt;
-    if (!isAgencyZoom(tile.z)) {
+    if (!TileAddress::isServedZoom(frame.product, tile.z)) {
         const TileImages::DisplayTile* kept =
             m_made.find({frame.id(), tile, TileImages::displaySide(path.scale)}, steadyClockMs());
-        return kept ? std::optional(*kept) : std::nullopt;
+        return kept ? std::optional(*kept) : emptySourceInMemory(frame, tile);
     }
     const std::optional<QByteArray> bytes = m_source.tileInMemory(frame, tile);
     if (!bytes)
         return std::nullopt;
     return agencyTile(*bytes);
+}
+
+// Empty sources make no picture to keep; what they make is answered from the sources
+// themselves when they are at hand (most thunder and tornado tiles are empty).
+std::optional<TileImages::DisplayTile>
+RadarTilePictures::emptySourceInMemory(const RadarFrame& frame, const TileId& tile)
+{
+    const int deepest = TileAddress::deepestZoom(frame.product);
+    QList<TileId> sources;
+    if (tile.z > deepest)
+        sources = {tile.ancestor(tile.z - deepest)};
+    else
+        for (int i = 0; i < 4; ++i)
+            sources.append({tile.z + 1, 2 * tile.x + (i & 1), 2 * tile.y + (i >> 1)});
+    std::optional<QByteArray> first;
+    for (const TileId& source : std::as_const(sources)) {
+        const std::optional<QByteArray> bytes = m_source.tileInMemory(frame, source);
+        if (!bytes || !TileImages::isEmptyTile(*bytes))
+            return std::nullopt;
+        if (!first)
+            first = bytes;
+    }
+    return agencyTile(*first);
 }
 
 // Only pictures are worth keeping (empty tiles cost no work), and none made while the
@@ -123,11 +141,11 @@ RadarTilePictures::composedTile(RadarFrame frame, TileId tile, int side)
     co_return *composed;
 }
 
-// Zooms above 10: a square cut out of the zoom-10 ancestor.
+// Zooms above the deepest served one: a square cut out of that ancestor, enlarged.
 async::Task<std::optional<TileImages::DisplayTile>>
 RadarTilePictures::croppedTile(RadarFrame frame, TileId tile, int side)
 {
-    const int k = tile.z - kMaxAgencyZoom;
+    const int k = tile.z - TileAddress::deepestZoom(frame.product);
     const int scale = 1 << k;
     const TileId source = tile.ancestor(k);
     const std::optional<QByteArray> ancestor = co_await m_source.tileData(frame, source);

@@ -14,10 +14,11 @@
 class AgencyTileSource;
 
 // The picture to draw for any tile of a frame at any zoom, made from the agency's tiles,
-// which it asks the source for: even zooms up to 10 are the agency's own bytes, odd zooms are
-// composed from four tiles of the next level, zooms above 10 are cut out of the zoom-10
-// tile. Pictures it had to make are as large as the tile on a screen of the path's scale, and
-// kept by frame and tile so that an animation coming back to a frame does no image work.
+// which it asks the source for: even zooms the agency serves are its own bytes, odd zooms are
+// composed from four tiles of the next level, zooms deeper than the product's deepest served
+// one (TileAddress::deepestZoom) are cut out of that tile and enlarged. Pictures it had to make are
+// as large as the tile on a screen of the path's scale, and kept by frame and tile so that an
+// animation coming back to a frame does no image work.
 //
 // GUI thread only; image work runs on the thread pool.
 class RadarTilePictures {
@@ -38,11 +39,13 @@ private:
                                                                      int side);
     async::Task<std::optional<TileImages::DisplayTile>> croppedTile(RadarFrame frame, TileId tile,
                                                                     int side);
+    std::optional<TileImages::DisplayTile> emptySourceInMemory(const RadarFrame& frame,
+                                                               const TileId& tile);
     void keep(const FrameTileKey& key, const RadarFrame& frame,
               const std::optional<TileImages::DisplayTile>& tile, bool hasEmptySource);
 
     AgencyTileSource& m_source;
     RecencyCache<FrameTileKey, TileImages::DisplayTile> m_made;
-    // Shared with the pool tasks that cut squares out of zoom-10 tiles.
+    // Shared with the pool tasks that cut squares out of the deepest tiles.
     std::shared_ptr<DecodedAncestors> m_ancestors;
 };

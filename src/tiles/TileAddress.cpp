@@ -11,15 +11,38 @@ QStringList candidateMembers(RadarProduct product)
         return {QStringLiteral("none")};
     case RadarProduct::Analysis:
         return {QStringLiteral("immed"), QStringLiteral("none")};
+    case RadarProduct::ThunderNowcast:
+    case RadarProduct::TornadoNowcast:
+        return {QStringLiteral("none")};
     }
     return {};
 }
 
+int deepestZoom(RadarProduct product)
+{
+    switch (product) {
+    case RadarProduct::Nowcast:
+    case RadarProduct::Analysis:
+        return 10;
+    case RadarProduct::ThunderNowcast:
+    case RadarProduct::TornadoNowcast:
+        return 8;
+    }
+    return 10;
+}
+
+bool isServedZoom(RadarProduct product, int z)
+{
+    return z >= 0 && z <= deepestZoom(product) && z % 2 == 0;
+}
+
 QUrl tileUrl(const RadarFrame& frame, const QString& member, const TileId& tile)
 {
-    const bool nowcast = frame.product == RadarProduct::Nowcast;
-    const QString dir = nowcast ? QStringLiteral("nowc") : QStringLiteral("rasrf");
-    const QString element = nowcast ? QStringLiteral("hrpns") : QStringLiteral("rasrf");
+    if (!isServedZoom(frame.product, tile.z))
+        return {};
+    const bool analysis = frame.product == RadarProduct::Analysis;
+    const QString dir = analysis ? QStringLiteral("rasrf") : QStringLiteral("nowc");
+    const QString element = agencyElement(frame.product);
     const QString path = QStringLiteral("/bosai/jmatile/data/%1/%2/%3/%4/surf/%5/%6/%7/%8.png")
                              .arg(dir, frame.basetime, member, frame.validtime, element)
                              .arg(tile.z)

@@ -7,8 +7,19 @@
 #include <QUrl>
 
 // Where the agency serves one radar tile of a frame. Addresses exist for even zooms up
-// to 10 only; other zooms are derived from those (RadarTilePictures).
+// to the product's deepest zoom only; other zooms are derived from those
+// (RadarTilePictures).
 namespace TileAddress {
+
+// The deepest zoom the agency serves a product's tiles at: 10 for rain; 8 for the thunder
+// and tornado nowcasts. Those are computed on 1 km and 10 km grids, so a zoom-8 pixel
+// (about 0.5 km over Japan) already shows every cell, and the agency's own map stops
+// asking for them there. No address deeper than this is ever asked for: the agency's CDN
+// keeps a 404 for a guessed address.
+int deepestZoom(RadarProduct product);
+// Whether the agency serves a tile of `product` at zoom `z` (an even zoom, not deeper than
+// deepestZoom).
+bool isServedZoom(RadarProduct product, int z);
 
 // Member segments to try for a product, in order.
 QStringList candidateMembers(RadarProduct product);

@@ -5,17 +5,21 @@
 #include "locations/LocationStore.h"
 #include "locations/MapCameraStore.h"
 #include "map/RadarMapHost.h"
+#include "radar/HazardFrames.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
+#include "tiles/RadarTileLoader.h"
 #include "typhoon/TyphoonService.h"
 #include "ui/LiveStatusBar.h"
 #include "ui/OfflineBanner.h"
 #include "ui/PaneButton.h"
+#include "ui/PaneStyle.h"
 #include "ui/Popover.h"
 #include "ui/RadarLegendView.h"
 #include "ui/TimelineSliderView.h"
 #include "ui/TyphoonDetailView.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QStackedWidget>
@@ -34,6 +38,7 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     , m_pane(pane)
     , m_state(state)
     , m_player(player)
+    , m_loader(loader ? loader : &RadarTileLoader::shared())
 {
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -72,8 +77,27 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     stack->addWidget(bannerHolder, 0, 0, Qt::AlignBottom | Qt::AlignHCenter);
     column->addWidget(m_mapArea, 1);
 
+    // The legend with the switches of the nowcast layers it explains.
+    auto* legendPanel = new QWidget;
+    auto* legendColumn = new QVBoxLayout(legendPanel);
+    legendColumn->setContentsMargins(0, 0, 0, RadarLegendView::kPadding);
+    legendColumn->setSpacing(2);
+    m_legend = new RadarLegendView(legendPanel);
+    legendColumn->addWidget(m_legend);
+    const auto layerToggle = [&](const QString& name, const QString& text) {
+        auto* box = new QCheckBox(text, legendPanel);
+        box->setObjectName(name);
+        box->setFont(PaneStyle::font(11));
+        box->setFocusPolicy(Qt::NoFocus);
+        legendColumn->addWidget(box);
+        legendColumn->setAlignment(box, Qt::AlignLeft);
+        box->setContentsMargins(RadarLegendView::kPadding, 0, 0, 0);
+        return box;
+    };
+    m_thunderToggle = layerToggle(QStringLiteral("showThunder"), QStringLiteral("雷活動度"));
+    m_tornadoToggle = layerToggle(QStringLiteral("showTornado"), QStringLiteral("竜巻発生確度"));
     m_legendPopover = new Popover(this);
-    m_legendPopover->setContent(new RadarLegendView);
+    m_legendPopover->setContent(legendPanel);
     auto* typhoonDetail = new TyphoonDetailView;
     typhoonDetail->setService(state->typhoon());
     m_typhoonPopover = new Popover(this);
@@ -100,6 +124,8 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     connect(m_typhoonButton, &QAbstractButton::clicked, this,
             [this] { m_typhoonPopover->toggleAnchoredTo(m_typhoonButton); });
     AppSettings* settings = state->settings();
+    connect(m_thunderToggle, &QCheckBox::clicked, settings, &AppSettings::setShowThunder);
+    connect(m_tornadoToggle, &QCheckBox::clicked, settings, &AppSettings::setShowTornado);
     connect(m_rangeButton, &QAbstractButton::clicked, this,
             [settings] { settings->setShowRangeCircles(!settings->showRangeCircles()); });
 
@@ -122,6 +148,15 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     offlineChanged();
     connect(state->typhoon(), &TyphoonService::typhoonsChanged, this, mapChanged);
     connect(state->lightning(), &LightningService::strikesChanged, this, mapChanged);
+    connect(state->lightning(), &LightningService::hazardFramesChanged, this, mapChanged);
+    const auto layersChanged = [this] {
+        refreshLegend();
+        refreshMap();
+    };
+    connect(settings, &AppSettings::showThunderChanged, this, layersChanged);
+    connect(settings, &AppSettings::showTornadoChanged, this, layersChanged);
+    connect(&m_loader->agency(), &AgencyTileSource::levelColoursChanged, this,
+            [this] { refreshLegend(); });
     connect(state, &AppState::radarRedrawTokenChanged, this, mapChanged);
     connect(state, &AppState::radarRebuildTokenChanged, this, mapChanged);
     for (auto signal :
@@ -137,6 +172,7 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
 
     refreshControls();
     refreshBadge();
+    refreshLegend();
 }
 
 RadarPaneView::~RadarPaneView() = default;
@@ -149,6 +185,12 @@ RadarMapView RadarPaneView::mapView() const
     view.location = m_state->locations()->selected();
     view.frame = m_player->currentFrame();
     view.opacity = settings->radarOpacity();
+    if (view.frame && settings->showThunder())
+        view.thunderFrame =
+            HazardFrames::matching(m_state->lightning()->thunderFrames(), *view.frame);
+    if (view.frame && settings->showTornado())
+        view.tornadoFrame =
+            HazardFrames::matching(m_state->lightning()->tornadoFrames(), *view.frame);
     if (settings->showTyphoon())
         view.typhoons = m_state->typhoon()->typhoons();
     if (settings->showLightning())
@@ -194,6 +236,19 @@ void RadarPaneView::refreshControls()
     m_typhoonButton->setVisible(settings->showTyphoon());
     const bool live = settings->playbackMode() == RadarPlaybackMode::Live;
     m_bottom->setCurrentWidget(live ? static_cast<QWidget*>(m_liveBar) : m_slider);
+}
+
+void RadarPaneView::refreshLegend()
+{
+    const AppSettings* settings = m_state->settings();
+    const AgencyTileSource& agency = m_loader->agency();
+    m_thunderToggle->setChecked(settings->showThunder());
+    m_tornadoToggle->setChecked(settings->showTornado());
+    m_legend->setExtraScales(RadarLegendView::hazardScales(
+        settings->showThunder() ? agency.levelColours(RadarProduct::ThunderNowcast)
+                                : QList<QColor>{},
+        settings->showTornado() ? agency.levelColours(RadarProduct::TornadoNowcast)
+                                : QList<QColor>{}));
 }
 
 void RadarPaneView::setTilesLoading(bool loading)

@@ -14,16 +14,19 @@ class LoadingBadge;
 class OfflineBanner;
 class PaneButton;
 class Popover;
+class QCheckBox;
 class QStackedWidget;
+class RadarLegendView;
 class RadarMapHost;
 class RadarPlayer;
 class RadarTileLoader;
 class TimelineSliderView;
 
 // One map pane of the main window: the radar map of its pane, the 凡例/範囲/台風 buttons
-// and the loading badge over the map's top-left corner, and under the map the timeline
-// slider (animation) or the live status bar (live). Every state change builds a new map
-// description for the long-lived coordinator; the map's reports go back to the controller.
+// (the legend's popover also switches the thunder and tornado layers) and the loading badge over
+// the map's top-left corner, and under the map the timeline slider (animation) or the live status
+// bar (live). Every state change builds a new map description for the long-lived coordinator; the
+// map's reports go back to the controller.
 class RadarPaneView : public QWidget {
     Q_OBJECT
 
@@ -45,6 +48,10 @@ public:
     bool isTyphoonDetailShown() const;
     std::optional<QString> selectedTyphoonID() const { return m_selectedTyphoonID; }
 
+    PaneButton* legendButton() const { return m_legendButton; }
+    RadarLegendView* legend() const { return m_legend; }
+    QCheckBox* thunderToggle() const { return m_thunderToggle; }
+    QCheckBox* tornadoToggle() const { return m_tornadoToggle; }
     PaneButton* rangeButton() const { return m_rangeButton; }
     PaneButton* typhoonButton() const { return m_typhoonButton; }
     TimelineSliderView* timelineSlider() const { return m_slider; }
@@ -58,11 +65,13 @@ private:
     void refreshMap();
     void refreshControls();
     void refreshBadge();
+    void refreshLegend();
 
     RadarMapView::Style m_style;
     AppState::Pane m_pane;
     AppState* m_state;
     RadarPlayer* m_player;
+    RadarTileLoader* m_loader;
 
     QWidget* m_mapArea;
     RadarMapHost* m_map;
@@ -73,6 +82,9 @@ private:
     LoadingBadge* m_badge;
     OfflineBanner* m_offlineBanner;
     Popover* m_legendPopover;
+    RadarLegendView* m_legend;
+    QCheckBox* m_thunderToggle;
+    QCheckBox* m_tornadoToggle;
     Popover* m_typhoonPopover;
     QStackedWidget* m_bottom;
     TimelineSliderView* m_slider;

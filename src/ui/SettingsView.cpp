@@ -53,6 +53,8 @@ struct SettingsView::Controls {
     QCheckBox* includeForecast = nullptr;
     QCheckBox* showTyphoon = nullptr;
     QCheckBox* showLightning = nullptr;
+    QCheckBox* showThunder = nullptr;
+    QCheckBox* showTornado = nullptr;
     QCheckBox* showPrefectureBorders = nullptr;
     QCheckBox* showPrefectureLabels = nullptr;
     QCheckBox* launchAtLogin = nullptr;
@@ -85,7 +87,8 @@ SettingsView::SettingsView(AppState* state, QWidget* parent)
           &AppSettings::stepMinutesChanged, &AppSettings::rangeChanged,
           &AppSettings::includeForecastChanged, &AppSettings::forecastHorizonHoursChanged,
           &AppSettings::showTyphoonChanged, &AppSettings::showLightningChanged,
-          &AppSettings::showPrefectureBordersChanged, &AppSettings::showPrefectureLabelsChanged})
+          &AppSettings::showPrefectureBordersChanged, &AppSettings::showPrefectureLabelsChanged,
+          &AppSettings::showThunderChanged, &AppSettings::showTornadoChanged})
         connect(settings, changed, this, &SettingsView::refresh);
     refresh();
     applyFocusPolicy();
@@ -147,6 +150,14 @@ QWidget* SettingsView::buildForm()
                               1.0, 0, &c.radarOpacity, &c.radarOpacityValue));
     display->addRow(sliderRow(QStringLiteral("textScale"), QStringLiteral("天気表示の文字サイズ"),
                               0.8, 1.6, 0.1, &c.textScale, &c.textScaleValue));
+    c.showThunder = toggle(QStringLiteral("showThunder"), QStringLiteral("雷活動度"));
+    c.showTornado = toggle(QStringLiteral("showTornado"), QStringLiteral("竜巻発生確度"));
+    display->addRow(c.showThunder);
+    display->addRow(c.showTornado);
+    display->addRow(
+        note(QStringLiteral("気象庁のナウキャスト（10分ごと、1時間先まで）を雨雲の時刻に"
+                            "合わせて重ねます。該当する地域がなければ何も表示しません。"),
+             QStringLiteral("hazardNote"), nullptr));
     layout->addWidget(display);
 
     // 2. 再生
@@ -252,6 +263,8 @@ QWidget* SettingsView::buildForm()
             &AppState::setForecastHorizonHours);
     connect(c.showTyphoon, &QCheckBox::clicked, settings, &AppSettings::setShowTyphoon);
     connect(c.showLightning, &QCheckBox::clicked, settings, &AppSettings::setShowLightning);
+    connect(c.showThunder, &QCheckBox::clicked, settings, &AppSettings::setShowThunder);
+    connect(c.showTornado, &QCheckBox::clicked, settings, &AppSettings::setShowTornado);
     connect(c.showPrefectureBorders, &QCheckBox::clicked, settings,
             &AppSettings::setShowPrefectureBorders);
     connect(c.showPrefectureLabels, &QCheckBox::clicked, settings,
@@ -299,6 +312,8 @@ void SettingsView::refresh()
 
     c.showTyphoon->setChecked(s.showTyphoon());
     c.showLightning->setChecked(s.showLightning());
+    c.showThunder->setChecked(s.showThunder());
+    c.showTornado->setChecked(s.showTornado());
     c.showPrefectureBorders->setChecked(s.showPrefectureBorders());
     c.showPrefectureLabels->setChecked(s.showPrefectureLabels());
 }
@@ -320,8 +335,9 @@ void SettingsView::applyFocusPolicy()
     for (SettingsStepSlider* slider : {c.radarOpacity, c.textScale, c.framesPerSecond, c.loopPause,
                                        c.stepMinutes, c.forecastHorizonHours})
         slider->setFocusPolicy(policy);
-    for (QCheckBox* box : {c.includeForecast, c.showTyphoon, c.showLightning,
-                           c.showPrefectureBorders, c.showPrefectureLabels, c.launchAtLogin})
+    for (QCheckBox* box :
+         {c.includeForecast, c.showTyphoon, c.showLightning, c.showThunder, c.showTornado,
+          c.showPrefectureBorders, c.showPrefectureLabels, c.launchAtLogin})
         box->setFocusPolicy(policy);
     m_scroll->setFocusPolicy(m_takesKeyboardFocus ? Qt::StrongFocus : Qt::NoFocus);
 }

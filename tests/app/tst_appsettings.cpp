@@ -85,6 +85,8 @@ private Q_SLOTS:
         row("forecastHorizonHours", 6.0, 1.0, 1.0);
         row("showTyphoon", true, false, false, QStringLiteral("false"));
         row("showLightning", true, false, false);
+        row("showThunder", true, false, false, QStringLiteral("false"));
+        row("showTornado", true, false, false);
         row("showPrefectureBorders", true, false, false);
         row("showPrefectureLabels", true, false, false);
         row("showRangeCircles", false, true, true, 1.0);

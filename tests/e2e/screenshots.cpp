@@ -1,12 +1,16 @@
 #include "ShellHarness.h"
 #include "app/AppSettings.h"
 #include "app/AppState.h"
+#include "map/RadarMapHost.h"
+#include "mapwidget/MapWidget.h"
 #include "platform/DataHosts.h"
 #include "radar/RadarPlayer.h"
 #include "radar/RadarTimeline.h"
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
+#include "ui/PaneButton.h"
+#include "ui/RadarLegendView.h"
 #include "ui/RadarPaneView.h"
 #include "ui/RainOutlookRow.h"
 #include "ui/SettingsWindow.h"
@@ -25,9 +29,10 @@
 
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
-// agency cannot be reached, 14:30 with every layer and the rain outlook in the light and the
-// dark theme, with the settings window's "通知" tab in both, and a start two hours later without
-// the agency, showing the saved data marked as old, in both themes and in live mode.
+// agency cannot be reached, 14:30 with every layer (thunder and tornado over the storm near
+// Tokyo among them) and the rain outlook in the light and the dark theme, with the detail
+// pane's legend and the settings window's "通知" tab, and a start two hours later without the
+// agency, showing the saved data marked as old, in both themes and in live mode.
 
 namespace {
 
@@ -98,10 +103,11 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
                 [&] {
                     return content->header()->area() == WeatherHeaderView::Area::Forecast &&
                            !overview->mapView().typhoons.isEmpty() &&
-                           !overview->mapView().lightningStrikes.isEmpty();
+                           !overview->mapView().lightningStrikes.isEmpty() &&
+                           overview->mapView().thunderFrame && overview->mapView().tornadoFrame;
                 },
                 5000),
-            "the forecast, typhoons or lightning are missing");
+            "the forecast, typhoons, lightning, thunder or tornado are missing");
     AppSettings& settings = shell->app().settings();
     settings.setShowRangeCircles(true);           // every layer in the picture
     shell->window().playPauseAction()->trigger(); // hold 14:30 still
@@ -109,19 +115,33 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
         settings.setTheme(theme);
         require(harness.runClockUntil(
                     [&] {
+                        // Every layer drawn, thunder and tornado among them.
                         return !content->detailPane()->showsLoadingBadge() &&
                                !overview->showsLoadingBadge() &&
-                               !content->header()->rainRow()->isHidden();
+                               !content->header()->rainRow()->isHidden() &&
+                               content->detailPane()->mapHost()->mapWidget().scene().isLoaded() &&
+                               overview->mapHost()->mapWidget().scene().isLoaded();
                     },
                     10, 0.25),
                 "the radar tiles or the rain outlook do not arrive");
         QTest::qWait(400); // the map decodes and draws the delivered tiles
-        const bool dark = theme == ThemePreference::Dark;
-        save(*shell, folder,
-             dark ? QStringLiteral("main-dark.png") : QStringLiteral("main-light.png"));
-        saveNotificationSettings(*shell, folder,
-                                 dark ? QStringLiteral("settings-notifications-dark.png")
-                                      : QStringLiteral("settings-notifications-light.png"));
+        const QString suffix = theme == ThemePreference::Dark ? QStringLiteral("-dark.png")
+                                                              : QStringLiteral("-light.png");
+        save(*shell, folder, QStringLiteral("main") + suffix);
+
+        // The legend with the thunder and tornado scales, in a popover of its own.
+        RadarPaneView* detail = content->detailPane();
+        detail->legendButton()->click();
+        require(QTest::qWaitFor([&] { return detail->legend()->isVisible(); }, 2000),
+                "the legend does not open");
+        QTest::qWait(300);
+        const QImage legend = detail->legend()->window()->grab().toImage();
+        require(legend.save(folder.filePath(QStringLiteral("legend") + suffix)),
+                "cannot save a picture");
+        std::printf("%s\n", qPrintable(folder.filePath(QStringLiteral("legend") + suffix)));
+        detail->legendButton()->click();
+        QTest::qWait(100);
+        saveNotificationSettings(*shell, folder, QStringLiteral("settings-notifications") + suffix);
     }
     settings.setTheme(ThemePreference::Light);
 }

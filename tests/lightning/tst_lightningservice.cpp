@@ -82,6 +82,39 @@ private Q_SLOTS:
         QCOMPARE(m_server->requestCount(kLiden), 2);
     }
 
+    // The same list carries the thunder and tornado frames; only a change is announced and
+    // a failed list keeps the last ones.
+    void theListsHazardFramesArePublishedWithIt()
+    {
+        QSignalSpy frameSpy(&*m_service, &LightningService::hazardFramesChanged);
+        reload();
+        QCOMPARE(frameSpy.count(), 1);
+        QCOMPARE(m_service->thunderFrames().size(), 25);
+        QCOMPARE(m_service->tornadoFrames().size(), 25);
+        QCOMPARE(m_service->thunderFrames().last().product, RadarProduct::ThunderNowcast);
+        QCOMPARE(m_service->tornadoFrames().last().product, RadarProduct::TornadoNowcast);
+
+        m_clock.advance(60s);
+        reload();
+        QCOMPARE(frameSpy.count(), 1);
+
+        m_server->setRoute(kN3, FakeResponse::text("<html>Not Found</html>", 404));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u'^' + kFailed));
+        reload();
+        QCOMPARE(frameSpy.count(), 1);
+        QCOMPARE(m_service->thunderFrames().size(), 25);
+
+        QByteArray withoutHazards = TestData::read(u"jma/liden/targetTimes_N3.json"_s);
+        withoutHazards.replace("\"thns\",", "").replace("\"trns\",", "");
+        QVERIFY(!withoutHazards.contains("\"thns\""));
+        m_server->setRoute(kN3, FakeResponse::json(withoutHazards));
+        reload();
+        QCOMPARE(frameSpy.count(), 2);
+        QVERIFY(m_service->thunderFrames().isEmpty());
+        QVERIFY(m_service->tornadoFrames().isEmpty());
+        QCOMPARE(m_service->strikes().size(), 8); // lightning goes on regardless
+    }
+
     void failedPassKeepsTheStrikesUntilTheNextSuccess()
     {
         reload();

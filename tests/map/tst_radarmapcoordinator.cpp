@@ -323,6 +323,110 @@ private Q_SLOTS:
                  std::shared_ptr<MapOverlay>(coordinator().prefectureLayer().overlays().last()));
     }
 
+    // Thunder and tornado lie above the rain and below the lines, whatever is made again,
+    // follow their frames, and leave the map when there is no frame.
+    void nowcastLayersLieBetweenTheRainAndTheLines()
+    {
+        const auto hazardAt = [](RadarProduct product, const QString& time) {
+            RadarFrame frame = RadarTileBed::frameAt(time);
+            frame.product = product;
+            return frame;
+        };
+        m_view.showPrefectureBorders = true;
+        m_view.showRangeCircles = true;
+        m_view.thunderFrame = hazardAt(RadarProduct::ThunderNowcast, u"20250829052000"_s);
+        m_view.tornadoFrame = hazardAt(RadarProduct::TornadoNowcast, u"20250829052000"_s);
+        showFrameA();
+        const HazardTileLayer& thunder = coordinator().thunderLayer();
+        const HazardTileLayer& tornado = coordinator().tornadoLayer();
+        RadarTileBed::waitForTiles([&] { return thunder.overlay(); });
+        RadarTileBed::waitForTiles([&] { return tornado.overlay(); });
+
+        const auto expectOrder = [&] {
+            const QList<std::shared_ptr<MapOverlay>> order = map().scene().overlays();
+            const qsizetype rain = order.indexOf(coordinator().overlay());
+            const qsizetype thunderAt = order.indexOf(thunder.overlay());
+            const qsizetype tornadoAt = order.indexOf(tornado.overlay());
+            QVERIFY(rain >= 0);
+            QVERIFY(thunderAt > rain);
+            QVERIFY(tornadoAt > thunderAt);
+            for (const auto& ring : coordinator().rangeCircleLayer().overlays())
+                QVERIFY(order.indexOf(ring) > tornadoAt);
+            for (const auto& border : coordinator().prefectureLayer().overlays())
+                QVERIFY(order.indexOf(border) > tornadoAt);
+        };
+        expectOrder();
+        QCOMPARE(thunder.renderer()->alpha(), HazardTileLayer::kAlpha);
+
+        // Hazard tiles are asked for at served zooms only.
+        int hazardRequests = 0;
+        for (const RecordedRequest& request : m_bed->server.requests()) {
+            if (!request.path.contains(u"/thns/"_s) && !request.path.contains(u"/trns/"_s))
+                continue;
+            ++hazardRequests;
+            QVERIFY(request.path.section(u'/', -3, -3).toInt() <= 8);
+        }
+        QVERIFY(hazardRequests > 0);
+
+        m_view.rebuildToken = 1;
+        update();
+        QCOMPARE(coordinator().supervisor().rebuildCount(), 1);
+        expectOrder();
+
+        const auto thunderOverlay = thunder.overlay();
+        m_view.thunderFrame = hazardAt(RadarProduct::ThunderNowcast, u"20250829053000"_s);
+        update();
+        QCOMPARE(thunder.overlay(), thunderOverlay);
+        QCOMPARE(thunder.frame(), m_view.thunderFrame);
+
+        m_view.thunderFrame.reset();
+        update();
+        QVERIFY(!thunder.overlay());
+        QVERIFY(!map().scene().overlays().contains(thunderOverlay));
+        QVERIFY(tornado.overlay());
+
+        m_view.thunderFrame = hazardAt(RadarProduct::ThunderNowcast, u"20250829053000"_s);
+        update();
+        QVERIFY(thunder.overlay());
+        expectOrder();
+    }
+
+    // Tiles empty in the shown frame and in the next one (in memory) are not asked again.
+    // The frames are older than 20 minutes, so their empty tiles are final and kept.
+    void emptyNowcastTilesAreNotAskedAgain()
+    {
+        const QByteArray empty = TestData::read(u"jma/tiles/empty_placeholder_rgba.png"_s);
+        const QByteArray rain = TestData::read(u"jma/tiles/hrpns_rain_blobs_p4.png"_s);
+        m_bed->server.setHandler([=](const RecordedRequest& request) {
+            return FakeResponse::png(request.path.contains(u"/thns/"_s) ? empty : rain);
+        });
+        const auto thunderAt = [](const QString& time) {
+            RadarFrame frame = RadarTileBed::frameAt(time);
+            frame.product = RadarProduct::ThunderNowcast;
+            return frame;
+        };
+        m_view.thunderFrame = thunderAt(u"20250829043000"_s);
+        showFrameA();
+        const HazardTileLayer& thunder = coordinator().thunderLayer();
+        const auto requests = [&] {
+            return RadarTileBed::radarRequests(map(), thunder.overlay().get());
+        };
+        RadarTileBed::waitForTiles([&] { return thunder.overlay(); });
+        QTRY_VERIFY(map().scene().tileLayer(thunder.overlay().get())->isComplete());
+        const int first = requests();
+        QVERIFY(first > 0);
+
+        m_view.thunderFrame = thunderAt(u"20250829044000"_s); // not seen yet: asked for
+        update();
+        QTRY_VERIFY(map().scene().tileLayer(thunder.overlay().get())->isComplete());
+        QCOMPARE(requests(), 2 * first);
+
+        m_view.thunderFrame = thunderAt(u"20250829043000"_s); // empty and at hand: kept
+        update();
+        QVERIFY(map().scene().tileLayer(thunder.overlay().get())->isComplete());
+        QCOMPARE(requests(), 2 * first);
+    }
+
     void tapsSelectionsAndANewPlace()
     {
         makeHost();

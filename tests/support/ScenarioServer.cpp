@@ -1,6 +1,9 @@
 #include "ScenarioServer.h"
 
+#include "HazardTiles.h"
 #include "TestData.h"
+
+#include <memory>
 
 namespace {
 
@@ -10,6 +13,26 @@ FakeResponse json(const QString& fixture)
 }
 
 const QString kLists = QStringLiteral("/bosai/jmatile/data/");
+
+// Thunder activity over the scenario's storm north-west of Tokyo (every level, about 35 km
+// across) and tornado likelihood in its south-east part; the agency's empty placeholder
+// elsewhere. Nothing for an address whose last three parts are not z/x/y.
+std::optional<QByteArray> hazardTile(const QString& path, const QByteArray& empty)
+{
+    const bool thunder = path.contains(QLatin1String("/surf/thns/"));
+    if (!thunder && !path.contains(QLatin1String("/surf/trns/")))
+        return std::nullopt;
+    const QStringList parts = path.chopped(4).split(u'/');
+    if (parts.size() < 3)
+        return std::nullopt;
+    const int z = parts.at(parts.size() - 3).toInt();
+    const int x = parts.at(parts.size() - 2).toInt();
+    const int y = parts.last().toInt();
+    const std::optional<QByteArray> storm =
+        thunder ? HazardTiles::storm(HazardTiles::thunderColours(), 35.80, 139.60, 70, z, x, y)
+                : HazardTiles::storm(HazardTiles::tornadoColours(), 35.74, 139.70, 22, z, x, y);
+    return storm.value_or(empty);
+}
 
 } // namespace
 
@@ -62,13 +85,20 @@ void serveTilesAndGeocoder(FakeHttpServer& server, FakeHttpServer::Handler more)
 FakeHttpServer::Handler tilesAndGeocoder(FakeHttpServer::Handler more)
 {
     const QByteArray rain = TestData::read(QStringLiteral("jma/tiles/hrpns_rain_blobs_p4.png"));
+    const QByteArray empty = TestData::read(QStringLiteral("jma/tiles/empty_placeholder_rgba.png"));
+    auto hazards = std::make_shared<QHash<QString, QByteArray>>();
     const QByteArray search =
         TestData::read(QStringLiteral("geocoding/gsi/address_search_reconstructed_chiyoda.json"));
     const QByteArray reverse =
         TestData::read(QStringLiteral("geocoding/gsi/reverse_tokyo_station.json"));
     return [=](const RecordedRequest& request) -> std::optional<FakeResponse> {
-        if (request.path.startsWith(kLists) && request.path.endsWith(QLatin1String(".png")))
+        if (request.path.startsWith(kLists) && request.path.endsWith(QLatin1String(".png"))) {
+            if (auto known = hazards->constFind(request.path); known != hazards->cend())
+                return FakeResponse::png(*known);
+            if (auto hazard = hazardTile(request.path, empty))
+                return FakeResponse::png(*hazards->insert(request.path, *hazard));
             return FakeResponse::png(rain);
+        }
         if (request.path.endsWith(QLatin1String("/AddressSearch")))
             return FakeResponse::json(search);
         if (request.path.endsWith(QLatin1String("/LonLatToAddress")))

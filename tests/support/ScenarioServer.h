@@ -4,7 +4,8 @@
 
 // Every service of the program as it answers on the scenario's morning (newest observation
 // 2025-08-29 05:30 UTC, see FakeClock::scenarioNow()): radar lists and rain tiles, LIDEN
-// strikes, two tropical cyclones, a 16-day forecast for Tokyo and the GSI geocoder.
+// strikes, thunder and tornado nowcast tiles over a storm near Tokyo, two tropical cyclones, a
+// 16-day forecast for Tokyo and the GSI geocoder.
 namespace ScenarioServer {
 
 // `more` answers what none of the services knows (the base map, say).

@@ -2,6 +2,7 @@
 // them are kept.
 #include "FakeClock.h"
 #include "FakeHttpServer.h"
+#include "HazardTiles.h"
 #include "TaskTestUtils.h"
 #include "TestRegistry.h"
 #include "TileLoaderFixture.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 
 using namespace TileTestData;
+using namespace Qt::StringLiterals;
 
 class TestRadarTilePictures : public QObject {
     Q_OBJECT
@@ -96,6 +98,84 @@ private Q_SLOTS:
         QVERIFY(runTask(m_pictures->displayTile(kNowcast, {{7, 114, 50}, 2})).value());
         QVERIFY(!m_pictures->displayTileInMemory(kNowcast, {{7, 114, 50}, 2}));
         QCOMPARE(m_pictures->cacheCount(), 0);
+    }
+
+    // The thunder and tornado nowcasts are served to zoom 8 only: every zoom is drawn from
+    // the served even zooms, and no deeper address is ever asked for.
+    void hazardZoomsComeFromServedZoomsOnly_data()
+    {
+        QTest::addColumn<int>("product");
+        QTest::addColumn<int>("z");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<int>("side"); // 0: the agency's bytes as they are
+        const int thunder = int(RadarProduct::ThunderNowcast);
+        const int tornado = int(RadarProduct::TornadoNowcast);
+        QTest::newRow("thunder 6 as served")
+            << thunder << 6 << QStringList{u"/thns/6/56/25.png"_s} << 0;
+        QTest::newRow("thunder 8 as served")
+            << thunder << 8 << QStringList{u"/thns/8/226/100.png"_s} << 0;
+        QTest::newRow("thunder 7 composed")
+            << thunder << 7
+            << QStringList{u"/thns/8/226/100.png"_s, u"/thns/8/227/100.png"_s,
+                           u"/thns/8/226/101.png"_s, u"/thns/8/227/101.png"_s}
+            << 512;
+        QTest::newRow("thunder 9 cut from 8")
+            << thunder << 9 << QStringList{u"/thns/8/226/100.png"_s} << 512;
+        QTest::newRow("tornado 10 cut from 8")
+            << tornado << 10 << QStringList{u"/trns/8/226/100.png"_s} << 512;
+        QTest::newRow("tornado 13 cut from 8")
+            << tornado << 13 << QStringList{u"/trns/8/226/100.png"_s} << 512;
+    }
+
+    void hazardZoomsComeFromServedZoomsOnly()
+    {
+        QFETCH(int, product);
+        QFETCH(int, z);
+        QFETCH(QStringList, asked);
+        QFETCH(int, side);
+        m_fixture->serveEverything(HazardTiles::tile(HazardTiles::thunderColours(), 2));
+        const RadarFrame frame =
+            TileTestData::frame(RadarProduct(product), "20250829053000", "20250829054000");
+        // Tile 226/100 at zoom 8 and everything under it.
+        const int shift = z - 8;
+        const TileId tile = shift >= 0 ? TileId{z, 226 << shift, 100 << shift}
+                                       : TileId{z, 226 >> -shift, 100 >> -shift};
+        const auto picture = runTask(m_pictures->displayTile(frame, {tile, 2}));
+        QVERIFY(picture && *picture);
+        QCOMPARE((*picture)->image.width(), side);
+        QStringList paths;
+        for (const RecordedRequest& request : m_server->requests()) {
+            QVERIFY(request.path.startsWith(QStringLiteral(
+                "/bosai/jmatile/data/nowc/20250829053000/none/20250829054000/surf/")));
+            paths.append(QLatin1Char('/') + request.path.section(u'/', -4));
+        }
+        std::sort(paths.begin(), paths.end());
+        std::sort(asked.begin(), asked.end());
+        QCOMPARE(paths, asked);
+    }
+
+    // Empty sources make no picture to keep, so what they make is answered from the sources
+    // in memory, without a task; one missing source still needs the task.
+    void tilesOfEmptySourcesAreAnsweredFromMemory()
+    {
+        const QByteArray empty = tileFile("empty_placeholder_rgba.png");
+        m_fixture->serveEverything(empty);
+        const RadarFrame thunder =
+            TileTestData::frame(RadarProduct::ThunderNowcast, "20250829053000", "20250829053000");
+        for (const auto& [frame, path] : {std::pair{thunder, TilePath{{10, 904, 400}, 1}},
+                                          std::pair{thunder, TilePath{{7, 113, 50}, 1}},
+                                          std::pair{kNowcast, TilePath{{11, 1808, 800}, 1}}}) {
+            QVERIFY(!m_pictures->displayTileInMemory(frame, path));
+            QVERIFY(runTask(m_pictures->displayTile(frame, path)));
+            const auto answered = m_pictures->displayTileInMemory(frame, path);
+            QVERIFY(answered);
+            QVERIFY(answered->empty);
+            QCOMPARE(answered->encoded, empty);
+        }
+        // Three of the four children of zoom 7 tile 113/51 in memory: not enough.
+        for (const TileId& child : {TileId{8, 226, 102}, TileId{8, 227, 102}, TileId{8, 226, 103}})
+            QVERIFY(runTask(m_fixture->loader->agency().tileData(thunder, child)));
+        QVERIFY(!m_pictures->displayTileInMemory(thunder, {{7, 113, 51}, 1}));
     }
 
     void oneMissingQuadrantGivesNothing()

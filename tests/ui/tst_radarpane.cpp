@@ -1,6 +1,9 @@
 #include "../app/AppStateHarness.h"
 #include "../app/RadarFrameFactory.h"
+#include "HazardTiles.h"
+#include "TaskTestUtils.h"
 #include "TestRegistry.h"
+#include "lightning/LightningService.h"
 #include "locations/MapCameraStore.h"
 #include "map/RadarMapCoordinator.h"
 #include "map/RadarMapHost.h"
@@ -8,10 +11,12 @@
 #include "radar/RadarPlayer.h"
 #include "ui/LiveStatusBar.h"
 #include "ui/PaneButton.h"
+#include "ui/RadarLegendView.h"
 #include "ui/RadarPaneView.h"
 #include "ui/TimelineSliderView.h"
 #include "ui/TimelineTrack.h"
 
+#include <QCheckBox>
 #include <QStackedWidget>
 #include <QTest>
 
@@ -163,6 +168,57 @@ private Q_SLOTS:
         QVERIFY(view->mapView().showRangeCircles != before);
         QTest::mouseClick(view->rangeButton(), Qt::LeftButton);
         QCOMPARE(h->settings->showRangeCircles(), before);
+    }
+
+    // The legend's switches store the settings; each layer on gets the frame of the shown
+    // radar frame, and the legend the scale of each layer on whose colours a tile showed.
+    void nowcastLayersFollowTheirSwitches()
+    {
+        h->server.setRoute(
+            QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N3.json"),
+            FakeResponse::json(TestData::read(QStringLiteral("jma/nowc/targetTimes_N3.json"))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^雷観測取得失敗")));
+        QVERIFY(runTask(h->state->lightning()->reload())); // the strikes file is not served
+        giveFrames(); // the newest observation, 05:30, is shown
+        auto view = pane();
+        QVERIFY(view->thunderToggle()->isChecked());
+        QVERIFY(view->tornadoToggle()->isChecked());
+        const QString at0530 = QStringLiteral("20250829053000");
+        QCOMPARE(view->mapView().thunderFrame->validtime, at0530);
+        QCOMPARE(view->mapView().thunderFrame->product, RadarProduct::ThunderNowcast);
+        QCOMPARE(view->mapView().tornadoFrame->product, RadarProduct::TornadoNowcast);
+        // The map asks for tornado tiles meanwhile; only the thunder scale is looked at.
+        const auto thunderScale = [&]() -> std::optional<RadarLegendView::Scale> {
+            for (const RadarLegendView::Scale& scale : view->legend()->extraScales())
+                if (scale.title == QStringLiteral("雷活動度"))
+                    return scale;
+            return std::nullopt;
+        };
+        QVERIFY(!thunderScale()); // no colours seen yet
+
+        view->thunderToggle()->click();
+        QVERIFY(!h->settings->showThunder());
+        QVERIFY(!view->mapView().thunderFrame);
+        QVERIFY(view->mapView().tornadoFrame);
+
+        const QString tile = QStringLiteral("/bosai/jmatile/data/nowc/20250829053000/none/"
+                                            "20250829053000/surf/%1/8/226/100.png");
+        h->server.setRoute(tile.arg(u"thns"),
+                           FakeResponse::png(HazardTiles::tile(HazardTiles::thunderColours(), 4)));
+        const RadarFrame thunder = h->state->lightning()->thunderFrames().at(18);
+        QVERIFY(runTask(h->loader->agency().tileData(thunder, {8, 226, 100})));
+        QVERIFY(!thunderScale()); // thunder is off
+
+        h->settings->setShowThunder(true);
+        QVERIFY(view->thunderToggle()->isChecked());
+        QVERIFY(thunderScale());
+        const RadarLegendView::Scale scale = *thunderScale();
+        QCOMPARE(scale.steps.size(), 4);
+        for (int level = 1; level <= 4; ++level) {
+            QCOMPARE(scale.steps[level - 1].color, HazardTiles::thunderColours()[level - 1]);
+            QCOMPARE(scale.steps[level - 1].label, QString::number(level));
+        }
+        QVERIFY(view->legend()->sizeHint().height() > RadarLegendView().sizeHint().height());
     }
 
     void overviewScrubMovesTheDetailPlayer()

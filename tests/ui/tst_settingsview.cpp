@@ -171,6 +171,23 @@ private Q_SLOTS:
         QCOMPARE(h.settings->framesPerSecond(), 0.3);
     }
 
+    void nowcastSwitchesStoreAndFollowTheSettings()
+    {
+        AppStateHarness h;
+        SettingsView view(h.state.get());
+        for (const auto& [name, get, set] :
+             {std::tuple{u"showThunder"_s, &AppSettings::showThunder, &AppSettings::setShowThunder},
+              std::tuple{u"showTornado"_s, &AppSettings::showTornado,
+                         &AppSettings::setShowTornado}}) {
+            auto* box = part<QCheckBox>(view, name);
+            QVERIFY(box->isChecked());
+            box->click();
+            QVERIFY(!(h.settings.get()->*get)());
+            (h.settings.get()->*set)(true); // switched back in a pane's legend
+            QVERIFY(box->isChecked());
+        }
+    }
+
     void popoverUseTakesNoFocus()
     {
         AppStateHarness h;
