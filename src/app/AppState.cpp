@@ -110,6 +110,9 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
     connect(m_timeline, &RadarTimeline::framesChanged, m_outlook, feedFrames);
     connect(m_timeline, &RadarTimeline::lastUpdatedChanged, m_outlook, feedFrames);
     connect(m_locations, &LocationStore::selectedChanged, this, &AppState::feedOutlookPlace);
+    connect(m_lightning, &LightningService::hazardFramesChanged, m_outlook, [this] {
+        m_outlook->setHazardFrames(m_lightning->thunderFrames(), m_lightning->tornadoFrames());
+    });
 }
 
 AppState::~AppState()

@@ -81,7 +81,7 @@ QString RainAlert::title()
 
 QString RainAlert::body(const RainOutlook& outlook, const QDateTime& now)
 {
-    const QString sentence = RainOutlookText::sentence(outlook, now);
+    const QString sentence = RainOutlookText::fullText(outlook, now);
     if (outlook.placeName.isEmpty())
         return sentence;
     return QStringLiteral("%1：%2").arg(outlook.placeName, sentence);

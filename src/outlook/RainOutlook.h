@@ -30,6 +30,10 @@ struct RainOutlook {
     GeoCoordinate place;
     QDateTime dataTime; // the newest observation's valid time; invalid: no observation
     QList<RainOutlookStep> steps;
+    // The highest thunder activity (1–4) and tornado likelihood (1–2) at the place now or
+    // within the hour; 0: none.
+    int thunderLevel = 0;
+    int tornadoLevel = 0;
 
     bool isEmpty() const { return steps.isEmpty(); }
     // The newest observation, the outlook's "now".

@@ -7,6 +7,7 @@
 #include "platform/async/WhenAll.h"
 #include "radar/RadarTimeline.h"
 #include "tiles/AgencyTileSource.h"
+#include "tiles/HazardAtPlace.h"
 
 #include <vector>
 
@@ -25,6 +26,18 @@ std::vector<std::optional<int>> sampleAll(const std::vector<TileBytes>& tiles,
     for (const TileBytes& bytes : tiles)
         bands.push_back(bytes ? RainSampler::bandAt(*bytes, at.x, at.y) : std::nullopt);
     return bands;
+}
+
+// The frames that say something about the hour from `now`: the one in force at `now` (at
+// most ten minutes older) and those after it up to an hour ahead.
+RadarFrames hourFrom(const RadarFrames& frames, const QDateTime& now)
+{
+    RadarFrames hour;
+    for (const RadarFrame& frame : frames) {
+        if (frame.date > now.addSecs(-600) && frame.date <= now.addSecs(3600))
+            hour.append(frame);
+    }
+    return hour;
 }
 
 } // namespace
@@ -51,6 +64,14 @@ void RainOutlookService::setFrames(RadarFrames frames)
     if (!m_frames.isEmpty() && !OutlookFrames::holdsNowcast(m_frames))
         reloadNowcast();
     if (changed)
+        recompute();
+}
+
+void RainOutlookService::setHazardFrames(RadarFrames thunder, RadarFrames tornado)
+{
+    const bool thunderChanged = assignIfChanged(m_thunder, std::move(thunder));
+    const bool tornadoChanged = assignIfChanged(m_tornado, std::move(tornado));
+    if (thunderChanged || tornadoChanged)
         recompute();
 }
 
@@ -81,17 +102,31 @@ void RainOutlookService::recompute()
     m_computeTask.cancel();
     if (!m_place)
         return;
-    m_computeTask = m_tasks.spawn(computeAndPublish(framesToSample(), m_name, *m_place));
+    m_computeTask =
+        m_tasks.spawn(computeAndPublish(framesToSample(), m_thunder, m_tornado, m_name, *m_place));
 }
 
-async::Task<void> RainOutlookService::computeAndPublish(RadarFrames frames, QString name,
+async::Task<void> RainOutlookService::computeAndPublish(RadarFrames frames, RadarFrames thunder,
+                                                        RadarFrames tornado, QString name,
                                                         GeoCoordinate place)
 {
     async::Task<RainOutlook> computing =
         compute(m_tiles, std::move(frames), std::move(name), place);
-    const RainOutlook outlook = co_await computing;
+    RainOutlook outlook = co_await computing;
     if (async::isCancelled())
         co_return;
+    if (outlook.dataTime.isValid()) {
+        async::Task<int> thunderLevel =
+            HazardAtPlace::highestLevel(m_tiles, hourFrom(thunder, outlook.dataTime), place);
+        outlook.thunderLevel = co_await thunderLevel;
+        if (async::isCancelled())
+            co_return;
+        async::Task<int> tornadoLevel =
+            HazardAtPlace::highestLevel(m_tiles, hourFrom(tornado, outlook.dataTime), place);
+        outlook.tornadoLevel = co_await tornadoLevel;
+        if (async::isCancelled())
+            co_return;
+    }
     publish(outlook);
 }
 

@@ -38,6 +38,9 @@ public:
     // which then publishes nothing.
     void setPlace(QString name, GeoCoordinate place);
     void setFrames(RadarFrames frames);
+    // The thunder activity and tornado likelihood frames (LightningService): the outlook
+    // tells their highest level at the place from now to an hour ahead.
+    void setHazardFrames(RadarFrames thunder, RadarFrames tornado);
 
     // The outlook of `frames` at `place`, without the object (the command line uses it):
     // one tile a frame, from memory when the source holds it. A frame whose tile cannot be
@@ -56,13 +59,16 @@ private:
     void recompute();
     void reloadNowcast();
     RadarFrames framesToSample() const;
-    async::Task<void> computeAndPublish(RadarFrames frames, QString name, GeoCoordinate place);
+    async::Task<void> computeAndPublish(RadarFrames frames, RadarFrames thunder,
+                                        RadarFrames tornado, QString name, GeoCoordinate place);
     void publish(const RainOutlook& outlook);
 
     AgencyTileSource& m_tiles;
     QString m_name;
     std::optional<GeoCoordinate> m_place; // none until the first setPlace
     RadarFrames m_frames;
+    RadarFrames m_thunder;
+    RadarFrames m_tornado;
     RadarTimeline* m_nowcast = nullptr; // made on first need, a child
     RainOutlook m_outlook;
 

@@ -1,6 +1,7 @@
 #include "outlook/RainOutlookText.h"
 
 #include "outlook/RainBand.h"
+#include "tiles/HazardAtPlace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +67,19 @@ QString sentence(const RainOutlook& outlook, const QDateTime& now)
     }
     if (RainBand::lowerBound(strongest) >= 20)
         text += QStringLiteral("。強い雨に注意");
+    return text;
+}
+
+QString fullText(const RainOutlook& outlook, const QDateTime& now)
+{
+    QString text = sentence(outlook, now);
+    if (isStale(outlook, now))
+        return text;
+    for (const QString& line : {HazardAtPlace::thunderLine(outlook.thunderLevel),
+                                HazardAtPlace::tornadoLine(outlook.tornadoLevel)}) {
+        if (!line.isEmpty())
+            text += QStringLiteral("。") + line;
+    }
     return text;
 }
 

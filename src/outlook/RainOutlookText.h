@@ -20,4 +20,9 @@ int roundedMinutes(const QDateTime& now, const QDateTime& time);
 
 QString sentence(const RainOutlook& outlook, const QDateTime& now);
 
+// The sentence, then what thunder or tornado nowcasts say about the hour at the place
+// ("雷の可能性（活動度N）", "竜巻などの激しい突風の可能性"), for the header, the notification and
+// the tray. A stale outlook says only that it cannot tell.
+QString fullText(const RainOutlook& outlook, const QDateTime& now);
+
 } // namespace RainOutlookText

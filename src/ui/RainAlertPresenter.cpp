@@ -93,7 +93,7 @@ void RainAlertPresenter::refreshTrayText()
         return;
     m_tray->setToolTip(m_outlook.isEmpty()
                            ? AppInfo::displayName()
-                           : RainOutlookText::sentence(m_outlook, Clock::current().now()));
+                           : RainOutlookText::fullText(m_outlook, Clock::current().now()));
     m_trayTextTimer.start(kTrayTextInterval, [this] {
         m_trayTextTimer.markFired();
         refreshTrayText();

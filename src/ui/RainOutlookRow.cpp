@@ -60,7 +60,7 @@ void RainOutlookRow::refresh()
         m_sentence->clear();
         return;
     }
-    const QString sentence = RainOutlookText::sentence(m_outlook, Clock::current().now());
+    const QString sentence = RainOutlookText::fullText(m_outlook, Clock::current().now());
     m_sentence->setText(sentence);
     setAccessibleName(m_caption->text() + u'：' + sentence);
     m_tick.start(kRetellEvery, [this] {

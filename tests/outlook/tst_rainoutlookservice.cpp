@@ -3,6 +3,7 @@
 // computations, and a nowcast of its own when the frames lack it.
 #include "FakeClock.h"
 #include "FakeDataHosts.h"
+#include "HazardTiles.h"
 #include "OutlookTestSupport.h"
 #include "TaskTestUtils.h"
 #include "TestData.h"
@@ -206,6 +207,41 @@ private Q_SLOTS:
         // (all unknown) would have come first.
         QCOMPARE(changed.size(), 1);
         QVERIFY(allKnownWithBand(service.outlook(), kOsakaBand));
+    }
+
+    // A thunderstorm over the place within the hour is part of the outlook; tornado frames
+    // whose tiles cannot be had say nothing.
+    void thunderOverThePlaceWithinTheHour()
+    {
+        const FakeResponse rain = FakeResponse::png(tileWithRainAt(kTokyo, kTokyoBand));
+        m_server->setHandler([rain](const RecordedRequest& request) -> std::optional<FakeResponse> {
+            if (request.path.endsWith(tileSuffix(kTokyo)))
+                return rain;
+            const QStringList parts = request.path.split(u'/');
+            if (!request.path.contains(u"/thns/") || parts.size() < 3)
+                return std::nullopt;
+            const QString y = parts.at(parts.size() - 1).chopped(4);
+            const std::optional<QByteArray> storm = HazardTiles::storm(
+                HazardTiles::thunderColours(), kTokyo.latitude, kTokyo.longitude, 24,
+                parts.at(parts.size() - 3).toInt(), parts.at(parts.size() - 2).toInt(), y.toInt());
+            return storm ? std::optional(FakeResponse::png(*storm)) : std::nullopt;
+        });
+        RainOutlookService service(*m_tiles);
+        service.setPlace(kTokyoName, kTokyo);
+        service.setFrames(threeHourFrames(60, 0));
+        QTRY_VERIFY(!service.outlook().isEmpty());
+        QCOMPARE(service.outlook().thunderLevel, 0);
+
+        const auto hazard = [](RadarProduct product, int minutes) {
+            return frame(product, RadarFrame::Kind::Forecast, kNewest, minutes);
+        };
+        service.setHazardFrames({observation(-20, RadarProduct::ThunderNowcast),
+                                 hazard(RadarProduct::ThunderNowcast, 30)},
+                                {observation(0, RadarProduct::TornadoNowcast)});
+        QTRY_COMPARE(service.outlook().thunderLevel, 4);
+        QCOMPARE(service.outlook().tornadoLevel, 0);
+        // Only the frame within the hour was asked for, not the one from twenty minutes ago.
+        QCOMPARE(requestsFor(QStringLiteral("/thns/")), 1);
     }
 
     void framesWithoutTheNowcastGetOneOfItsOwn_data()

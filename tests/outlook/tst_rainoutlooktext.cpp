@@ -88,6 +88,22 @@ private Q_SLOTS:
         QCOMPARE(RainOutlookText::sentence(outlook, kDataTime.addSecs(60 * minutesLate)), expected);
     }
 
+    // Thunder and tornado follow the sentence, and a stale outlook tells neither.
+    void fullTextAddsThunderAndTornado()
+    {
+        RainOutlook outlook = outlookOf(0, QList<int>(12, 0));
+        outlook.thunderLevel = 3;
+        outlook.tornadoLevel = 1;
+        QCOMPARE(RainOutlookText::fullText(outlook, kDataTime),
+                 QStringLiteral("この先1時間、雨の予報はありません。雷の可能性（活動度3）。"
+                                "竜巻などの激しい突風の可能性"));
+        outlook.tornadoLevel = 0;
+        QCOMPARE(RainOutlookText::fullText(outlook, kDataTime),
+                 QStringLiteral("この先1時間、雨の予報はありません。雷の可能性（活動度3）"));
+        QCOMPARE(RainOutlookText::fullText(outlook, kDataTime.addSecs(16 * 60)),
+                 QStringLiteral("最新のレーダー情報がないため、見込みを出せません"));
+    }
+
     // A step whose tile could not be had says nothing: an unknown "now" is no outlook, and
     // nowcast beyond the hour does not count towards it.
     void unknownAndLaterSteps()

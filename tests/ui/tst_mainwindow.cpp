@@ -163,7 +163,7 @@ private Q_SLOTS:
         QVERIFY(row->isVisible());
         QCOMPARE(row->outlook(), service->outlook());
         QCOMPARE(row->sentenceText()->text(),
-                 RainOutlookText::sentence(service->outlook(), h->clock.now()));
+                 RainOutlookText::fullText(service->outlook(), h->clock.now()));
         QVERIFY(!row->strip()->bars().isEmpty());
     }
 
