@@ -11,8 +11,11 @@
 #include "locations/MapCameraStore.h"
 #include "locations/PlaceSearchService.h"
 #include "outlook/RainOutlookService.h"
+#include "outlook/RainSampler.h"
 #include "platform/Clock.h"
+#include "platform/LastGoodCopies.h"
 #include "platform/Logging.h"
+#include "platform/PropertyHelpers.h"
 #include "platform/SystemEvents.h"
 #include "platform/async/RefreshLoop.h"
 #include "radar/RadarPlayer.h"
@@ -22,6 +25,9 @@
 #include "weather/WeatherService.h"
 
 #include <QPointer>
+#include <QSet>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +47,7 @@ AppStateEnvironment AppStateEnvironment::system()
     environment.makeNetworkMonitor = &NetworkMonitor::createSystem;
     environment.processCpuSeconds = &ProcessCpu::seconds;
     environment.makePositionSource = &CurrentLocationProvider::createDefaultSource;
+    environment.savedCopiesDirectory = LastGoodCopies::defaultDirectory();
     return environment;
 }
 
@@ -67,6 +74,16 @@ AppState::AppState(AppSettings* settings, LocationStore* locations, AppStateEnvi
     m_mapCameras = new MapCameraStore(m_settings->defaults(), this);
     m_detailPlayer = new RadarPlayer(this);
     m_overviewPlayer = new RadarPlayer(this);
+
+    const LastGoodCopies copies(m_environment.savedCopiesDirectory);
+    m_timeline->setSavedCopies(copies);
+    m_lightning->setSavedCopies(copies);
+    m_typhoon->setSavedCopies(copies);
+    m_weather->setSavedCopies(copies);
+    m_timeline->setSavedFrameFilter(
+        [this](const RadarFrame& frame) { return isFrameAtHand(frame); });
+    connect(m_timeline, &RadarTimeline::framesChanged, this, &AppState::refreshOffline);
+    connect(m_timeline, &RadarTimeline::savedCopyTimeChanged, this, &AppState::refreshOffline);
 
     AppWatchdogs::Radar radar{m_timeline,
                               &tileLoader(),
@@ -158,6 +175,44 @@ void AppState::feedOutlookPlace()
 {
     const SavedLocation& place = m_locations->selected();
     m_outlook->setPlace(place.name, place.coordinate());
+}
+
+bool AppState::isFrameAtHand(const RadarFrame& frame) const
+{
+    // A frame with a hole where a tile is missing would show dry land where it may have
+    // rained, so every tile the panes show must be there; a view moved or resized onto tiles
+    // never fetched therefore keeps fewer frames (or, with none left, the frames shown). The
+    // place's own tile stands in before the maps have a size: it is what the rain outlook
+    // fetched for each frame it sampled.
+    QSet<TileId> tiles;
+    for (const QList<TilePath>& paneTiles : m_visibleTiles) {
+        for (const TilePath& path : paneTiles)
+            tiles.insert(path.tile);
+    }
+    if (tiles.isEmpty())
+        tiles.insert(RainSampler::pixelOf(m_locations->selected().coordinate()).tile);
+    AgencyTileSource& source = tileLoader().agency();
+    return std::all_of(tiles.cbegin(), tiles.cend(),
+                       [&](const TileId& tile) { return source.holdsTile(frame, tile); });
+}
+
+void AppState::refreshOffline()
+{
+    QDateTime dataTime;
+    if (m_timeline->isShowingSavedCopy()) {
+        dataTime = m_timeline->savedCopyTime();
+        QDateTime newest;
+        for (const RadarFrame& frame : m_timeline->frames()) {
+            if (frame.isObservation() && (!newest.isValid() || frame.date > newest))
+                newest = frame.date;
+        }
+        if (newest.isValid())
+            dataTime = newest;
+    }
+    if (!assignIfChanged(m_offlineDataTime, dataTime))
+        return;
+    qCInfo(lcApp, "オフライン表示 %s", dataTime.isValid() ? "開始" : "終了");
+    Q_EMIT offlineChanged();
 }
 
 void AppState::syncPlayers()
@@ -369,6 +424,9 @@ void AppState::updateVisibleTiles(const QList<TilePath>& tiles, const MapRegion&
         noteRadarActivity();
     }
     m_visibleTiles[pane] = tiles;
+    // Without the network, the frames worth showing are those whose tiles the new view has.
+    if (m_timeline->isShowingSavedCopy() || m_timeline->frames().isEmpty())
+        m_timeline->showSavedCopies();
     startPrefetch();
 }
 

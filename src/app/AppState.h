@@ -50,6 +50,8 @@ struct AppStateEnvironment {
     std::function<std::unique_ptr<PositionSource>()> makePositionSource;
     std::shared_ptr<Geocoder> geocoder;
     RadarTileLoader* tileLoader = nullptr; // the shared loader when null
+    // Where the last good copy of every list and document is kept; none kept when empty.
+    QString savedCopiesDirectory;
 
     static AppStateEnvironment system();
 };
@@ -62,6 +64,8 @@ class AppState : public QObject {
     Q_OBJECT
     Q_PROPERTY(int radarRedrawToken READ radarRedrawToken NOTIFY radarRedrawTokenChanged)
     Q_PROPERTY(int radarRebuildToken READ radarRebuildToken NOTIFY radarRebuildTokenChanged)
+    Q_PROPERTY(bool isOffline READ isOffline NOTIFY offlineChanged)
+    Q_PROPERTY(QDateTime offlineDataTime READ offlineDataTime NOTIFY offlineChanged)
 
 public:
     using Pane = MapPane;
@@ -88,6 +92,14 @@ public:
 
     int radarRedrawToken() const { return m_radarRedrawToken; }
     int radarRebuildToken() const { return m_radarRebuildToken; }
+
+    // The agency could not be reached and the radar shows frames of the saved lists.
+    bool isOffline() const { return m_offlineDataTime.isValid(); }
+    // Then the newest observation among them (the time the views name); invalid otherwise.
+    QDateTime offlineDataTime() const { return m_offlineDataTime; }
+    // Whether the tiles that count for `frame` are at hand without the network: those the
+    // panes last reported, or before any report the zoom-10 tile of the selected place.
+    bool isFrameAtHand(const RadarFrame& frame) const;
 
     void start();
     void syncPlayers();
@@ -132,6 +144,7 @@ public:
 Q_SIGNALS:
     void radarRedrawTokenChanged();
     void radarRebuildTokenChanged();
+    void offlineChanged();
 
 private:
     bool applyTimelineOptions();
@@ -145,6 +158,7 @@ private:
     void raiseRedrawToken();
     void raiseRebuildToken();
     void feedOutlookPlace();
+    void refreshOffline();
     RadarFrames outlookFrames() const;
     RadarTileLoader& tileLoader() const;
 
@@ -165,6 +179,7 @@ private:
 
     int m_radarRedrawToken = 0;
     int m_radarRebuildToken = 0;
+    QDateTime m_offlineDataTime;
     QHash<Pane, QList<TilePath>> m_visibleTiles;
     std::unique_ptr<AppWatchdogs> m_watchdogs;
     std::unique_ptr<KeyControl::Monitor> m_keyMonitor;

@@ -14,6 +14,7 @@ namespace {
 
 const QString kListPath = QStringLiteral("/bosai/jmatile/data/nowc/targetTimes_N3.json");
 const QString kLidenElement = QStringLiteral("liden");
+const QString kCopyKey = QStringLiteral("liden.geojson");
 
 // The time stamps come from the agency's list and are placed in the path as they are; one
 // that could climb out of its directory is refused instead.
@@ -49,9 +50,9 @@ LightningService::LightningService(QObject* parent, HttpSessionConfig sessionCon
     , m_session(new HttpSession(std::move(sessionConfig), this))
     , m_status(lcLightning, QStringLiteral("雷観測取得失敗"), QStringLiteral("雷観測情報"))
 {
-    m_status.forwardTo(this, &LightningService::isLoadingChanged,
-                       &LightningService::errorMessageChanged,
-                       &LightningService::lastUpdatedChanged);
+    m_status.forwardTo(
+        this, &LightningService::isLoadingChanged, &LightningService::errorMessageChanged,
+        &LightningService::lastUpdatedChanged, &LightningService::savedCopyTimeChanged);
 }
 
 LightningService::~LightningService() = default;
@@ -81,7 +82,7 @@ async::Task<void> LightningService::reload()
     if (async::isCancelled())
         co_return;
     if (!list) {
-        m_status.markFailed(list.failure().description);
+        fail(list.failure().description);
         co_return;
     }
     publishHazardFrames(list.value());
@@ -99,7 +100,7 @@ async::Task<void> LightningService::reload()
     if (async::isCancelled())
         co_return;
     if (!features) {
-        m_status.markFailed(features.failure().description);
+        fail(features.failure().description);
         co_return;
     }
     publish(LightningStrike::fromFeatures(features.value()));
@@ -122,7 +123,11 @@ async::Task<Expected<QList<LidenFeature>>> LightningService::fetchLiden(QString 
     if (!response.isSuccess())
         co_return response.failure();
     // The file sometimes comes gzip-compressed without a Content-Encoding header.
-    co_return decodeLidenFeatures(Gzip::inflateIfCompressed(response.body));
+    const QByteArray body = Gzip::inflateIfCompressed(response.body);
+    Expected<QList<LidenFeature>> features = decodeLidenFeatures(body);
+    if (features)
+        m_copies.save(kCopyKey, body, Clock::current().now());
+    co_return features;
 }
 
 void LightningService::startAutoRefresh(double intervalSeconds)
@@ -133,6 +138,29 @@ void LightningService::startAutoRefresh(double intervalSeconds)
     m_refresh.start(
         m_tasks, [this] { return m_schedule.secondsUntilNextPoll(Clock::current().now()); },
         async::RefreshLoop::FirstRound::Immediately, [this] { return reload(); });
+}
+
+void LightningService::fail(const QString& description)
+{
+    m_status.markFailed(description);
+    // Strikes of this run are newer than any saved copy.
+    if (m_status.lastUpdated().isValid())
+        return;
+    const std::optional<LastGoodCopies::Copy> copy = m_copies.load(kCopyKey);
+    if (!copy)
+        return;
+    const Expected<QList<LidenFeature>> features = decodeLidenFeatures(copy->bytes);
+    if (!features) {
+        qCWarning(lcLightning, "保存した雷観測を読めません: %s",
+                  qUtf8Printable(features.failure().description));
+        return;
+    }
+    const LightningStrikes strikes = LightningStrike::fromFeatures(features.value());
+    if (m_strikes != strikes) {
+        m_strikes = strikes;
+        Q_EMIT strikesChanged();
+    }
+    m_status.markShowingCopy(copy->fetchedAt);
 }
 
 void LightningService::publishHazardFrames(const QList<TargetTimeEntry>& entries)

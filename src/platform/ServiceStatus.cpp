@@ -19,7 +19,14 @@ void ServiceStatus::markSucceeded()
 {
     if (assignIfChanged(m_lastUpdated, Clock::current().now()))
         Q_EMIT lastUpdatedChanged();
+    markShowingCopy({});
     setErrorMessage(QString());
+}
+
+void ServiceStatus::markShowingCopy(const QDateTime& fetchedAt)
+{
+    if (assignIfChanged(m_savedCopyTime, fetchedAt))
+        Q_EMIT savedCopyTimeChanged();
 }
 
 void ServiceStatus::markFailed(const QString& description)

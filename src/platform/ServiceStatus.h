@@ -21,6 +21,9 @@ public:
     bool isLoading() const { return m_isLoading; }
     QString errorMessage() const { return m_errorMessage; } // null when there is none
     QDateTime lastUpdated() const { return m_lastUpdated; } // invalid when never loaded
+    // When the saved copy now shown was fetched; invalid while what is shown came from the
+    // network in this run (or nothing is shown).
+    QDateTime savedCopyTime() const { return m_savedCopyTime; }
 
     void setLoading(bool loading);
     // A load succeeded now (on the program clock): the error, if any, is gone.
@@ -28,12 +31,17 @@ public:
     // A load failed for `description`, a Japanese reason from ErrorText or a decoder.
     void markFailed(const QString& description);
     void setErrorMessage(const QString& message);
+    // What is shown now is a saved copy fetched at `fetchedAt`; the failure stays. The next
+    // success ends it.
+    void markShowingCopy(const QDateTime& fetchedAt);
 
     // Re-emits this status's signals as `owner`'s.
     template <typename Owner>
     void forwardTo(Owner* owner, void (Owner::*loading)(), void (Owner::*message)(),
-                   void (Owner::*updated)() = nullptr)
+                   void (Owner::*updated)() = nullptr, void (Owner::*copy)() = nullptr)
     {
+        if (copy)
+            connect(this, &ServiceStatus::savedCopyTimeChanged, owner, copy);
         connect(this, &ServiceStatus::isLoadingChanged, owner, loading);
         connect(this, &ServiceStatus::errorMessageChanged, owner, message);
         if (updated)
@@ -44,6 +52,7 @@ Q_SIGNALS:
     void isLoadingChanged();
     void errorMessageChanged();
     void lastUpdatedChanged();
+    void savedCopyTimeChanged();
 
 private:
     Category m_category;
@@ -52,4 +61,5 @@ private:
     bool m_isLoading = false;
     QString m_errorMessage;
     QDateTime m_lastUpdated;
+    QDateTime m_savedCopyTime;
 };

@@ -33,7 +33,7 @@ RadarTimeline::RadarTimeline(QObject* parent, HttpSessionConfig sessionConfig)
     , m_status(lcRadar, QStringLiteral("targetTimes 取得失敗"), QStringLiteral("レーダー情報"))
 {
     m_status.forwardTo(this, &RadarTimeline::isLoadingChanged, &RadarTimeline::errorMessageChanged,
-                       &RadarTimeline::lastUpdatedChanged);
+                       &RadarTimeline::lastUpdatedChanged, &RadarTimeline::savedCopyTimeChanged);
 }
 
 RadarTimeline::~RadarTimeline() = default;
@@ -109,18 +109,95 @@ async::Task<void> RadarTimeline::load()
     if (async::isCancelled() || generation != m_generation)
         co_return;
     if (!result) {
-        if (!result.failure().sessionReset)
+        if (!result.failure().sessionReset) {
             recordFailure(result.failure().description);
+            showSavedCopies();
+        }
         co_return;
     }
     publishFrames(result.value());
 }
 
-void RadarTimeline::publishFrames(const RadarFrames& loaded)
+RadarFrames RadarTimeline::shownPart(RadarFrames frames) const
 {
-    RadarFrames frames = loaded;
     if (!m_includeForecast)
         frames.removeIf([](const RadarFrame& frame) { return frame.isForecast(); });
+    return frames;
+}
+
+void RadarTimeline::setSavedFrameFilter(std::function<bool(const RadarFrame&)> keep)
+{
+    m_keepSavedFrame = std::move(keep);
+}
+
+void RadarTimeline::showSavedCopies()
+{
+    // Frames of this run's network answers are newer than any saved copy.
+    if (m_consecutiveFailures == 0 || (!m_frames.isEmpty() && !isShowingSavedCopy()))
+        return;
+    const std::optional<SavedFrames> saved = savedFrames();
+    if (!saved)
+        return;
+    RadarFrames frames = shownPart(saved->frames);
+    if (m_keepSavedFrame)
+        frames.removeIf([this](const RadarFrame& frame) { return !m_keepSavedFrame(frame); });
+    if (frames.isEmpty()) {
+        qCInfo(lcRadar, "保存した一覧のコマはどれもタイルが手元にない");
+        return;
+    }
+    if (assignIfChanged(m_frames, frames)) {
+        qCInfo(lcRadar, "保存した一覧のコマを表示 コマ数=%lld 取得=%s", qlonglong(frames.size()),
+               qUtf8Printable(saved->fetchedAt.toString(Qt::ISODate)));
+        Q_EMIT framesChanged();
+    }
+    m_status.markShowingCopy(saved->fetchedAt);
+}
+
+std::optional<QList<TargetTimeEntry>> RadarTimeline::savedList(const QString& path,
+                                                               QDateTime* oldestFetch) const
+{
+    const std::optional<LastGoodCopies::Copy> copy = m_copies.load(path);
+    if (!copy)
+        return std::nullopt;
+    const Expected<QList<TargetTimeEntry>> entries = decodeTargetTimes(copy->bytes);
+    if (!entries) {
+        qCWarning(lcRadar, "保存した %s を読めません: %s", qUtf8Printable(path),
+                  qUtf8Printable(entries.failure().description));
+        return std::nullopt;
+    }
+    if (!oldestFetch->isValid() || copy->fetchedAt < *oldestFetch)
+        *oldestFetch = copy->fetchedAt;
+    return entries.value();
+}
+
+std::optional<RadarTimeline::SavedFrames> RadarTimeline::savedFrames() const
+{
+    SavedFrames saved;
+    if (m_range != RadarRange::ThreeHours) {
+        const auto rasrf = savedList(kRasrfList, &saved.fetchedAt);
+        if (!rasrf)
+            return std::nullopt;
+        saved.frames = TimelineAssembly::analysisTimeline(*rasrf);
+        return saved;
+    }
+    const auto observed = savedList(kList1, &saved.fetchedAt);
+    const auto forecast = savedList(kList2, &saved.fetchedAt);
+    if (!observed || !forecast)
+        return std::nullopt;
+    TimelineAssembly::NowcastPlan plan =
+        TimelineAssembly::planNowcast(*observed, *forecast, m_forecastHorizonHours);
+    saved.frames = plan.frames;
+    // Without the hourly list the nowcast alone is still worth showing.
+    if (plan.extended) {
+        if (const auto rasrf = savedList(kRasrfList, &saved.fetchedAt))
+            saved.frames += TimelineAssembly::extendedForecastFrames(*rasrf, *plan.extended);
+    }
+    return saved;
+}
+
+void RadarTimeline::publishFrames(const RadarFrames& loaded)
+{
+    const RadarFrames frames = shownPart(loaded);
     if (frames.isEmpty()) {
         m_status.setErrorMessage(QStringLiteral("利用できるレーダーのコマがありません"));
         return;
@@ -143,10 +220,10 @@ async::Task<Expected<RadarFrames>> RadarTimeline::loadNowcastFrames()
     // Both lists download at once; list 2 is abandoned (its reply dropped) if list 1 fails.
     HttpReply list1 = requestTargetTimes(kList1);
     HttpReply list2 = requestTargetTimes(kList2);
-    const Expected<QList<TargetTimeEntry>> observed = decode(co_await list1);
+    const Expected<QList<TargetTimeEntry>> observed = decode(kList1, co_await list1);
     if (!observed)
         co_return observed.failure();
-    const Expected<QList<TargetTimeEntry>> forecast = decode(co_await list2);
+    const Expected<QList<TargetTimeEntry>> forecast = decode(kList2, co_await list2);
     if (!forecast)
         co_return forecast.failure();
 
@@ -172,7 +249,7 @@ async::Task<Expected<RadarFrames>> RadarTimeline::loadAnalysisFrames()
 async::Task<Expected<QList<TargetTimeEntry>>> RadarTimeline::fetchTargetTimes(const QString& path)
 {
     HttpReply reply = requestTargetTimes(path);
-    co_return decode(co_await reply);
+    co_return decode(path, co_await reply);
 }
 
 HttpReply RadarTimeline::requestTargetTimes(const QString& path)
@@ -182,11 +259,16 @@ HttpReply RadarTimeline::requestTargetTimes(const QString& path)
     return m_session->get(url);
 }
 
-Expected<QList<TargetTimeEntry>> RadarTimeline::decode(const HttpResponse& response)
+Expected<QList<TargetTimeEntry>> RadarTimeline::decode(const QString& path,
+                                                       const HttpResponse& response)
 {
     if (!response.isSuccess())
         return response.failure();
-    return decodeTargetTimes(Gzip::inflateIfCompressed(response.body));
+    const QByteArray body = Gzip::inflateIfCompressed(response.body);
+    Expected<QList<TargetTimeEntry>> entries = decodeTargetTimes(body);
+    if (entries)
+        m_copies.save(path, body, Clock::current().now());
+    return entries;
 }
 
 void RadarTimeline::setLoading(bool loading, const QDateTime& startedAt)

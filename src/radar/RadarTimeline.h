@@ -2,6 +2,7 @@
 
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/LastGoodCopies.h"
 #include "platform/ServiceStatus.h"
 #include "platform/async/Notifier.h"
 #include "platform/async/Task.h"
@@ -11,16 +12,22 @@
 #include <QDateTime>
 #include <QObject>
 
+#include <functional>
+#include <optional>
+
 // Turns the agency's target-times lists into the ordered frames the players animate.
 // reload() never throws: failures end in errorMessage and consecutiveFailures, and the
-// previous frames stay. Only the newest load publishes anything or ends isLoading. Lives on
-// the GUI thread.
+// previous frames stay. Only the newest load publishes anything or ends isLoading. Each list
+// that reads is kept as a saved copy; when a load fails and nothing newer is shown, the
+// frames of the saved copies are shown instead, marked by savedCopyTime. Lives on the GUI
+// thread.
 class RadarTimeline : public QObject {
     Q_OBJECT
     Q_PROPERTY(RadarFrames frames READ frames NOTIFY framesChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
+    Q_PROPERTY(QDateTime savedCopyTime READ savedCopyTime NOTIFY savedCopyTimeChanged)
     Q_PROPERTY(int consecutiveFailures READ consecutiveFailures NOTIFY consecutiveFailuresChanged)
     Q_PROPERTY(QDateTime loadStartedAt READ loadStartedAt NOTIFY loadStartedAtChanged)
     Q_PROPERTY(RadarRange range READ range WRITE setRange NOTIFY rangeChanged)
@@ -53,6 +60,10 @@ public:
     bool isLoading() const { return m_status.isLoading(); }
     QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
     QDateTime lastUpdated() const { return m_status.lastUpdated(); } // invalid when never loaded
+    // When the saved lists whose frames are shown were fetched; invalid while the frames
+    // came from the network in this run.
+    QDateTime savedCopyTime() const { return m_status.savedCopyTime(); }
+    bool isShowingSavedCopy() const { return savedCopyTime().isValid(); }
     int consecutiveFailures() const { return m_consecutiveFailures; }
     QDateTime loadStartedAt() const { return m_loadStartedAt; } // invalid when idle
 
@@ -63,11 +74,21 @@ public:
     double forecastHorizonHours() const { return m_forecastHorizonHours; }
     void setForecastHorizonHours(double hours);
 
+    // Where the lists are kept; none by default.
+    void setSavedCopies(LastGoodCopies copies) { m_copies = std::move(copies); }
+    // Which frames of the saved lists may be shown (the controller keeps those whose tiles
+    // are at hand); all when unset.
+    void setSavedFrameFilter(std::function<bool(const RadarFrame&)> keep);
+    // After a failed load, when nothing newer is shown: shows the frames of the saved lists
+    // that the filter keeps, or leaves everything as it is when there are none.
+    void showSavedCopies();
+
 Q_SIGNALS:
     void framesChanged();
     void isLoadingChanged();
     void errorMessageChanged();
     void lastUpdatedChanged();
+    void savedCopyTimeChanged();
     void consecutiveFailuresChanged();
     void loadStartedAtChanged();
     void rangeChanged();
@@ -81,14 +102,26 @@ private:
     async::Task<Expected<RadarFrames>> loadAnalysisFrames();
     async::Task<Expected<QList<TargetTimeEntry>>> fetchTargetTimes(const QString& path);
     HttpReply requestTargetTimes(const QString& path);
-    static Expected<QList<TargetTimeEntry>> decode(const HttpResponse& response);
+    // Keeps the list as the saved copy of `path` when it reads.
+    Expected<QList<TargetTimeEntry>> decode(const QString& path, const HttpResponse& response);
+
+    struct SavedFrames {
+        RadarFrames frames;
+        QDateTime fetchedAt; // of the oldest list used
+    };
+    std::optional<SavedFrames> savedFrames() const;
+    std::optional<QList<TargetTimeEntry>> savedList(const QString& path,
+                                                    QDateTime* oldestFetch) const;
 
     void publishFrames(const RadarFrames& loaded);
+    RadarFrames shownPart(RadarFrames frames) const;
     void recordFailure(const QString& description);
     void setLoading(bool loading, const QDateTime& startedAt);
     void setConsecutiveFailures(int count);
 
     HttpSession* m_session;
+    LastGoodCopies m_copies;
+    std::function<bool(const RadarFrame&)> m_keepSavedFrame;
     RadarFrames m_frames;
     RadarFrames m_loadedFrames;
     ServiceStatus m_status;

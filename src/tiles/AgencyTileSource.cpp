@@ -24,6 +24,7 @@ constexpr double kResetGuardSeconds = 30;
 constexpr int kMaxResolvedMembers = 512;
 constexpr double kFreshEmptySeconds = 1200;
 constexpr size_t kPrefetchWindow = 6;
+constexpr int kMaxAgencyTileZoom = 10;
 
 QString defaultCacheDirectory()
 {
@@ -224,6 +225,35 @@ void AgencyTileSource::keepUnlessStillFilling(const QUrl& url, const RadarFrame&
         return;
     }
     m_memory.insert(url.toString(), new QByteArray(bytes), qMax<qsizetype>(bytes.size(), 1));
+}
+
+bool AgencyTileSource::holdsTile(const RadarFrame& frame, const TileId& tile) const
+{
+    if (tile.z > kMaxAgencyTileZoom)
+        return holdsAgencyTile(frame, tile.ancestor(tile.z - kMaxAgencyTileZoom));
+    if (tile.z % 2 == 0)
+        return holdsAgencyTile(frame, tile);
+    for (int i = 0; i < 4; ++i) {
+        if (!holdsAgencyTile(frame, {tile.z + 1, 2 * tile.x + (i & 1), 2 * tile.y + (i >> 1)}))
+            return false;
+    }
+    return true;
+}
+
+bool AgencyTileSource::holdsAgencyTile(const RadarFrame& frame, const TileId& tile) const
+{
+    QStringList members = TileAddress::candidateMembers(frame.product);
+    if (const std::optional<QString> remembered = resolvedMember(frame))
+        members = {*remembered};
+    for (const QString& member : std::as_const(members)) {
+        const QUrl url = TileAddress::tileUrl(frame, member, tile);
+        if (!url.isValid())
+            continue;
+        // The disk's index answers from the file's header alone, not its body.
+        if (m_memory.contains(url.toString()) || m_diskCache->metaData(url).isValid())
+            return true;
+    }
+    return false;
 }
 
 void AgencyTileSource::learnLevelColours(const RadarFrame& frame, const QByteArray& bytes)

@@ -41,6 +41,10 @@ public:
     async::Task<std::optional<QByteArray>> tileData(RadarFrame frame, TileId tile);
     // The tile when it is at hand in memory (no waiting); GUI thread.
     std::optional<QByteArray> tileInMemory(const RadarFrame& frame, const TileId& tile);
+    // Whether everything the map draws for `tile` of `frame` (at any zoom: the tile itself,
+    // the four it is composed of, or the zoom-10 tile it is cut from) is at hand in memory or
+    // on disk, without asking the network; GUI thread.
+    bool holdsTile(const RadarFrame& frame, const TileId& tile) const;
     // Warms the caches: every tile of every frame, six downloads at a time.
     async::Task<void> prefetch(RadarFrames frames, QList<TilePath> tiles);
     // Replaces the session; unless forced, at most once every 30 s.
@@ -69,6 +73,7 @@ private:
     void rememberMember(const RadarFrame& frame, const QString& member);
     void keepUnlessStillFilling(const QUrl& url, const RadarFrame& frame, const QByteArray& bytes);
     void forget(const QUrl& url);
+    bool holdsAgencyTile(const RadarFrame& frame, const TileId& tile) const;
     void learnLevelColours(const RadarFrame& frame, const QByteArray& bytes);
     void noteSuccess();
     void countFailure();

@@ -1,5 +1,6 @@
 #include "typhoon/TyphoonService.h"
 
+#include "platform/Clock.h"
 #include "platform/DataHosts.h"
 #include "platform/Gzip.h"
 #include "platform/Logging.h"
@@ -29,14 +30,55 @@ QUrl cycloneDocumentURL(const QString& id, const QString& document)
     return DataHosts::join(DataHosts::current().agency, kDataPath + id + u'/' + document);
 }
 
+QString copyKey(const QString& id, const QString& document)
+{
+    return QStringLiteral("typhoon-") + id + u'-' + document;
+}
+
+const QString kTargetsCopyKey = QStringLiteral("typhoon-targetTc.json");
+
 // An error status is reported as such, not as the page that came with it failing to decode.
-// Bodies may come gzip-compressed without a Content-Encoding header.
+// Bodies may come gzip-compressed without a Content-Encoding header. A body that reads is
+// kept as the copy of `key`.
 template <typename Decoder>
-auto decodeBody(const HttpResponse& response, Decoder decode) -> decltype(decode(QByteArray()))
+auto decodeBody(const HttpResponse& response, Decoder decode, const LastGoodCopies& copies,
+                const QString& key) -> decltype(decode(QByteArray()))
 {
     if (!response.isSuccess())
         return response.failure();
-    return decode(Gzip::inflateIfCompressed(response.body));
+    const QByteArray body = Gzip::inflateIfCompressed(response.body);
+    auto decoded = decode(body);
+    if (decoded)
+        copies.save(key, body, Clock::current().now());
+    return decoded;
+}
+
+// The saved copy of `key` as `decode` reads it; a copy that does not read is logged and
+// left out. `oldest` keeps the earliest fetch time of the copies read.
+template <typename Decoder>
+auto readCopy(const LastGoodCopies& copies, const QString& key, Decoder decode, QDateTime* oldest)
+    -> std::optional<std::remove_cvref_t<decltype(decode(QByteArray()).value())>>
+{
+    const std::optional<LastGoodCopies::Copy> copy = copies.load(key);
+    if (!copy)
+        return std::nullopt;
+    auto decoded = decode(copy->bytes);
+    if (!decoded) {
+        qCWarning(lcTyphoon, "保存した %s を読めません: %s", qUtf8Printable(key),
+                  qUtf8Printable(decoded.failure().description));
+        return std::nullopt;
+    }
+    if (!oldest->isValid() || copy->fetchedAt < *oldest)
+        *oldest = copy->fetchedAt;
+    return std::move(decoded).value();
+}
+
+// Plain string order of the published numbers ("10" before "9"); ties keep list order.
+void sortByNumber(TyphoonInfos& infos)
+{
+    std::stable_sort(infos.begin(), infos.end(), [](const TyphoonInfo& a, const TyphoonInfo& b) {
+        return a.typhoonNumber < b.typhoonNumber;
+    });
 }
 
 } // namespace
@@ -52,7 +94,8 @@ TyphoonService::TyphoonService(QObject* parent, HttpSessionConfig sessionConfig)
     , m_status(lcTyphoon, QStringLiteral("targetTc 取得失敗"), QStringLiteral("台風情報"))
 {
     m_status.forwardTo(this, &TyphoonService::isLoadingChanged,
-                       &TyphoonService::errorMessageChanged, &TyphoonService::lastUpdatedChanged);
+                       &TyphoonService::errorMessageChanged, &TyphoonService::lastUpdatedChanged,
+                       &TyphoonService::savedCopyTimeChanged);
 }
 
 TyphoonService::~TyphoonService() = default;
@@ -83,7 +126,7 @@ async::Task<void> TyphoonService::reload()
     if (async::isCancelled())
         co_return;
     if (!targets) {
-        m_status.markFailed(targets.failure().description);
+        fail(targets.failure().description);
         co_return;
     }
 
@@ -97,7 +140,8 @@ async::Task<void> TyphoonService::reload()
         cyclones.append(target);
     }
 
-    if (issues == m_lastIssues && !m_typhoons.isEmpty()) {
+    // Cyclones shown from saved copies are replaced by what the agency lists now.
+    if (issues == m_lastIssues && !m_typhoons.isEmpty() && !savedCopyTime().isValid()) {
         m_status.markSucceeded();
         co_return;
     }
@@ -114,7 +158,8 @@ async::Task<void> TyphoonService::reload()
     // finds the list changed and fetches it again.
     TyphoonIssueMap seen;
     for (CycloneDownload& download : downloads) {
-        const Expected<std::optional<TyphoonInfo>> info = co_await finishDownload(download);
+        const Expected<std::optional<TyphoonInfo>> info =
+            co_await finishDownload(download, m_copies);
         if (async::isCancelled())
             co_return;
         if (!info)
@@ -123,10 +168,7 @@ async::Task<void> TyphoonService::reload()
         if (info.value())
             infos.append(*info.value());
     }
-    // Plain string order of the published numbers ("10" before "9"); ties keep list order.
-    std::stable_sort(infos.begin(), infos.end(), [](const TyphoonInfo& a, const TyphoonInfo& b) {
-        return a.typhoonNumber < b.typhoonNumber;
-    });
+    sortByNumber(infos);
 
     if (assignIfChanged(m_typhoons, infos))
         Q_EMIT typhoonsChanged();
@@ -138,7 +180,7 @@ async::Task<void> TyphoonService::reload()
 async::Task<Expected<QList<TyphoonTarget>>> TyphoonService::fetchTargets()
 {
     HttpReply reply = m_session->get(targetsURL());
-    co_return decodeBody(co_await reply, decodeTyphoonTargets);
+    co_return decodeBody(co_await reply, decodeTyphoonTargets, m_copies, kTargetsCopyKey);
 }
 
 TyphoonService::CycloneDownload TyphoonService::startDownload(const TyphoonTarget& target)
@@ -148,7 +190,7 @@ TyphoonService::CycloneDownload TyphoonService::startDownload(const TyphoonTarge
 }
 
 async::Task<Expected<std::optional<TyphoonInfo>>>
-TyphoonService::finishDownload(CycloneDownload& download)
+TyphoonService::finishDownload(CycloneDownload& download, LastGoodCopies copies)
 {
     const QString& id = download.target.tropicalCyclone;
     const auto logFailure = [&id](const Failure& failure) {
@@ -162,7 +204,8 @@ TyphoonService::finishDownload(CycloneDownload& download)
     if (async::isCancelled())
         co_return Failure{};
     const Expected<QList<TyphoonForecastEntry>> forecast =
-        decodeBody(forecastResponse, decodeTyphoonForecast);
+        decodeBody(forecastResponse, decodeTyphoonForecast, copies,
+                   copyKey(id, QStringLiteral("forecast.json")));
     if (!forecast)
         co_return logFailure(forecast.failure());
 
@@ -171,10 +214,50 @@ TyphoonService::finishDownload(CycloneDownload& download)
     if (async::isCancelled())
         co_return Failure{};
     const Expected<QList<TyphoonSpecEntry>> specifications =
-        decodeBody(specificationsResponse, decodeTyphoonSpecifications);
+        decodeBody(specificationsResponse, decodeTyphoonSpecifications, copies,
+                   copyKey(id, QStringLiteral("specifications.json")));
     if (!specifications)
         co_return logFailure(specifications.failure());
     co_return TyphoonInfo::make(download.target, forecast.value(), specifications.value());
+}
+
+void TyphoonService::fail(const QString& description)
+{
+    m_status.markFailed(description);
+    // What this run fetched is newer than any saved copy.
+    if (!m_status.lastUpdated().isValid())
+        showSavedCopies();
+}
+
+void TyphoonService::showSavedCopies()
+{
+    QDateTime oldest;
+    const auto targets = readCopy(m_copies, kTargetsCopyKey, decodeTyphoonTargets, &oldest);
+    if (!targets)
+        return;
+    TyphoonInfos infos;
+    QStringList seen;
+    for (const TyphoonTarget& target : *targets) {
+        const QString& id = target.tropicalCyclone;
+        if (seen.contains(id))
+            continue;
+        seen.append(id);
+        const auto forecast = readCopy(m_copies, copyKey(id, QStringLiteral("forecast.json")),
+                                       decodeTyphoonForecast, &oldest);
+        const auto specifications =
+            readCopy(m_copies, copyKey(id, QStringLiteral("specifications.json")),
+                     decodeTyphoonSpecifications, &oldest);
+        if (!forecast || !specifications)
+            continue;
+        if (const std::optional<TyphoonInfo> info =
+                TyphoonInfo::make(target, *forecast, *specifications))
+            infos.append(*info);
+    }
+    sortByNumber(infos);
+    // The issues stay unknown, so the first pass that reaches the agency fetches everything.
+    if (assignIfChanged(m_typhoons, infos))
+        Q_EMIT typhoonsChanged();
+    m_status.markShowingCopy(oldest);
 }
 
 void TyphoonService::startAutoRefresh(double intervalSeconds)

@@ -2,6 +2,7 @@
 
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/LastGoodCopies.h"
 #include "platform/ServiceStatus.h"
 #include "platform/async/RefreshLoop.h"
 #include "platform/async/Task.h"
@@ -23,14 +24,16 @@ using TyphoonIssueMap = QMap<QString, QString>;
 // when any issue time changed (or nothing is shown yet) it downloads every cyclone's
 // forecast and specifications at once, combines them and publishes the cyclones sorted by
 // number. A cyclone whose documents fail is left out of that pass and fetched again in the
-// next; a list that fails keeps everything as it was and says why in errorMessage. Lives on
-// the GUI thread.
+// next; a list that fails keeps everything as it was and says why in errorMessage. The list
+// and the documents that read are kept as saved copies, shown (marked by savedCopyTime) when
+// the list fails before any pass succeeded. Lives on the GUI thread.
 class TyphoonService : public QObject {
     Q_OBJECT
     Q_PROPERTY(TyphoonInfos typhoons READ typhoons NOTIFY typhoonsChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
     Q_PROPERTY(QDateTime lastUpdated READ lastUpdated NOTIFY lastUpdatedChanged)
+    Q_PROPERTY(QDateTime savedCopyTime READ savedCopyTime NOTIFY savedCopyTimeChanged)
     Q_PROPERTY(TyphoonIssueMap lastIssues READ lastIssues NOTIFY lastIssuesChanged)
 
 public:
@@ -52,6 +55,10 @@ public:
     bool isLoading() const { return m_status.isLoading(); }
     QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
     QDateTime lastUpdated() const { return m_status.lastUpdated(); } // invalid when never loaded
+    // When the oldest saved document shown was fetched; invalid while none is shown.
+    QDateTime savedCopyTime() const { return m_status.savedCopyTime(); }
+    // Where the list and documents are kept; none by default.
+    void setSavedCopies(LastGoodCopies copies) { m_copies = std::move(copies); }
     // The issue texts of the cyclones whose details arrived in the last full pass.
     const TyphoonIssueMap& lastIssues() const { return m_lastIssues; }
 
@@ -65,6 +72,7 @@ Q_SIGNALS:
     void isLoadingChanged();
     void errorMessageChanged();
     void lastUpdatedChanged();
+    void savedCopyTimeChanged();
     void lastIssuesChanged();
 
 private:
@@ -80,9 +88,12 @@ private:
     // Fails when a document did not arrive or did not decode; nothing when the cyclone has
     // no analysis to show.
     static async::Task<Expected<std::optional<TyphoonInfo>>>
-    finishDownload(CycloneDownload& download);
+    finishDownload(CycloneDownload& download, LastGoodCopies copies);
+    void fail(const QString& description);
+    void showSavedCopies();
 
     HttpSession* m_session;
+    LastGoodCopies m_copies;
     TyphoonInfos m_typhoons;
     TyphoonIssueMap m_lastIssues;
     ServiceStatus m_status;

@@ -5,6 +5,7 @@
 #include "locations/CurrentLocationProvider.h"
 #include "locations/LocationStore.h"
 #include "radar/RadarTimeline.h"
+#include "ui/OfflineBanner.h"
 #include "ui/PaneStyle.h"
 #include "ui/RadarPaneView.h"
 #include "ui/ToneLabel.h"
@@ -92,6 +93,7 @@ ContentView::ContentView(AppState* state, QWidget* parent, RadarTileLoader* load
     connect(state->timeline(), &RadarTimeline::errorMessageChanged, this, statusChanged);
     connect(state->timeline(), &RadarTimeline::lastUpdatedChanged, this, statusChanged);
     connect(state->currentLocation(), &CurrentLocationProvider::statusChanged, this, statusChanged);
+    connect(state, &AppState::offlineChanged, this, statusChanged);
     refreshStatus();
 }
 
@@ -119,6 +121,9 @@ QString ContentView::statusText() const
     case CurrentLocationStatus::Kind::idle:
         break;
     }
+    // Saved frames are old, whatever the last failure said.
+    if (m_state->isOffline())
+        return OfflineBanner::text(m_state->offlineDataTime());
     const QString error = m_state->timeline()->errorMessage();
     if (!error.isEmpty())
         return error;
@@ -139,7 +144,7 @@ bool ContentView::statusIsWarning() const
     case CurrentLocationStatus::Kind::idle:
         break;
     }
-    return !m_state->timeline()->errorMessage().isEmpty();
+    return m_state->isOffline() || !m_state->timeline()->errorMessage().isEmpty();
 }
 
 void ContentView::refreshStatus()
@@ -150,6 +155,8 @@ void ContentView::refreshStatus()
     m_statusText->setTone(warning ? ToneLabel::Tone::Orange : ToneLabel::Tone::Secondary);
     m_statusText->setText(text);
     m_statusText->setVisible(!text.isEmpty());
+    m_statusText->setToolTip(m_state->isOffline() ? m_state->timeline()->errorMessage()
+                                                  : QString());
 }
 
 void ContentView::showEvent(QShowEvent* event)

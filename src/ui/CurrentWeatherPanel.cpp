@@ -32,12 +32,19 @@ CurrentWeatherPanel::CurrentWeatherPanel(QWidget* parent)
     : QWidget(parent)
     , m_column(new QVBoxLayout(this))
     , m_title(new HeaderText(kTitle, 24, QFont::Normal, Tone::Primary))
+    , m_stamp(new HeaderText(QString(), 11, QFont::Normal, Tone::Red))
 {
     setFixedWidth(300);
     setAccessibleName(kTitle);
     m_column->setContentsMargins(18, 14, 18, 14);
     m_column->setSpacing(10);
-    m_column->addWidget(m_title);
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setSpacing(8);
+    titleRow->addWidget(m_title, 0, Qt::AlignBaseline);
+    titleRow->addWidget(m_stamp, 0, Qt::AlignBaseline);
+    titleRow->addStretch();
+    m_stamp->hide();
+    m_column->addLayout(titleRow);
     m_column->addStretch();
     rebuild();
 }
@@ -58,6 +65,12 @@ void CurrentWeatherPanel::setScale(double scale)
     // Rebuilt rather than re-sized: layouts that were never shown keep their children's
     // old sizes.
     rebuild();
+}
+
+void CurrentWeatherPanel::setStamp(const QString& stamp)
+{
+    m_stamp->setText(stamp);
+    m_stamp->setVisible(!stamp.isEmpty());
 }
 
 void CurrentWeatherPanel::setPlaceName(const QString& name)
@@ -141,6 +154,7 @@ void CurrentWeatherPanel::rebuild()
 void CurrentWeatherPanel::applyScale()
 {
     m_title->setScale(m_scale);
+    m_stamp->setScale(m_scale);
     for (HeaderText* text : {m_temperature, m_label}) {
         if (text)
             text->setScale(m_scale);

@@ -31,6 +31,10 @@ public:
     void setScale(double scale);
     // The place the conditions are for; read out by assistive tools, not drawn.
     void setPlaceName(const QString& name);
+    // A note after the title on how old the conditions are ("オフライン — 09:05 時点");
+    // empty hides it.
+    void setStamp(const QString& stamp);
+    HeaderText* stampText() const { return m_stamp; }
 
     const std::optional<CurrentConditions>& conditions() const { return m_conditions; }
 
@@ -54,6 +58,7 @@ private:
     QVBoxLayout* m_column;
     QWidget* m_body = nullptr;
     HeaderText* m_title;
+    HeaderText* m_stamp;
     SymbolView* m_symbol = nullptr;
     HeaderText* m_temperature = nullptr;
     HeaderText* m_label = nullptr;

@@ -103,10 +103,11 @@ LiveStatusBar::LiveStatusBar(RadarPlayer* player, RadarTimeline* timeline, QWidg
     row->setContentsMargins(12, 10, 12, 10);
     row->setSpacing(8);
 
-    row->addWidget(new PulsingDot(this), 0, Qt::AlignVCenter);
-    row->addWidget(new ToneLabel(QStringLiteral("ライブ"), 11, QFont::DemiBold,
-                                 ToneLabel::Tone::Primary, this),
-                   0, Qt::AlignVCenter);
+    m_dot = new PulsingDot(this);
+    m_mode = new ToneLabel(QStringLiteral("ライブ"), 11, QFont::DemiBold, ToneLabel::Tone::Primary,
+                           this);
+    row->addWidget(m_dot, 0, Qt::AlignVCenter);
+    row->addWidget(m_mode, 0, Qt::AlignVCenter);
     // The small spinner drawn at 70 %.
     m_spinner = new ActivitySpinner(ActivitySpinner::kSmall * 0.7, this);
     m_spinner->hide();
@@ -210,4 +211,16 @@ void LiveStatusBar::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
     m_refreshTimer.cancel();
+}
+
+void LiveStatusBar::setOffline(bool offline)
+{
+    m_dot->setVisible(!offline);
+    m_mode->setText(offline ? QStringLiteral("オフライン") : QStringLiteral("ライブ"));
+    m_mode->setTone(offline ? ToneLabel::Tone::Orange : ToneLabel::Tone::Primary);
+}
+
+QString LiveStatusBar::modeText() const
+{
+    return m_mode->text();
 }

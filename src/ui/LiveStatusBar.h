@@ -15,6 +15,7 @@
 
 class ActivitySpinner;
 class LiveOffsetSlider;
+class PulsingDot;
 class QLabel;
 class ToneLabel;
 
@@ -73,6 +74,10 @@ public:
     // fetch "取得できません（再試行します）" (`reason` becomes the tooltip).
     void setFetchFailed(bool failed, const QString& reason = {});
     QString placeholderText() const;
+    // While the frames are saved ones, the bar says "オフライン" instead of "ライブ" and its
+    // mark stops pulsing.
+    void setOffline(bool offline);
+    QString modeText() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -86,6 +91,8 @@ private:
 
     QPointer<RadarPlayer> m_player;
     QPointer<RadarTimeline> m_timeline;
+    PulsingDot* m_dot = nullptr;
+    ToneLabel* m_mode = nullptr;
     ActivitySpinner* m_spinner = nullptr;
     LiveOffsetSlider* m_slider = nullptr;
     QLabel* m_loading = nullptr;

@@ -11,6 +11,7 @@
 #include "tiles/RadarTileLoader.h"
 #include "typhoon/TyphoonService.h"
 #include "ui/LiveStatusBar.h"
+#include "ui/OfflineBanner.h"
 #include "ui/PaneButton.h"
 #include "ui/PaneStyle.h"
 #include "ui/Popover.h"
@@ -67,6 +68,13 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     // The row is as wide as the badge made it until its hiding has been laid out; the room
     // left goes to the stretch, not to the buttons.
     row->addStretch(1);
+    // Low over the map, clear of the buttons, above the slider or live bar.
+    auto* bannerHolder = new QWidget(m_mapArea);
+    auto* bannerRow = new QHBoxLayout(bannerHolder);
+    bannerRow->setContentsMargins(8, 8, 8, 10);
+    m_offlineBanner = new OfflineBanner(bannerHolder);
+    bannerRow->addWidget(m_offlineBanner);
+    stack->addWidget(bannerHolder, 0, 0, Qt::AlignBottom | Qt::AlignHCenter);
     column->addWidget(m_mapArea, 1);
 
     // The legend with the switches of the nowcast layers it explains.
@@ -130,6 +138,14 @@ RadarPaneView::RadarPaneView(RadarMapView::Style style, AppState::Pane pane, App
     connect(state->timeline(), &RadarTimeline::errorMessageChanged, this,
             [this] { refreshBadge(); });
     connect(state->locations(), &LocationStore::selectedChanged, this, mapChanged);
+    // The holder goes with the banner, so no empty strip takes the map's clicks.
+    const auto offlineChanged = [this, bannerHolder] {
+        m_offlineBanner->setDataTime(m_state->offlineDataTime());
+        bannerHolder->setVisible(m_state->isOffline());
+        m_liveBar->setOffline(m_state->isOffline());
+    };
+    connect(state, &AppState::offlineChanged, this, offlineChanged);
+    offlineChanged();
     connect(state->typhoon(), &TyphoonService::typhoonsChanged, this, mapChanged);
     connect(state->lightning(), &LightningService::strikesChanged, this, mapChanged);
     connect(state->lightning(), &LightningService::hazardFramesChanged, this, mapChanged);

@@ -11,6 +11,7 @@
 
 class LiveStatusBar;
 class LoadingBadge;
+class OfflineBanner;
 class PaneButton;
 class Popover;
 class QCheckBox;
@@ -43,6 +44,7 @@ public:
     // slider say so instead of "loading".
     bool showsFetchFailure() const;
     LoadingBadge* loadingBadge() const { return m_badge; }
+    OfflineBanner* offlineBanner() const { return m_offlineBanner; }
     bool isTyphoonDetailShown() const;
     std::optional<QString> selectedTyphoonID() const { return m_selectedTyphoonID; }
 
@@ -78,6 +80,7 @@ private:
     PaneButton* m_rangeButton;
     PaneButton* m_typhoonButton;
     LoadingBadge* m_badge;
+    OfflineBanner* m_offlineBanner;
     Popover* m_legendPopover;
     RadarLegendView* m_legend;
     QCheckBox* m_thunderToggle;

@@ -5,6 +5,7 @@
 #include "ui/CurrentWeatherPanel.h"
 #include "ui/ForecastStrip.h"
 #include "ui/HourlyStrip.h"
+#include "ui/OfflineBanner.h"
 #include "ui/RainOutlookRow.h"
 #include "ui/WeatherHeaderViewStyle.h"
 #include "weather/WeatherService.h"
@@ -107,8 +108,9 @@ void WeatherHeaderView::setWeatherService(WeatherService* service)
     m_service = service;
     if (!service)
         return;
-    for (auto changed : {&WeatherService::snapshotChanged, &WeatherService::isLoadingChanged,
-                         &WeatherService::errorMessageChanged}) {
+    for (auto changed :
+         {&WeatherService::snapshotChanged, &WeatherService::isLoadingChanged,
+          &WeatherService::errorMessageChanged, &WeatherService::savedCopyTimeChanged}) {
         m_serviceConnections.append(
             connect(service, changed, this, &WeatherHeaderView::copyFromService));
     }
@@ -122,6 +124,15 @@ void WeatherHeaderView::copyFromService()
     setSnapshot(m_service->snapshot());
     setLoading(m_service->isLoading());
     setErrorMessage(m_service->errorMessage());
+    setSavedCopyTime(m_service->savedCopyTime());
+}
+
+void WeatherHeaderView::setSavedCopyTime(const QDateTime& fetchedAt)
+{
+    m_panel->setStamp(
+        fetchedAt.isValid()
+            ? QStringLiteral("オフライン — %1 時点").arg(OfflineBanner::clock(fetchedAt))
+            : QString());
 }
 
 void WeatherHeaderView::setSnapshot(const std::optional<WeatherSnapshot>& snapshot)

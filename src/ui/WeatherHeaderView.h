@@ -47,6 +47,8 @@ public:
     void setSnapshot(const std::optional<WeatherSnapshot>& snapshot);
     void setLoading(bool loading);
     void setErrorMessage(const QString& message); // null or empty: no error
+    // When the saved forecast shown was fetched; invalid while the forecast is current.
+    void setSavedCopyTime(const QDateTime& fetchedAt);
     void setTextScale(double scale);
     void setPlaceName(const QString& name);
     // An empty outlook hides the rain row.

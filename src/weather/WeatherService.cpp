@@ -1,5 +1,6 @@
 #include "weather/WeatherService.h"
 
+#include "platform/Clock.h"
 #include "platform/DataHosts.h"
 #include "platform/ErrorText.h"
 #include "platform/Logging.h"
@@ -45,6 +46,12 @@ QString coordinateText(double degrees)
     return QString::asprintf("%.4f", degrees);
 }
 
+QString copyKey(GeoCoordinate place)
+{
+    return QStringLiteral("forecast-") + coordinateText(place.latitude) + u'_' +
+           coordinateText(place.longitude) + QStringLiteral(".json");
+}
+
 } // namespace
 
 HttpSessionConfig WeatherService::defaultSessionConfig()
@@ -87,8 +94,9 @@ WeatherService::WeatherService(QObject* parent, HttpSessionConfig sessionConfig)
     , m_session(new HttpSession(std::move(sessionConfig), this))
     , m_status(lcWeather, QStringLiteral("予報取得失敗"), QStringLiteral("天気予報"))
 {
-    m_status.forwardTo(this, &WeatherService::isLoadingChanged,
-                       &WeatherService::errorMessageChanged);
+    m_status.forwardTo(
+        this, &WeatherService::isLoadingChanged, &WeatherService::errorMessageChanged,
+        static_cast<void (WeatherService::*)()>(nullptr), &WeatherService::savedCopyTimeChanged);
 }
 
 WeatherService::~WeatherService()
@@ -133,6 +141,7 @@ WeatherService::LoadMark WeatherService::beginLoad(GeoCoordinate place)
         if (std::exchange(m_snapshot, std::nullopt))
             Q_EMIT snapshotChanged();
         m_status.setErrorMessage(QString());
+        m_status.markShowingCopy({});
     }
     return mark;
 }
@@ -167,6 +176,8 @@ async::Task<void> WeatherService::performLoad(GeoCoordinate coordinate, LoadMark
         co_return;
     if (!result) {
         m_status.markFailed(result.failure().description);
+        if (!m_snapshot)
+            showSavedCopy(coordinate);
         co_return;
     }
     const OpenMeteoResponse& response = result.value();
@@ -187,5 +198,24 @@ async::Task<Expected<OpenMeteoResponse>> WeatherService::fetch(GeoCoordinate coo
         co_return Failure{response.errorDescription()};
     if (response.status != 200)
         co_return Failure{statusDescription(response)};
-    co_return OpenMeteoResponse::decode(response.body);
+    Expected<OpenMeteoResponse> decoded = OpenMeteoResponse::decode(response.body);
+    if (decoded)
+        m_copies.save(copyKey(coordinate), response.body, Clock::current().now());
+    co_return decoded;
+}
+
+void WeatherService::showSavedCopy(GeoCoordinate coordinate)
+{
+    const std::optional<LastGoodCopies::Copy> copy = m_copies.load(copyKey(coordinate));
+    if (!copy)
+        return;
+    const Expected<OpenMeteoResponse> saved = OpenMeteoResponse::decode(copy->bytes);
+    if (!saved) {
+        qCWarning(lcWeather, "保存した予報を読めません: %s",
+                  qUtf8Printable(saved.failure().description));
+        return;
+    }
+    m_snapshot = makeSnapshot(saved.value());
+    Q_EMIT snapshotChanged();
+    m_status.markShowingCopy(copy->fetchedAt);
 }

@@ -3,6 +3,7 @@
 #include "geo/GeoTypes.h"
 #include "platform/Expected.h"
 #include "platform/HttpSession.h"
+#include "platform/LastGoodCopies.h"
 #include "platform/ServiceStatus.h"
 #include "platform/async/RefreshLoop.h"
 #include "platform/async/TaskScope.h"
@@ -21,12 +22,15 @@
 // success clears it. A superseded load publishes nothing. Snapshot, message and loading
 // flag belong to the place asked for last: a new place starts with none of the old one's,
 // and what still arrives for the old place is dropped. There are no retries: the next
-// refresh round or load() is the retry. Lives on the GUI thread.
+// refresh round or load() is the retry. Each place's last forecast that read is kept as a
+// saved copy, shown (marked by savedCopyTime) when a load fails while the place has no
+// snapshot. Lives on the GUI thread.
 class WeatherService : public QObject {
     Q_OBJECT
     Q_PROPERTY(std::optional<WeatherSnapshot> snapshot READ snapshot NOTIFY snapshotChanged)
     Q_PROPERTY(bool isLoading READ isLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QString errorMessage READ errorMessage NOTIFY errorMessageChanged)
+    Q_PROPERTY(QDateTime savedCopyTime READ savedCopyTime NOTIFY savedCopyTimeChanged)
 
 public:
     // The platform's usual caching, 20 s between bytes.
@@ -50,11 +54,16 @@ public:
     // loop may overlap.
     bool isLoading() const { return m_status.isLoading(); }
     QString errorMessage() const { return m_status.errorMessage(); } // null when there is none
+    // When the saved forecast shown was fetched; invalid while none is shown.
+    QDateTime savedCopyTime() const { return m_status.savedCopyTime(); }
+    // Where the forecasts are kept; none by default.
+    void setSavedCopies(LastGoodCopies copies) { m_copies = std::move(copies); }
 
 Q_SIGNALS:
     void snapshotChanged();
     void isLoadingChanged();
     void errorMessageChanged();
+    void savedCopyTimeChanged();
 
 private:
     // Counts one load of a place as running for as long as it lives (inside the load's
@@ -75,6 +84,7 @@ private:
 
     async::Task<void> performLoad(GeoCoordinate coordinate, LoadMark mark);
     async::Task<Expected<OpenMeteoResponse>> fetch(GeoCoordinate coordinate);
+    void showSavedCopy(GeoCoordinate coordinate);
 
     // Marks a load of `place` and makes it the current place, in that order, so that moving
     // to a place never blinks isLoading.
@@ -83,6 +93,7 @@ private:
     void changeLoading(Change change);
 
     HttpSession* m_session;
+    LastGoodCopies m_copies;
     std::optional<WeatherSnapshot> m_snapshot;
     std::optional<GeoCoordinate> m_place;
     QList<GeoCoordinate> m_loadingPlaces; // one entry per running load

@@ -29,6 +29,19 @@ AppStateHarness::AppStateHarness(Options options, PositionSourceFactory position
     if (options.configure)
         options.configure(*settings);
     locations = std::make_unique<LocationStore>(preferences.get());
+    m_positionSource = std::move(positionSource);
+    makeState();
+}
+
+void AppStateHarness::relaunch()
+{
+    state.reset();
+    loader.reset();
+    makeState();
+}
+
+void AppStateHarness::makeState()
+{
     RadarTileLoader::Options loaderOptions;
     loaderOptions.cacheDirectory = directory.filePath(QStringLiteral("tiles"));
     loader = std::make_unique<RadarTileLoader>(loaderOptions);
@@ -54,9 +67,10 @@ AppStateHarness::AppStateHarness(Options options, PositionSourceFactory position
         cpuReadings.pop_front();
         return value;
     };
-    environment.makePositionSource = std::move(positionSource);
+    environment.makePositionSource = m_positionSource;
     environment.geocoder = Geocoder::createDefault();
     environment.tileLoader = loader.get();
+    environment.savedCopiesDirectory = savedCopiesDirectory();
     state = std::make_unique<AppState>(settings.get(), locations.get(), std::move(environment));
 }
 

@@ -34,6 +34,10 @@ public:
     ~AppStateHarness();
 
     void serveAgencyLists();
+    // A new controller and tile loader over the same preferences, tile cache and saved
+    // copies, as the next start of the program (the old ones are gone first).
+    void relaunch();
+    QString savedCopiesDirectory() const { return directory.filePath(QStringLiteral("lastgood")); }
     // Waits (real time, for the network) until the timeline holds frames.
     bool waitForFrames();
     int requests(const QString& path) const { return server.requestCount(path); }
@@ -65,4 +69,9 @@ public:
     int cpuReads = 0;
 
     std::unique_ptr<AppState> state;
+
+private:
+    void makeState();
+
+    PositionSourceFactory m_positionSource;
 };

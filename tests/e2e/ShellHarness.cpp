@@ -6,8 +6,11 @@
 #include "platform/Preferences.h"
 #include "platform/SystemEvents.h"
 #include "radar/RadarPlayer.h"
+#include "radar/RadarTimeline.h"
 #include "ui/ApplicationShell.h"
+#include "ui/ContentView.h"
 #include "ui/MainWindow.h"
+#include "ui/RadarPaneView.h"
 
 #include <QTest>
 
@@ -43,6 +46,7 @@ std::unique_ptr<ApplicationShell> ShellHarness::launch()
         m_network = monitor.get();
         return monitor;
     };
+    environment.savedCopiesDirectory = m_savedCopies.path();
     auto shell = std::make_unique<ApplicationShell>(Preferences::openFile(m_settingsPath),
                                                     std::move(environment));
     shell->window().show();
@@ -73,4 +77,24 @@ bool ShellHarness::runClockUntil(const std::function<bool()>& done, double maxSe
 void ShellHarness::runClock(double seconds, double step)
 {
     runClockUntil([] { return false; }, seconds, step);
+}
+
+bool ShellHarness::showEveryFrame(ApplicationShell& shell)
+{
+    AppState& state = shell.app().state();
+    const ContentView* content = shell.window().content();
+    state.pausePlayback();
+    for (int index = 0; index < state.timeline()->frames().size(); ++index) {
+        state.detailPlayer()->scrub(index);
+        runClock(0.5); // the maps ask for the frame's tiles
+        const bool drawn = runClockUntil(
+            [&] {
+                return !content->detailPane()->showsLoadingBadge() &&
+                       !content->overviewPane()->showsLoadingBadge();
+            },
+            10, 0.25);
+        if (!drawn)
+            return false;
+    }
+    return true;
 }

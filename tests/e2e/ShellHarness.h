@@ -5,6 +5,7 @@
 #include "LandTiles.h"
 
 #include <QString>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -30,6 +31,8 @@ public:
     // GSI base map tiles drawn from the sample land polygons.
     FakeHttpServer::Handler baseMap() const;
 
+    // A shell over the harness's preferences and saved copies: a later launch is the next
+    // start of the program.
     std::unique_ptr<ApplicationShell> launch();
     static bool waitForRadar(ApplicationShell& shell);
 
@@ -37,6 +40,9 @@ public:
     // so that network answers and the map's tile threads keep up, until `done` holds.
     bool runClockUntil(const std::function<bool()>& done, double maxSeconds, double step = 1.0);
     void runClock(double seconds, double step = 0.25);
+    // Pauses and scrubs through every frame, each until both panes have drawn its tiles, so
+    // that every frame's tiles are fetched and kept.
+    bool showEveryFrame(ApplicationShell& shell);
 
 private:
     QString m_settingsPath;
@@ -44,5 +50,6 @@ private:
     FakeClock m_clock;
     FakeHttpServer m_server;
     bool m_serving = false;
+    QTemporaryDir m_savedCopies; // every shell of one harness keeps its copies here
     NetworkMonitor* m_network = nullptr;
 };

@@ -4,6 +4,8 @@
 #include "map/RadarMapHost.h"
 #include "mapwidget/MapWidget.h"
 #include "platform/DataHosts.h"
+#include "radar/RadarPlayer.h"
+#include "radar/RadarTimeline.h"
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
 #include "ui/MainWindow.h"
@@ -27,9 +29,10 @@
 
 // Pictures of the main window against the scenario's fake services, for a person to look at
 // after a change to what users see (scripts/screenshots runs this): the window while the
-// agency cannot be reached, and 14:30 with every layer (thunder and tornado over the storm
-// near Tokyo among them) and the rain outlook in the light and the dark theme, with the detail
-// pane's legend and the settings window's "通知" tab.
+// agency cannot be reached, 14:30 with every layer (thunder and tornado over the storm near
+// Tokyo among them) and the rain outlook in the light and the dark theme, with the detail
+// pane's legend and the settings window's "通知" tab, and a start two hours later without the
+// agency, showing the saved data marked as old, in both themes and in live mode.
 
 namespace {
 
@@ -143,6 +146,52 @@ void shootThemes(const QDir& folder, const QString& settingsPath)
     settings.setTheme(ThemePreference::Light);
 }
 
+void shootOffline(const QDir& folder, const QString& settingsPath)
+{
+    ShellHarness harness(settingsPath);
+    require(harness.isServing(), "the fake server does not listen");
+    {
+        auto shell = harness.launch();
+        shell->window().resize(1440, 900);
+        require(ShellHarness::waitForRadar(*shell), "no radar");
+        require(harness.showEveryFrame(*shell), "the radar tiles do not arrive");
+    }
+    harness.server().setDown(true);
+    harness.runClock(2 * 3600, 600);
+    auto shell = harness.launch();
+    shell->window().resize(1440, 900);
+    AppState& state = shell->app().state();
+    ContentView* content = shell->window().content();
+    require(harness.runClockUntil([&] { return state.isOffline(); }, 10, 0.25),
+            "the saved frames are not shown");
+    require(harness.runClockUntil(
+                [&] { return content->header()->area() == WeatherHeaderView::Area::Forecast; }, 10,
+                0.25),
+            "the saved forecast is not shown");
+    state.pausePlayback();
+    state.detailPlayer()->scrub(int(state.timeline()->frames().size()) - 1);
+    AppSettings& settings = shell->app().settings();
+    for (const ThemePreference theme : {ThemePreference::Light, ThemePreference::Dark}) {
+        settings.setTheme(theme);
+        harness.runClockUntil(
+            [&] {
+                return !content->detailPane()->showsLoadingBadge() &&
+                       !content->overviewPane()->showsLoadingBadge();
+            },
+            10, 0.25);
+        QTest::qWait(400);
+        save(*shell, folder,
+             theme == ThemePreference::Dark ? QStringLiteral("offline-dark.png")
+                                            : QStringLiteral("offline-light.png"));
+    }
+    settings.setTheme(ThemePreference::Light);
+    // Live mode: the bar under each map says so too.
+    state.setPlaybackMode(RadarPlaybackMode::Live);
+    harness.runClock(2);
+    QTest::qWait(400);
+    save(*shell, folder, QStringLiteral("offline-live-light.png"));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -159,5 +208,7 @@ int main(int argc, char** argv)
     shootAgencyDown(folder, settingsPath);
     QFile::remove(settingsPath);
     shootThemes(folder, settingsPath);
+    QFile::remove(settingsPath);
+    shootOffline(folder, settingsPath);
     return 0;
 }

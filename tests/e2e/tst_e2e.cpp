@@ -20,11 +20,13 @@
 #include "typhoon/TyphoonService.h"
 #include "ui/ApplicationShell.h"
 #include "ui/ContentView.h"
+#include "ui/CurrentWeatherPanel.h"
 #include "ui/LiveOffsetSlider.h"
 #include "ui/LiveStatusBar.h"
 #include "ui/LocationPickerView.h"
 #include "ui/MainToolBar.h"
 #include "ui/MainWindow.h"
+#include "ui/OfflineBanner.h"
 #include "ui/RadarPaneView.h"
 #include "ui/RainAlertPresenter.h"
 #include "ui/TimelineSliderView.h"
@@ -467,6 +469,83 @@ private Q_SLOTS:
         const auto camera = state(*shell).mapCameras()->camera(MapPane::Detail);
         QVERIFY(camera.has_value());
         QCOMPARE(camera->latitude, 33.59);
+    }
+
+    // A run with the agency leaves saved lists and tiles; the next start without it shows
+    // them, marked as old on both panes, in the footer and the forecast header, and comes
+    // back to current data by itself once the agency answers. Last of all: it leaves every
+    // frame's pictures in the application-wide tile loader.
+    void offlineStartShowsTheLastDataMarkedUntilTheAgencyAnswers_data()
+    {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::newRow("animation") << QByteArray("{}");
+        QTest::newRow("live") << QByteArray(R"({"Shiguren.playbackMode": "live"})");
+    }
+    void offlineStartShowsTheLastDataMarkedUntilTheAgencyAnswers()
+    {
+        QFETCH(QByteArray, settings);
+        writeSettings(settings);
+        RadarFrames online;
+        {
+            auto shell = launch();
+            shell->window().resize(1280, 900);
+            QVERIFY(waitForRadar(*shell));
+            ContentView* content = shell->window().content();
+            QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
+            QTRY_VERIFY(tileRequests() > 0);
+            online = state(*shell).timeline()->frames();
+            QVERIFY(m_harness->showEveryFrame(*shell));
+            QVERIFY(!state(*shell).isOffline());
+        }
+        m_server->setDown(true);
+        m_harness->runClock(2 * 3600, 600); // hours later, the agency still out of reach
+
+        auto shell = launch();
+        shell->window().resize(1280, 900);
+        AppState& app = state(*shell);
+        ContentView* content = shell->window().content();
+        QVERIFY(runClockUntil([&] { return app.isOffline(); }, 10, 0.25));
+        const RadarFrames saved = app.timeline()->frames();
+        QVERIFY(!saved.isEmpty() && saved.size() <= online.size());
+        for (const RadarFrame& frame : saved)
+            QVERIFY(online.contains(frame));
+        const QString marked = OfflineBanner::text(app.offlineDataTime());
+        for (const RadarPaneView* pane : {content->detailPane(), content->overviewPane()}) {
+            QTRY_COMPARE(pane->offlineBanner()->shownText(), marked);
+            QVERIFY(pane->offlineBanner()->isVisible());
+            QCOMPARE(pane->liveStatusBar()->modeText(), QStringLiteral("オフライン"));
+        }
+        QCOMPARE(content->statusText(), marked);
+        QVERIFY(content->statusIsWarning());
+        QTRY_COMPARE(content->header()->area(), WeatherHeaderView::Area::Forecast);
+        QVERIFY(content->header()->currentPanel()->stampText()->text().startsWith(
+            QStringLiteral("オフライン — ")));
+        QTRY_VERIFY(!app.typhoon()->typhoons().isEmpty());
+        RadarPlayer* detail = app.detailPlayer();
+        if (detail->mode() == RadarPlaybackMode::Animation && saved.size() > 1) {
+            const int index = detail->index();
+            runClock(1.0);
+            QVERIFY(detail->index() != index); // the saved frames play
+        } else {
+            QVERIFY(detail->currentFrame());
+            QVERIFY(!detail->currentFrame()->isForecast());
+        }
+
+        // The agency answers again and the network returns: current data, no banner.
+        m_server->setDown(false);
+        Q_EMIT m_harness->network()->pathChanged(false);
+        Q_EMIT m_harness->network()->pathChanged(true);
+        QVERIFY(runClockUntil([&] { return !app.isOffline(); }, 10, 0.25));
+        QCOMPARE(app.timeline()->frames(), online);
+        for (const RadarPaneView* pane : {content->detailPane(), content->overviewPane()}) {
+            QVERIFY(pane->offlineBanner()->shownText().isEmpty());
+            QCOMPARE(pane->liveStatusBar()->modeText(), QStringLiteral("ライブ"));
+        }
+        QVERIFY(content->statusText().startsWith(QStringLiteral("レーダー更新 ")));
+        // The forecast is current again after its next round.
+        app.pausePlayback();
+        QVERIFY(runClockUntil(
+            [&] { return content->header()->currentPanel()->stampText()->isHidden(); }, 660, 30));
     }
 };
 

@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -181,6 +182,44 @@ private Q_SLOTS:
         QTRY_VERIFY(!m_service->isLoading());
         QCOMPARE(errorSpy.count() + strikesSpy.count(), 0);
         QVERIFY(!m_service->lastUpdated().isValid());
+    }
+
+    // A pass that fails before any succeeded shows the saved strikes, marked, whichever of
+    // the two requests failed; one that fails after a success keeps the newer strikes.
+    void savedStrikesStandInOnlyBeforeTheFirstSuccess_data()
+    {
+        QTest::addColumn<QString>("failing");
+        QTest::newRow("list") << kN3;
+        QTest::newRow("strike file") << kLiden;
+    }
+    void savedStrikesStandInOnlyBeforeTheFirstSuccess()
+    {
+        QFETCH(QString, failing);
+        QTemporaryDir dir;
+        const LastGoodCopies copies(dir.path());
+        m_service->setSavedCopies(copies);
+        reload();
+        const LightningStrikes strikes = m_service->strikes();
+        QVERIFY(!strikes.isEmpty());
+        const QDateTime fetched = m_clock.now();
+
+        m_clock.advance(600s);
+        m_server->setRoute(failing, FakeResponse::error(503));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^"_s + kFailed));
+        reload();
+        QVERIFY(!m_service->savedCopyTime().isValid()); // the strikes of this run stay
+
+        m_service.emplace();
+        m_service->setSavedCopies(copies);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"^"_s + kFailed));
+        reload();
+        QCOMPARE(m_service->strikes(), strikes);
+        QCOMPARE(m_service->savedCopyTime(), fetched);
+
+        serveScenario();
+        reload();
+        QVERIFY(!m_service->savedCopyTime().isValid());
+        QVERIFY(m_service->errorMessage().isNull());
     }
 };
 

@@ -10,6 +10,7 @@ LogCapture* g_active = nullptr;
 
 LogCapture::LogCapture(QString category)
     : m_category(std::move(category))
+    , m_outer(g_active)
 {
     g_active = this;
     m_previous = qInstallMessageHandler(&LogCapture::handler);
@@ -18,20 +19,23 @@ LogCapture::LogCapture(QString category)
 LogCapture::~LogCapture()
 {
     qInstallMessageHandler(m_previous);
-    g_active = nullptr;
+    g_active = m_outer;
 }
 
 void LogCapture::handler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
-    LogCapture* self = g_active;
-    if (!self)
+    LogCapture* outermost = g_active;
+    if (!outermost)
         return;
-    if (self->m_category.isEmpty() || self->m_category == QLatin1String(context.category)) {
-        QMutexLocker locker(&self->m_lock);
-        self->m_lines.append(message);
+    for (LogCapture* self = g_active; self; self = self->m_outer) {
+        if (self->m_category.isEmpty() || self->m_category == QLatin1String(context.category)) {
+            QMutexLocker locker(&self->m_lock);
+            self->m_lines.append(message);
+        }
+        outermost = self;
     }
-    if (self->m_previous)
-        self->m_previous(type, context, message);
+    if (outermost->m_previous)
+        outermost->m_previous(type, context, message);
 }
 
 QStringList LogCapture::lines() const

@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// Records every log line of one category while it exists (and still prints them), so a
-// test can check what the program told the log.
+// Records every log line of one category while it exists (and still prints them; captures
+// may nest), so a test can check what the program told the log.
 class LogCapture {
 public:
     // `category` e.g. "jp.shiguren.Shiguren.app"; empty records every category.
@@ -25,5 +25,6 @@ private:
     QString m_category;
     mutable QMutex m_lock;
     QStringList m_lines;
+    LogCapture* m_outer; // a capture that was active before this one, which still records
     QtMessageHandler m_previous = nullptr;
 };

@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -201,6 +202,46 @@ private Q_SLOTS:
         QTRY_VERIFY(!service.isLoading());
         QCOMPARE(typhoonsSpy.count() + issuesSpy.count(), 0);
         QVERIFY(!service.lastUpdated().isValid());
+    }
+
+    // Without the agency at the start: the saved cyclones, marked, until a pass succeeds;
+    // then what the agency lists replaces them, even an empty list.
+    void savedCyclonesStandInUntilAPassSucceeds()
+    {
+        QTemporaryDir dir;
+        const LastGoodCopies copies(dir.path());
+        const QDateTime fetched = m_clock.now();
+        {
+            TyphoonService first;
+            first.setSavedCopies(copies);
+            QVERIFY(runTask(first.reload()));
+            QVERIFY(!first.savedCopyTime().isValid());
+        }
+        m_clock.advance(3600s);
+        m_server->setRoute(kList, FakeResponse::error(503));
+        TyphoonService second;
+        second.setSavedCopies(copies);
+        QVERIFY(runTask(second.reload()));
+        QCOMPARE(idsOf(second.typhoons()), (QStringList{kTyphoon, kDepression}));
+        QCOMPARE(second.savedCopyTime(), fetched);
+        QVERIFY(!second.errorMessage().isNull());
+        QVERIFY(second.lastIssues().isEmpty());
+
+        // A damaged cyclone document leaves that cyclone out, and only it.
+        QFile damaged(copies.filePath(u"typhoon-"_s + kDepression + u"-forecast.json"_s));
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        damaged.close();
+        TyphoonService third;
+        third.setSavedCopies(copies);
+        QVERIFY(runTask(third.reload()));
+        QCOMPARE(idsOf(third.typhoons()), QStringList{kTyphoon});
+
+        m_server->setRoute(kList, FakeResponse::json("[]"));
+        QSignalSpy marks(&third, &TyphoonService::savedCopyTimeChanged);
+        QVERIFY(runTask(third.reload()));
+        QVERIFY(third.typhoons().isEmpty());
+        QVERIFY(!third.savedCopyTime().isValid());
+        QCOMPARE(marks.count(), 1);
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -215,6 +216,43 @@ private Q_SLOTS:
         clock.advance(5s);
         QCOMPARE(loadingSpy.count(), 1);
         QCOMPARE(m_server->requestCount(kPath), 1);
+    }
+
+    // A place's saved forecast stands in, marked, when its load fails with nothing shown;
+    // another place has none, and the next success ends it.
+    void aSavedForecastStandsInForItsPlaceOnly()
+    {
+        FakeClock clock;
+        QTemporaryDir dir;
+        const LastGoodCopies copies(dir.path());
+        const QDateTime fetched = clock.now();
+        {
+            WeatherService first;
+            first.setSavedCopies(copies);
+            first.load(kTokyo);
+            QVERIFY(finishLoading(first));
+            QVERIFY(first.snapshot());
+        }
+        clock.advance(3600s);
+        m_server->setRoute(kPath, FakeResponse::error(503));
+        WeatherService service;
+        service.setSavedCopies(copies);
+        service.load(kTokyo);
+        QTRY_VERIFY(service.snapshot());
+        QCOMPARE(*service.snapshot(), snapshotOf("forecast_tokyo_16d.json"));
+        QCOMPARE(service.savedCopyTime(), fetched);
+        QVERIFY(!service.errorMessage().isNull());
+
+        service.load({34.6937, 135.5023});
+        QVERIFY(QTest::qWaitFor([&] { return !service.errorMessage().isNull(); }, 5000));
+        QVERIFY(!service.snapshot());
+        QVERIFY(!service.savedCopyTime().isValid());
+
+        m_server->setRoute(kPath, FakeResponse::json(fixture("forecast_tokyo_16d.json")));
+        service.load(kTokyo);
+        QVERIFY(QTest::qWaitFor([&] { return service.errorMessage().isNull(); }, 5000));
+        QVERIFY(finishLoading(service));
+        QVERIFY(!service.savedCopyTime().isValid());
     }
 };
 
