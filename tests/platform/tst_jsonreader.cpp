@@ -1,7 +1,37 @@
 #include "TestRegistry.h"
+#include "platform/DocumentLimit.h"
+#include "platform/Gzip.h"
 #include "platform/JsonReader.h"
 
 #include <QTest>
+
+#include <zlib.h>
+
+namespace {
+
+// `bytes` as a gzip member, as the agency sends some documents.
+QByteArray gzipped(const QByteArray& bytes)
+{
+    z_stream stream{};
+    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
+    QByteArray out(qsizetype(deflateBound(&stream, uLong(bytes.size()))), Qt::Uninitialized);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
+    stream.avail_in = uInt(bytes.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = uInt(out.size());
+    deflate(&stream, Z_FINISH);
+    out.truncate(qsizetype(stream.total_out));
+    deflateEnd(&stream);
+    return out;
+}
+
+// An empty JSON array of exactly `size` bytes.
+QByteArray paddedArray(qsizetype size)
+{
+    return '[' + QByteArray(size - 2, ' ') + ']';
+}
+
+} // namespace
 
 class TestJsonReader : public QObject {
     Q_OBJECT
@@ -82,6 +112,36 @@ private Q_SLOTS:
         QCOMPARE(json::numberAt(array, 0, element), 1.0);
         json::numberAt(array, 2, element); // never reads past the end
         QVERIFY(!element.ok());
+    }
+
+    // The services pass every body through Gzip::inflateIfCompressed and then a decoder, as
+    // here; a decoder's failure text is what the user reads.
+    void documentsOverTheBoundAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("tooLarge");
+        const qsizetype bound = DocumentLimit::kMaxBytes;
+        QTest::newRow("at the bound") << paddedArray(bound) << false;
+        QTest::newRow("one byte over") << paddedArray(bound + 1) << true;
+        QTest::newRow("gzip, small") << gzipped("[]") << false;
+        QTest::newRow("gzip, inflating to the bound") << gzipped(paddedArray(bound)) << false;
+        QTest::newRow("gzip bomb") << gzipped(paddedArray(4 * bound)) << true;
+    }
+    void documentsOverTheBoundAreRefused()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, tooLarge);
+        const QByteArray inflated = Gzip::inflateIfCompressed(body);
+        // A bomb is not inflated further than it takes to tell that it is one.
+        QVERIFY(inflated.size() <= DocumentLimit::kMaxBytes + 1);
+        const auto noRow = [](const QJsonValue&, JsonDecodeStatus& status, const QString&) {
+            status.fail(QStringLiteral("no row expected"));
+            return 0;
+        };
+        const Expected<QList<int>> rows = json::decodeRows<int>(inflated, noRow);
+        QCOMPARE(rows.ok(), !tooLarge);
+        if (tooLarge)
+            QCOMPARE(rows.failure().description, ErrorText::documentTooLarge());
     }
 };
 
