@@ -1,37 +1,10 @@
+#include "TestData.h"
 #include "TestRegistry.h"
 #include "platform/DocumentLimit.h"
 #include "platform/Gzip.h"
 #include "platform/JsonReader.h"
 
 #include <QTest>
-
-#include <zlib.h>
-
-namespace {
-
-// `bytes` as a gzip member, as the agency sends some documents.
-QByteArray gzipped(const QByteArray& bytes)
-{
-    z_stream stream{};
-    deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY);
-    QByteArray out(qsizetype(deflateBound(&stream, uLong(bytes.size()))), Qt::Uninitialized);
-    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.constData()));
-    stream.avail_in = uInt(bytes.size());
-    stream.next_out = reinterpret_cast<Bytef*>(out.data());
-    stream.avail_out = uInt(out.size());
-    deflate(&stream, Z_FINISH);
-    out.truncate(qsizetype(stream.total_out));
-    deflateEnd(&stream);
-    return out;
-}
-
-// An empty JSON array of exactly `size` bytes.
-QByteArray paddedArray(qsizetype size)
-{
-    return '[' + QByteArray(size - 2, ' ') + ']';
-}
-
-} // namespace
 
 class TestJsonReader : public QObject {
     Q_OBJECT
@@ -121,11 +94,13 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<bool>("tooLarge");
         const qsizetype bound = DocumentLimit::kMaxBytes;
-        QTest::newRow("at the bound") << paddedArray(bound) << false;
-        QTest::newRow("one byte over") << paddedArray(bound + 1) << true;
-        QTest::newRow("gzip, small") << gzipped("[]") << false;
-        QTest::newRow("gzip, inflating to the bound") << gzipped(paddedArray(bound)) << false;
-        QTest::newRow("gzip bomb") << gzipped(paddedArray(4 * bound)) << true;
+        QTest::newRow("at the bound") << TestData::paddedJsonArray(bound) << false;
+        QTest::newRow("one byte over") << TestData::paddedJsonArray(bound + 1) << true;
+        QTest::newRow("gzip, small") << TestData::gzipped("[]") << false;
+        QTest::newRow("gzip, inflating to the bound")
+            << TestData::gzipped(TestData::paddedJsonArray(bound)) << false;
+        QTest::newRow("gzip bomb")
+            << TestData::gzipped(TestData::paddedJsonArray(4 * bound)) << true;
     }
     void documentsOverTheBoundAreRefused()
     {
