@@ -2,6 +2,7 @@
 
 #include "outlook/RainBand.h"
 #include "platform/Logging.h"
+#include "tiles/TileImages.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -114,7 +115,7 @@ int bandAround(const QImage& image, int x, int y)
 
 std::optional<int> bandAt(const QByteArray& tileBytes, int x, int y)
 {
-    const QImage image = QImage::fromData(tileBytes);
+    const QImage image = TileImages::decode(tileBytes);
     if (image.isNull())
         return std::nullopt;
     return bandAround(image, x, y);
