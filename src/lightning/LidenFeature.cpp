@@ -1,6 +1,5 @@
 #include "lightning/LidenFeature.h"
 
-#include "platform/ErrorText.h"
 #include "platform/JsonReader.h"
 
 Expected<QList<LidenFeature>> decodeLidenFeatures(const QByteArray& json)
@@ -29,6 +28,6 @@ Expected<QList<LidenFeature>> decodeLidenFeatures(const QByteArray& json)
         result.append(std::move(decoded));
     }
     if (!status.ok())
-        return Failure{ErrorText::dataFormat()};
+        return status.failure();
     return result;
 }

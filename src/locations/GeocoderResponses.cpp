@@ -1,7 +1,6 @@
 #include "locations/GeocoderResponses.h"
 
 #include "geo/GeoDistance.h"
-#include "platform/ErrorText.h"
 #include "platform/JsonReader.h"
 
 #include <QStringList>
@@ -83,7 +82,7 @@ Expected<std::optional<ReverseGeocoderHit>> decodeReverseGeocoder(const QByteArr
             hit->town.clear();
     }
     if (!status.ok())
-        return Failure{ErrorText::dataFormat()};
+        return status.failure();
     return hit;
 }
 
@@ -120,6 +119,6 @@ Expected<GeocodedPlaces> decodePhoton(const QByteArray& bytes)
         places.append(std::move(place));
     }
     if (!status.ok())
-        return Failure{ErrorText::dataFormat()};
+        return status.failure();
     return places;
 }

@@ -2,6 +2,7 @@
 
 #include "outlook/RainBand.h"
 #include "platform/Logging.h"
+#include "tiles/TileImages.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -39,14 +40,15 @@ int squaredDistance(QRgb a, QRgb b)
 }
 
 // Once per colour for the program's run: a changed palette at the agency shows in the log
-// without flooding it from every frame.
+// without flooding it from every frame. A palette holds at most 256 colours; past that many
+// the tiles are not the agency's, and the set stops growing.
 void warnUnknownOnce(QRgb color, int band)
 {
     static QMutex lock;
     static QSet<QRgb> seen;
     {
         QMutexLocker locker(&lock);
-        if (seen.contains(color))
+        if (seen.contains(color) || seen.size() >= 256)
             return;
         seen.insert(color);
     }
@@ -113,7 +115,7 @@ int bandAround(const QImage& image, int x, int y)
 
 std::optional<int> bandAt(const QByteArray& tileBytes, int x, int y)
 {
-    const QImage image = QImage::fromData(tileBytes);
+    const QImage image = TileImages::decode(tileBytes);
     if (image.isNull())
         return std::nullopt;
     return bandAround(image, x, y);

@@ -29,7 +29,8 @@ int bandOfColor(QRgb color);
 // image's colours are classified once, not per pixel.
 int bandAround(const QImage& image, int x, int y);
 
-// The band at a pixel of a tile's bytes; nothing when the bytes are not a picture.
+// The band at a pixel of a tile's bytes; nothing when they are not a tile's picture
+// (TileImages::decode).
 std::optional<int> bandAt(const QByteArray& tileBytes, int x, int y);
 
 } // namespace RainSampler

@@ -1,5 +1,7 @@
 #include "platform/ErrorText.h"
 
+#include "platform/DocumentLimit.h"
+
 namespace ErrorText {
 
 QString network(QNetworkReply::NetworkError error, bool wholeTransferTimedOut)
@@ -53,6 +55,12 @@ QString badUrl()
 QString dataFormat()
 {
     return QStringLiteral("データが正しい形式ではないため読み込めませんでした");
+}
+
+QString documentTooLarge()
+{
+    return QStringLiteral("データが上限の %1 MB を超えているため読み込めませんでした")
+        .arg(DocumentLimit::kMaxBytes / (1024 * 1024));
 }
 
 } // namespace ErrorText

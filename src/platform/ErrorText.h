@@ -11,5 +11,7 @@ QString network(QNetworkReply::NetworkError error, bool wholeTransferTimedOut = 
 QString httpStatus(int status);
 QString badUrl();
 QString dataFormat();
+// A document over DocumentLimit::kMaxBytes.
+QString documentTooLarge();
 
 } // namespace ErrorText

@@ -1,5 +1,7 @@
 #include "platform/Gzip.h"
 
+#include "platform/DocumentLimit.h"
+
 #include <zlib.h>
 
 namespace Gzip {
@@ -24,8 +26,6 @@ QByteArray inflateIfCompressed(const QByteArray& bytes)
     QByteArray out;
     char chunk[16384];
     int status = Z_OK;
-    // A bomb guard: no agency document comes near 256 MiB.
-    constexpr qsizetype kMaxInflated = qsizetype(256) * 1024 * 1024;
     while (status == Z_OK) {
         stream.next_out = reinterpret_cast<Bytef*>(chunk);
         stream.avail_out = sizeof(chunk);
@@ -33,9 +33,12 @@ QByteArray inflateIfCompressed(const QByteArray& bytes)
         if (status != Z_OK && status != Z_STREAM_END)
             break;
         out.append(chunk, qsizetype(sizeof(chunk) - stream.avail_out));
-        if (out.size() > kMaxInflated) {
-            status = Z_MEM_ERROR;
-            break;
+        if (DocumentLimit::exceeds(out)) {
+            // A bomb: stop here and hand on just enough for the decoder to refuse it as too
+            // large, rather than the compressed bytes it would call malformed.
+            out.truncate(DocumentLimit::kMaxBytes + 1);
+            inflateEnd(&stream);
+            return out;
         }
     }
     inflateEnd(&stream);

@@ -1,5 +1,6 @@
 #include "platform/HttpSession.h"
 
+#include "platform/DocumentLimit.h"
 #include "platform/ErrorText.h"
 
 #include <QAbstractNetworkCache>
@@ -47,6 +48,8 @@ QString HttpResponse::errorDescription() const
 {
     if (invalidUrl)
         return ErrorText::badUrl();
+    if (tooLarge)
+        return ErrorText::documentTooLarge();
     if (!isTransportFailure() && (status < 200 || status > 299))
         return ErrorText::httpStatus(status);
     return ErrorText::network(error, wholeTransferTimedOut);
@@ -178,13 +181,26 @@ HttpReply HttpSession::get(QNetworkRequest request)
             reply->attribute(QNetworkRequest::SourceIsFromCacheAttribute).toBool();
         if (!s->response.isTransportFailure())
             s->response.body = reply->readAll();
-        if (s->response.wholeTransferTimedOut) {
-            s->response.error = QNetworkReply::TimeoutError;
+        if (s->response.wholeTransferTimedOut || s->response.tooLarge) {
+            if (s->response.wholeTransferTimedOut)
+                s->response.error = QNetworkReply::TimeoutError;
             s->response.status = 0;
             s->response.body.clear();
         }
         s->finish();
     });
+    // No document the program reads comes near the bound: a body that passes it (or announces
+    // that it will) is abandoned rather than held in memory to be refused by the decoder.
+    connect(reply, &QNetworkReply::downloadProgress, reply,
+            [weak, reply](qint64 received, qint64 total) {
+                if (received <= DocumentLimit::kMaxBytes && total <= DocumentLimit::kMaxBytes)
+                    return;
+                auto s = weak.lock();
+                if (!s || s->done || s->response.tooLarge)
+                    return;
+                s->response.tooLarge = true;
+                abortReply(reply);
+            });
     // A manager deleted with replies still running destroys them without `finished`.
     connect(reply, &QObject::destroyed, reply, [weak] {
         auto s = weak.lock();

@@ -41,6 +41,7 @@ struct HttpResponse {
     QByteArray body;
     bool fromCache = false;
     bool sessionReset = false; // aborted by HttpSession::reset()
+    bool tooLarge = false;     // abandoned once it passed DocumentLimit::kMaxBytes
 
     // No complete HTTP response came back: refused, dropped mid-body, timed out, aborted.
     // (Errors 1–199 are Qt's network-layer and proxy errors; above are HTTP-level ones.)

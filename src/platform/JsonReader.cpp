@@ -1,5 +1,7 @@
 #include "platform/JsonReader.h"
 
+#include "platform/DocumentLimit.h"
+
 #include <QJsonParseError>
 
 #include <cmath>
@@ -8,6 +10,11 @@ namespace json {
 
 std::optional<QJsonDocument> parse(const QByteArray& bytes, JsonDecodeStatus& status)
 {
+    if (DocumentLimit::exceeds(bytes)) {
+        status.fail(QStringLiteral("%1 bytes, over the limit").arg(bytes.size()),
+                    ErrorText::documentTooLarge());
+        return std::nullopt;
+    }
     QJsonParseError error;
     QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError) {

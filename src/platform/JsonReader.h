@@ -28,14 +28,28 @@ public:
         if (m_error.isNull())
             m_error = what;
     }
+    // A failure the user is told about in its own words instead of the generic ones.
+    void fail(const QString& what, const QString& userText)
+    {
+        if (m_error.isNull())
+            m_userText = userText;
+        fail(what);
+    }
+    // What the user is told about the first problem.
+    Failure failure() const
+    {
+        return Failure{m_userText.isNull() ? ErrorText::dataFormat() : m_userText};
+    }
 
 private:
     QString m_error;
+    QString m_userText;
 };
 
 namespace json {
 
-// Parses UTF-8 JSON; returns nothing (and records why) when it is not JSON at all.
+// Parses UTF-8 JSON; returns nothing (and records why) when it is not JSON at all, or when
+// it is larger than DocumentLimit::kMaxBytes (refused unread, and the user is told so).
 std::optional<QJsonDocument> parse(const QByteArray& bytes, JsonDecodeStatus& status);
 
 // The top-level array or object of a document, failing on the other kind.
@@ -85,7 +99,7 @@ Expected<QList<T>> decodeRows(const QByteArray& bytes, DecodeRow decodeRow)
     for (qsizetype i = 0; i < rows.size() && status.ok(); ++i)
         out.append(decodeRow(rows.at(i), status, QStringLiteral("[%1]").arg(i)));
     if (!status.ok())
-        return Failure{ErrorText::dataFormat()};
+        return status.failure();
     return out;
 }
 

@@ -233,9 +233,15 @@ std::optional<QSettings::SettingsMap> decode(const QByteArray& bytes)
     QSettings::SettingsMap map;
     const QJsonObject object = document.object();
     for (auto it = object.begin(); it != object.end(); ++it) {
+        // Qt's reader drops a byte order mark that opens a string without escapes and keeps
+        // it in one with escapes, and writes a lone surrogate as another character, so such
+        // keys would change name at the next save and load. None of them is ours.
+        QString key = it.key();
+        while (key.startsWith(QChar(0xFEFF)))
+            key.remove(0, 1);
         // One damaged value must not cost the user every other setting.
-        if (auto value = decodeValue(it.value()))
-            map.insert(it.key(), *value);
+        if (auto value = decodeValue(it.value()); value && key.isValidUtf16())
+            map.insert(key, *value);
         else
             qCWarning(lcApp, "読めない設定値を無視 key=%s", qUtf8Printable(it.key()));
     }

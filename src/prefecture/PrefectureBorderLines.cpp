@@ -1,6 +1,5 @@
 #include "prefecture/PrefectureBorderLines.h"
 
-#include "platform/ErrorText.h"
 #include "platform/JsonReader.h"
 
 #include <optional>
@@ -65,6 +64,6 @@ Expected<QList<BorderLine>> decodePrefectureBorderLines(const QByteArray& json)
         }
     }
     if (!status.ok())
-        return Failure{unsupported.value_or(ErrorText::dataFormat())};
+        return unsupported ? Failure{*unsupported} : status.failure();
     return lines;
 }

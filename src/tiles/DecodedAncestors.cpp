@@ -1,5 +1,7 @@
 #include "tiles/DecodedAncestors.h"
 
+#include "tiles/TileImages.h"
+
 #include <QMutexLocker>
 
 QImage DecodedAncestors::decoded(const FrameTileKey& key, const QByteArray& bytes)
@@ -10,7 +12,7 @@ QImage DecodedAncestors::decoded(const FrameTileKey& key, const QByteArray& byte
             return kept->image;
     }
     // Decoded outside the lock: two workers may both decode one tile, but neither waits.
-    QImage image = QImage::fromData(bytes);
+    QImage image = TileImages::decode(bytes);
     if (!image.isNull()) {
         QMutexLocker locker(&m_lock);
         m_pictures.insert(key, new Entry{bytes, image});

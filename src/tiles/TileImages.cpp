@@ -2,6 +2,8 @@
 
 #include "tiles/PaletteResampler.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QPainter>
 
 #include <algorithm>
@@ -12,6 +14,19 @@ namespace TileImages {
 bool isEmptyTile(const QByteArray& bytes)
 {
     return bytes.size() >= 26 && bytes.size() <= 400 && quint8(bytes.at(25)) == 6;
+}
+
+QImage decode(const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "png");
+    reader.setAutoDetectImageFormat(false);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > kMaxTileSide || size.height() > kMaxTileSide)
+        return {};
+    return reader.read();
 }
 
 int displaySide(double contentScale)
@@ -40,7 +55,7 @@ std::optional<DisplayTile> compose(const std::array<std::optional<QByteArray>, 4
         // An empty quadrant is transparent already; skip its decode.
         if (isEmptyTile(*quadrants[i]))
             continue;
-        const QImage image = QImage::fromData(*quadrants[i]);
+        const QImage image = decode(*quadrants[i]);
         if (image.isNull())
             continue; // stays transparent
         const QRect target((i % 2) * half, (i / 2) * half, half, half);
@@ -62,7 +77,7 @@ std::optional<DisplayTile> crop(const QByteArray& bytes, int scale, int subX, in
 {
     if (isEmptyTile(bytes))
         return DisplayTile{bytes, {}, true};
-    return cropPicture(QImage::fromData(bytes), bytes, scale, subX, subY, side);
+    return cropPicture(decode(bytes), bytes, scale, subX, subY, side);
 }
 
 std::optional<DisplayTile> cropPicture(const QImage& image, const QByteArray& bytes, int scale,

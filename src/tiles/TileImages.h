@@ -10,6 +10,15 @@
 // GUI thread.
 namespace TileImages {
 
+// The largest tile side read. The agency's tiles are 256 pixels; a larger picture is not
+// one of theirs, and decoding it could cost seconds and hundreds of megabytes.
+inline constexpr int kMaxTileSide = 1024;
+
+// A tile's picture: PNG only (whatever the bytes look like to Qt's other image readers) and
+// at most kMaxTileSide on a side, judged from the header before anything is decoded. Null
+// otherwise.
+QImage decode(const QByteArray& bytes);
+
 // A tile without precipitation, told from its bytes alone: the agency's transparent RGBA
 // placeholder is small, and byte 25 (the PNG colour type) is 6. Rain tiles are palette
 // PNGs (colour type 3), however small.

@@ -1,5 +1,6 @@
 #include "update/Appcast.h"
 
+#include "platform/DocumentLimit.h"
 #include "platform/ErrorText.h"
 #include "update/VersionComparison.h"
 
@@ -80,9 +81,9 @@ namespace Appcast {
 
 Expected<QList<AppcastItem>> parse(const QByteArray& bytes)
 {
+    if (DocumentLimit::exceeds(bytes))
+        return Failure{ErrorText::documentTooLarge()};
     const Failure malformed{ErrorText::dataFormat()};
-    if (bytes.size() > kMaxFeedBytes)
-        return malformed;
     QXmlStreamReader xml(bytes);
     if (!xml.readNextStartElement() || xml.name() != u"rss")
         return malformed;

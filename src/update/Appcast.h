@@ -34,11 +34,9 @@ struct AppcastItem {
 
 namespace Appcast {
 
-// Feeds larger than this are not read.
-inline constexpr qsizetype kMaxFeedBytes = 1024 * 1024;
-
 // The items in document order. A document that is not well-formed XML, is not RSS, or
-// announces an item with neither version, fails as a whole.
+// announces an item with neither version, fails as a whole; one over
+// DocumentLimit::kMaxBytes is not read.
 Expected<QList<AppcastItem>> parse(const QByteArray& bytes);
 
 // Whether `item` is a later release than the running one: the short versions decide, and

@@ -1,6 +1,5 @@
 #include "weather/OpenMeteoResponse.h"
 
-#include "platform/ErrorText.h"
 #include "platform/JsonReader.h"
 #include "platform/Logging.h"
 
@@ -118,7 +117,7 @@ Expected<OpenMeteoResponse> OpenMeteoResponse::decode(const QByteArray& json)
     response.hourly = readHourly(root.object(QLatin1String("hourly")), status);
     if (!status.ok()) {
         qCDebug(lcWeather, "予報の形式違い 詳細=%s", qUtf8Printable(status.error()));
-        return Failure{ErrorText::dataFormat()};
+        return status.failure();
     }
     return response;
 }

@@ -2,6 +2,8 @@
 #include "FakeHttpServer.h"
 #include "TaskTestUtils.h"
 #include "TestRegistry.h"
+#include "platform/DocumentLimit.h"
+#include "platform/ErrorText.h"
 #include "platform/HttpSession.h"
 
 #include <QTest>
@@ -56,6 +58,10 @@ private Q_SLOTS:
         m_server.setRoute(QStringLiteral("/missing"), FakeResponse::text("gone", 404));
         m_server.setRoute(QStringLiteral("/cut"), FakeResponse::dropped(QByteArray(4000, 'x')));
         m_server.setRoute(QStringLiteral("/hang"), FakeResponse::hanging());
+        m_server.setRoute(QStringLiteral("/bound"),
+                          FakeResponse::json(QByteArray(DocumentLimit::kMaxBytes, ' ')));
+        m_server.setRoute(QStringLiteral("/over"),
+                          FakeResponse::json(QByteArray(DocumentLimit::kMaxBytes + 1, ' ')));
     }
     void init() { m_server.clearRequests(); }
 
@@ -85,6 +91,20 @@ private Q_SLOTS:
         const auto invalid = runTask(fetch(&session, QUrl()));
         QVERIFY(invalid->invalidUrl && invalid->isTransportFailure());
         QCOMPARE(invalid->errorDescription(), QStringLiteral("URL が正しくありません"));
+    }
+
+    void bodiesOverTheDocumentBoundAreAbandoned()
+    {
+        HttpSession session({});
+        const auto atBound = runTask(fetch(&session, url("/bound")));
+        QVERIFY(atBound && atBound->isSuccess());
+        QCOMPARE(atBound->body.size(), DocumentLimit::kMaxBytes);
+
+        const auto over = runTask(fetch(&session, url("/over")));
+        QVERIFY(over && over->tooLarge && over->isTransportFailure());
+        QVERIFY(over->body.isEmpty());
+        QCOMPARE(over->failure().description, ErrorText::documentTooLarge());
+        QVERIFY(!over->failure().sessionReset);
     }
 
     void wholeTransferLimitRunsOnTheProgramClock()

@@ -1,4 +1,7 @@
+#include "TestData.h"
 #include "TestRegistry.h"
+#include "platform/DocumentLimit.h"
+#include "platform/Gzip.h"
 #include "platform/JsonReader.h"
 
 #include <QTest>
@@ -82,6 +85,38 @@ private Q_SLOTS:
         QCOMPARE(json::numberAt(array, 0, element), 1.0);
         json::numberAt(array, 2, element); // never reads past the end
         QVERIFY(!element.ok());
+    }
+
+    // The services pass every body through Gzip::inflateIfCompressed and then a decoder, as
+    // here; a decoder's failure text is what the user reads.
+    void documentsOverTheBoundAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<bool>("tooLarge");
+        const qsizetype bound = DocumentLimit::kMaxBytes;
+        QTest::newRow("at the bound") << TestData::paddedJsonArray(bound) << false;
+        QTest::newRow("one byte over") << TestData::paddedJsonArray(bound + 1) << true;
+        QTest::newRow("gzip, small") << TestData::gzipped("[]") << false;
+        QTest::newRow("gzip, inflating to the bound")
+            << TestData::gzipped(TestData::paddedJsonArray(bound)) << false;
+        QTest::newRow("gzip bomb")
+            << TestData::gzipped(TestData::paddedJsonArray(4 * bound)) << true;
+    }
+    void documentsOverTheBoundAreRefused()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(bool, tooLarge);
+        const QByteArray inflated = Gzip::inflateIfCompressed(body);
+        // A bomb is not inflated further than it takes to tell that it is one.
+        QVERIFY(inflated.size() <= DocumentLimit::kMaxBytes + 1);
+        const auto noRow = [](const QJsonValue&, JsonDecodeStatus& status, const QString&) {
+            status.fail(QStringLiteral("no row expected"));
+            return 0;
+        };
+        const Expected<QList<int>> rows = json::decodeRows<int>(inflated, noRow);
+        QCOMPARE(rows.ok(), !tooLarge);
+        if (tooLarge)
+            QCOMPARE(rows.failure().description, ErrorText::documentTooLarge());
     }
 };
 

@@ -247,6 +247,32 @@ private Q_SLOTS:
             QCOMPARE(saved.value(key), original);
     }
 
+    // Whatever a file decodes to is saved and read back under the same keys (found by the
+    // preferences fuzz target).
+    void keysSurviveASaveAndALoad_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("byte order mark opening a key with an escape")
+            << QByteArray("{\"\xEF\xBB\xBFShiguren.\\u0074heme\": \"dark\"}");
+        QTest::newRow("two byte order marks and a lone surrogate")
+            << QByteArray("{\"\xEF\xBB\xBF\xEF\xBB\xBF\\ud800x\": 1, \"y\": 2}");
+        QTest::newRow("fuzzer's input") << QByteArray::fromBase64(
+            "ewogICAgIlNoaWd1cmVuLnRoZW1lIjogImRhcmsiLAogICAgIlNoAQAAAAAAAAdpZ3VyZW4ucmNsZXMi"
+            "OiB0cnVlLAogICAgIu+7v1NoaWd1cmVuLnNob3dcaWhpZ3VyZW4jLm1hcFN0eWxlIjogewogICAgICAg"
+            "ICIkY2hvaWNlIjogInNhdGVsbGl0ZSIKICAgIH0sCiAgICAiU2FpbkFsZ3J0ZXJzIjogWwogICAgICAg"
+            "ICJyYWluIiwKICAgIHsKICAgICAgICAgICAgIiRsYXllciI6ICJ3aW5kIgogICAgICAgIH0KICAgIF0K"
+            "fQo=");
+    }
+    void keysSurviveASaveAndALoad()
+    {
+        QFETCH(QByteArray, stored);
+        const auto loaded = JsonSettingsFormat::decode(stored);
+        QVERIFY(loaded);
+        const auto reloaded = JsonSettingsFormat::decode(JsonSettingsFormat::encode(*loaded));
+        QVERIFY(reloaded);
+        QCOMPARE(reloaded->keys(), loaded->keys());
+    }
+
     void corruptFileIsNotReplacedWhileNoCopyCanBeKept()
     {
         const QString path = newPath();

@@ -4,6 +4,8 @@
 #include "TaskTestUtils.h"
 #include "TestData.h"
 #include "TestRegistry.h"
+#include "platform/DocumentLimit.h"
+#include "platform/ErrorText.h"
 #include "radar/RadarTimeline.h"
 
 #include <QSignalSpy>
@@ -110,6 +112,10 @@ private Q_SLOTS:
         QTest::newRow("an entry lacks elements")
             << fixture("nowc/targetTimes_N1_invalid_missing_elements.json") << kN2
             << QStringLiteral("データが正しい形式ではないため読み込めませんでした");
+        // Stopped once it passes the bound, not inflated to its full 40 MB.
+        QTest::newRow("gzip bomb") << FakeResponse::json(TestData::gzipped(
+                                          TestData::paddedJsonArray(4 * DocumentLimit::kMaxBytes)))
+                                   << kN1 << ErrorText::documentTooLarge();
         QTest::newRow("no answer within 40 s")
             << FakeResponse::hanging() << kN2 << QStringLiteral("要求がタイムアウトしました");
     }

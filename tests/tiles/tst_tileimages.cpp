@@ -4,6 +4,7 @@
 #include "tiles/DecodedAncestors.h"
 #include "tiles/TileImages.h"
 
+#include <QBuffer>
 #include <QTest>
 
 using namespace TileImages;
@@ -17,6 +18,15 @@ QByteArray bytesWith(int length, char byte25)
     QByteArray bytes(length, '\0');
     if (length > 25)
         bytes[25] = byte25;
+    return bytes;
+}
+
+QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
     return bytes;
 }
 
@@ -37,6 +47,35 @@ private Q_SLOTS:
         QVERIFY(isEmptyTile(tileFile("empty_placeholder_rgba.png")));
         QVERIFY(!isEmptyTile(tileFile("palette_tiny_content_p4.png"))); // small, yet rain
         QVERIFY(!isEmptyTile(tileFile("hrpns_rain_blobs_p4.png")));
+    }
+
+    // Every tile path decodes through decode(): the agency serves PNG, and nothing else Qt
+    // could read (an SVG, a picture large enough to cost seconds) is worth the work.
+    void onlyPngTilesOfATileSizeAreDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QSize>("size"); // invalid: refused
+        const QImage tile = QImage::fromData(tileFile("hrpns_rain_blobs_p4.png"));
+        const QImage square(kMaxTileSide, kMaxTileSide, QImage::Format_Indexed8);
+        const QImage wide(kMaxTileSide + 1, 2, QImage::Format_Indexed8);
+        QTest::newRow("agency tile") << tileFile("hrpns_rain_blobs_p4.png") << QSize(256, 256);
+        QTest::newRow("largest side") << encoded(square, "PNG") << square.size();
+        QTest::newRow("one pixel wider") << encoded(wide, "PNG") << QSize();
+        QTest::newRow("BMP") << encoded(tile, "BMP") << QSize();
+        QTest::newRow("SVG") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                                           "width=\"256\" height=\"256\"/>")
+                             << QSize();
+        QTest::newRow("cut short") << tileFile("hrpns_rain_blobs_p4.png").left(100) << QSize();
+    }
+    void onlyPngTilesOfATileSizeAreDecoded()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QSize, size);
+        const QImage image = decode(bytes);
+        QCOMPARE(image.isNull(), !size.isValid());
+        if (size.isValid())
+            QCOMPARE(image.size(), size);
+        QCOMPARE(crop(bytes, 2, 0, 0).has_value(), size.isValid());
     }
 
     void composeNeedsAllFourAndSkipsWorkForEmptyOnes()

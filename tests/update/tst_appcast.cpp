@@ -1,4 +1,6 @@
 #include "TestRegistry.h"
+#include "platform/DocumentLimit.h"
+#include "platform/ErrorText.h"
 #include "update/Appcast.h"
 #include "update/VersionComparison.h"
 #include "update/VersionText.h"
@@ -82,23 +84,29 @@ private Q_SLOTS:
     void rejectsDocumentsThatAreNotFeeds_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("html") << QByteArray("<html><body>Not found</body></html>");
-        QTest::newRow("cut short") << feed("<item><sparkle:version>2</sparkle:version>").left(150);
-        QTest::newRow("no channel") << QByteArray("<rss version=\"2.0\"></rss>");
+        QTest::addColumn<QString>("description");
+        const QString malformed = ErrorText::dataFormat();
+        QTest::newRow("empty") << QByteArray() << malformed;
+        QTest::newRow("html") << QByteArray("<html><body>Not found</body></html>") << malformed;
+        QTest::newRow("cut short")
+            << feed("<item><sparkle:version>2</sparkle:version>").left(150) << malformed;
+        QTest::newRow("no channel") << QByteArray("<rss version=\"2.0\"></rss>") << malformed;
         QTest::newRow("item without a version")
-            << feed("<item><link>https://shiguren.jp/</link></item>");
+            << feed("<item><link>https://shiguren.jp/</link></item>") << malformed;
         QTest::newRow("undeclared prefix")
-            << QByteArray("<rss><channel><item><sp:version>2</sp:version></item></channel></rss>");
-        QTest::newRow("junk after the document") << feed("") + "<rss/>";
-        QTest::newRow("too large") << feed(QByteArray(Appcast::kMaxFeedBytes, ' '));
+            << QByteArray("<rss><channel><item><sp:version>2</sp:version></item></channel></rss>")
+            << malformed;
+        QTest::newRow("junk after the document") << feed("") + "<rss/>" << malformed;
+        QTest::newRow("over the bound")
+            << feed(QByteArray(DocumentLimit::kMaxBytes, ' ')) << ErrorText::documentTooLarge();
     }
     void rejectsDocumentsThatAreNotFeeds()
     {
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, description);
         const auto items = Appcast::parse(bytes);
         QVERIFY(!items.ok());
-        QVERIFY(!items.failure().description.isEmpty());
+        QCOMPARE(items.failure().description, description);
     }
 
     void picksTheNewestRelease_data()
