@@ -128,9 +128,9 @@ FakeHttpServer::~FakeHttpServer()
     closeAllConnections();
 }
 
-bool FakeHttpServer::listen()
+bool FakeHttpServer::listen(quint16 port)
 {
-    return m_server.listen(QHostAddress::LocalHost, 0);
+    return m_server.listen(QHostAddress::LocalHost, port);
 }
 
 quint16 FakeHttpServer::port() const

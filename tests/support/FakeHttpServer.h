@@ -60,7 +60,8 @@ public:
     explicit FakeHttpServer(QObject* parent = nullptr);
     ~FakeHttpServer() override;
 
-    bool listen();
+    // On `port` of 127.0.0.1; 0: any free port.
+    bool listen(quint16 port = 0);
     quint16 port() const;
     QUrl baseUrl() const;
     // baseUrl() plus a path with an optional query, e.g. url("/a/b.geojson?id=liden").
